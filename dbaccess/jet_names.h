@@ -1,0 +1,34 @@
+// How the Jet engine compares object names: without regard to letter case, for every
+// alphabet it knows ("Заказы" and "ЗАКАЗЫ" name the same table to the engine).
+//
+// This is the engine's own look-up rule. The structure comparison uses a different,
+// narrower rule (only Latin letters folded) that lives in engine/; never mix the two.
+#ifndef SKARNVEL_DBACCESS_JET_NAMES_H_
+#define SKARNVEL_DBACCESS_JET_NAMES_H_
+
+#include <string>
+#include <string_view>
+
+namespace dbaccess {
+
+// The name with every letter in lower case (Latin, Latin-1, Latin Extended-A, Greek and
+// Cyrillic letters are folded; everything else, invalid UTF-8 included, is kept as is).
+// Two names are the same object name when their folded forms are equal.
+std::string FoldName(std::string_view utf8);
+
+// FoldName(a) == FoldName(b), without building the folded strings.
+bool SameName(std::string_view a, std::string_view b);
+
+// Orders names the way the engine lists objects: by folded form, then by the exact bytes
+// so that the order is total.
+bool NameLess(std::string_view a, std::string_view b);
+
+// Decodes one UTF-8 code point at s[i] and advances i. An invalid byte b advances i by one
+// and comes back as U+DC00 + b (a lone surrogate, which valid UTF-8 never holds).
+char32_t NextCodePoint(std::string_view s, size_t& i);
+// Appends c in UTF-8; U+DC80..U+DCFF go back as the invalid byte they stand for.
+void AppendUtf8(std::string& out, char32_t c);
+
+}  // namespace dbaccess
+
+#endif  // SKARNVEL_DBACCESS_JET_NAMES_H_

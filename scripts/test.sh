@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine and runs every test: once in a normal build, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+./scripts/build.sh build
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+./scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DSKARNVEL_SANITIZE=address,undefined \
+  -DSKARNVEL_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
