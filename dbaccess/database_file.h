@@ -1,0 +1,88 @@
+// One database file open in this process.
+//
+// Every ADO connection and DAO database that opens the same file shares one DatabaseFile
+// (found by the file's canonical path), so a change made through one is seen by all the
+// others at once. Each change reaches the disk before the call returns; a failed change
+// leaves both the memory and the file as they were.
+#ifndef SKARNVEL_DBACCESS_DATABASE_FILE_H_
+#define SKARNVEL_DBACCESS_DATABASE_FILE_H_
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbaccess/catalog.h"
+#include "dbaccess/change.h"
+
+namespace dbaccess {
+
+class Storage;
+
+// A change of the catalog: runs the executor's functions on the catalog it is given.
+using Mutation = std::function<void(Catalog& catalog, ChangeList& changes)>;
+
+class DatabaseFile {
+ public:
+  // Opens the file at `path` (relative paths against the current directory) with its
+  // database password, or joins the DatabaseFile already open for it; the password is
+  // checked on every open. Throws JetError 3024, 3343 or 3031.
+  static std::shared_ptr<DatabaseFile> Open(const std::string& path, const std::string& password);
+
+  // Creates a new, empty database of the text storage at `path` ("" = no password).
+  // Refuses an existing file.
+  static void CreateText(const std::string& path, const std::string& password);
+
+  ~DatabaseFile();
+  DatabaseFile(const DatabaseFile&) = delete;
+  DatabaseFile& operator=(const DatabaseFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // The committed catalog. When another process changed the file since it was read, it is
+  // read again first.
+  std::shared_ptr<const Catalog> Snapshot();
+
+  // Runs the mutation on a copy of the committed catalog, stores the result and makes it
+  // the committed catalog; on any error nothing changes and the error passes on.
+  void Apply(const Mutation& mutation);
+
+  // Commits a transaction's work: replays its mutations, in order, on the committed catalog
+  // and stores the result as one change; all or nothing.
+  void ApplyAll(const std::vector<Mutation>& mutations);
+
+ private:
+  DatabaseFile(std::string path, std::unique_ptr<Storage> storage);
+
+  std::string path_;
+  std::unique_ptr<Storage> storage_;
+  std::shared_ptr<const Catalog> committed_;
+};
+
+// A transaction of one connection: its mutations are seen through it at once, by everyone
+// else only after Commit. Destroying an uncommitted transaction rolls it back.
+class Transaction {
+ public:
+  explicit Transaction(std::shared_ptr<DatabaseFile> file);
+
+  // The committed catalog with this transaction's mutations applied.
+  std::shared_ptr<const Catalog> Snapshot();
+
+  // Runs the mutation on the transaction's catalog; on error it changes nothing.
+  void Apply(const Mutation& mutation);
+
+  // Stores every mutation as one change (DatabaseFile::ApplyAll); on error nothing is
+  // stored and the transaction is over all the same.
+  void Commit();
+  void Rollback();
+
+ private:
+  std::shared_ptr<DatabaseFile> file_;
+  std::shared_ptr<const Catalog> base_;
+  std::shared_ptr<Catalog> working_;
+  std::vector<Mutation> mutations_;
+};
+
+}  // namespace dbaccess
+
+#endif  // SKARNVEL_DBACCESS_DATABASE_FILE_H_
