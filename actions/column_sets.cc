@@ -1,0 +1,77 @@
+#include "actions/column_sets.h"
+
+#include <iterator>
+#include <stdexcept>
+
+namespace actions {
+namespace {
+
+constexpr GridColumn kqTColumns[] = {
+    {"V", ColumnKind::kBoolean, 1, 3, "V"},
+    {"TableName", ColumnKind::kString, 3, 20, "Таблица"},
+    {"FieldName", ColumnKind::kString, 4, 17, "Поле"},
+    {"PropName", ColumnKind::kString, 5, 13, "Свойство поля"},
+    {"OldPropValue", ColumnKind::kString, 6, 19, "Старое значение св-ва"},
+    {"NewPropValue", ColumnKind::kString, 7, 19, "Новое значение св-ва"},
+    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"SQL", ColumnKind::kMemo, 8, 50, "SQL-Команда"},
+};
+
+constexpr GridColumn kqIColumns[] = {
+    {"V", ColumnKind::kBoolean, 1, 3, "V"},
+    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"TABLE_NAME", ColumnKind::kString, 3, 20, "TABLE_NAME"},
+    {"COLUMN_NAME", ColumnKind::kString, 4, 20, "COLUMN_NAME"},
+    {"INDEX_NAME", ColumnKind::kString, 5, 20, "INDEX_NAME"},
+    {"SQL", ColumnKind::kMemo, 6, 97, "SQL-команда"},
+};
+
+constexpr GridColumn kqFKColumns[] = {
+    {"V", ColumnKind::kBoolean, 1, 3, "V"},
+    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"PK_TABLE_NAME", ColumnKind::kString, 3, 16, "PK_TABLE_NAME"},
+    {"PK_COLUMN_NAME", ColumnKind::kString, 4, 18, "PK_COLUMN_NAME"},
+    {"FK_TABLE_NAME", ColumnKind::kString, 5, 18, "FK_TABLE_NAME"},
+    {"FK_COLUMN_NAME", ColumnKind::kString, 6, 18, "FK_COLUMN_NAME"},
+    {"FK_NAME", ColumnKind::kString, 7, 16, "FK_NAME"},
+    {"OldUpdate_Rule", ColumnKind::kString, 8, 17, "OldUpdate_Rule"},
+    {"NewUpdate_Rule", ColumnKind::kString, 9, 23, "NewUpdate_Rule"},
+    {"OldDelete_Rule", ColumnKind::kString, 10, 18, "OldDelete_Rule"},
+    {"NewDelete_Rule", ColumnKind::kString, 11, 26, "NewDelete_Rule"},
+    {"SQL", ColumnKind::kMemo, 12, 50, "SQL-команда"},
+};
+
+constexpr GridColumn kqQColumns[] = {
+    {"V", ColumnKind::kBoolean, 1, 3, "V"},
+    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"Name", ColumnKind::kString, 4, 21, "Запрос"},
+    {"Act", ColumnKind::kString, 3, 18, "Действие"},
+    {"OldSQL", ColumnKind::kMemo, 5, 50, "Старый текст запроса"},
+    {"NewSQL", ColumnKind::kMemo, 6, 50, "Новый текст запроса"},
+};
+
+constexpr ListLayout kLayouts[] = {
+    {"qT", "gT", "dsT", "TabT", "Таблицы", "FileT", "updTable.xml", kqTColumns},
+    {"qI", "gI", "dsI", "TabI", "Индексы", "FileI", "updIndex.xml", kqIColumns},
+    {"qFK", "gFK", "dsFK", "TabFK", "Связи", "FileFK", "updFKey.xml", kqFKColumns},
+    {"qQ", "gQ", "dsQ", "TabQ", "Запросы", "FileQ", "updQuery.xml", kqQColumns},
+};
+
+}  // namespace
+
+const ListLayout& LayoutOf(ListId id) {
+  const auto index = static_cast<size_t>(id);
+  if (index >= std::size(kLayouts)) throw std::out_of_range("no such action list");
+  return kLayouts[index];
+}
+
+std::vector<Column> ColumnsOf(ListId id) {
+  std::vector<Column> columns;
+  for (const GridColumn& c : LayoutOf(id).columns) {
+    columns.push_back(
+        {std::string(c.name), c.kind, c.kind == ColumnKind::kString ? kStringWidth : 0});
+  }
+  return columns;
+}
+
+}  // namespace actions
