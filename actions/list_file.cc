@@ -1,0 +1,432 @@
+#include "actions/list_file.h"
+
+#include <charconv>
+#include <pugixml.hpp>
+
+#include "actions/cp1251.h"
+#include "actions/file_io.h"
+#include "dbaccess/jet_names.h"
+
+namespace actions {
+namespace {
+
+using dbaccess::Variant;
+
+// The datapacket's fixed parts.
+constexpr std::string_view kHeader = "<?xml version=\"1.0\" standalone=\"yes\"?>";
+constexpr std::string_view kAfterHeader = "  ";
+constexpr std::string_view kVersionAttribute = "Version";
+constexpr std::string_view kVersion = "2.0";
+constexpr std::string_view kBooleanType = "boolean";
+constexpr std::string_view kStringType = "string";
+constexpr std::string_view kMemoType = "bin.hex";
+constexpr std::string_view kTextSubtype = "Text";
+constexpr std::string_view kTrue = "TRUE";
+constexpr std::string_view kFalse = "FALSE";
+
+// Element and attribute names.
+constexpr char kDataPacket[] = "DATAPACKET";
+constexpr char kMetadata[] = "METADATA";
+constexpr char kFields[] = "FIELDS";
+constexpr char kField[] = "FIELD";
+constexpr char kParams[] = "PARAMS";
+constexpr char kRowData[] = "ROWDATA";
+constexpr char kRow[] = "ROW";
+constexpr char kAttrName[] = "attrname";
+constexpr char kFieldType[] = "fieldtype";
+constexpr char kWidth[] = "WIDTH";
+constexpr char kSubtype[] = "SUBTYPE";
+
+// The widest string column a file may declare.
+constexpr int kMaxStringWidth = 8192;
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+
+struct Replacement {
+  char character;
+  std::string_view text;
+};
+constexpr Replacement kReplacements[] = {
+    {'\t', "&#009;"}, {'\n', "&#010;"}, {'\r', "&#013;"}, {'"', "&quot;"},  {'&', "&amp;"},
+    {'\'', "&apos;"}, {'<', "&lt;"},    {'>', "&gt;"},    {'\\', "&#092;"},
+};
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// The text with its first letter in lower case, to follow a colon.
+std::string LowerFirst(const std::string& text) {
+  if (text.empty()) return text;
+  size_t i = 0;
+  dbaccess::NextCodePoint(text, i);
+  return dbaccess::FoldName(std::string_view(text).substr(0, i)) + text.substr(i);
+}
+
+std::string_view ReplacementFor(char32_t c) {
+  for (const Replacement& r : kReplacements) {
+    if (static_cast<unsigned char>(r.character) == c) return r.text;
+  }
+  return {};
+}
+
+// ---- writing -------------------------------------------------------------------------------
+
+// Appends an attribute value: replaced characters, Windows-1251 bytes, and character
+// references for characters without a byte. Returns false for a text no XML file can hold
+// (a character with code 0, invalid UTF-8).
+bool AppendAttributeValue(std::string& out, std::string_view utf8) {
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char32_t c = dbaccess::NextCodePoint(utf8, i);
+    if (c == 0 || IsSurrogate(c) || c > kLastCodePoint) return false;
+    if (std::string_view replacement = ReplacementFor(c); !replacement.empty()) {
+      out += replacement;
+    } else if (std::optional<unsigned char> byte = cp1251::EncodeChar(c)) {
+      out += static_cast<char>(*byte);
+    } else {
+      out += "&#";
+      out += std::to_string(static_cast<uint32_t>(c));
+      out += ';';
+    }
+  }
+  return true;
+}
+
+bool IsNameStart(char32_t c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool IsNameChar(char32_t c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// Whether `name` can be an XML attribute name written in Windows-1251.
+bool IsWritableName(std::string_view name) {
+  if (name.empty()) return false;
+  size_t i = 0;
+  bool first = true;
+  while (i < name.size()) {
+    const char32_t c = dbaccess::NextCodePoint(name, i);
+    if (!(first ? IsNameStart(c) : IsNameChar(c)) || !cp1251::EncodeChar(c)) return false;
+    first = false;
+  }
+  return true;
+}
+
+void AppendName(std::string& out, std::string_view name) {
+  out += cp1251::Encode(name, [](char32_t, std::string&) {});  // checked by IsWritableName
+}
+
+// ---- reading -------------------------------------------------------------------------------
+
+std::string XmlErrorText(const pugi::xml_parse_result& result, std::string_view text) {
+  std::string what;
+  switch (result.status) {
+    case pugi::status_no_document_element:
+      return "в файле нет ни одного элемента XML";
+    case pugi::status_end_element_mismatch:
+      what = "закрывающий тег отсутствует или не соответствует открывающему (файл обрезан?)";
+      break;
+    case pugi::status_bad_start_element:
+      what = "ошибка в открывающем теге";
+      break;
+    case pugi::status_bad_attribute:
+      what = "ошибка в атрибуте";
+      break;
+    case pugi::status_bad_end_element:
+      what = "ошибка в закрывающем теге";
+      break;
+    case pugi::status_out_of_memory:
+      return "недостаточно памяти для чтения файла";
+    default:
+      what = "ошибка разметки";
+      break;
+  }
+  // The position in characters: the text is UTF-8, so count the bytes that start one.
+  size_t characters = 0;
+  const auto end =
+      std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), text.size());
+  for (size_t i = 0; i < end; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++characters;
+  }
+  return "нарушена разметка XML: " + what + " (символ " + std::to_string(characters + 1) + ")";
+}
+
+bool IsValidText(std::string_view utf8) {
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char32_t c = dbaccess::NextCodePoint(utf8, i);
+    if (IsSurrogate(c) || c > kLastCodePoint) return false;
+  }
+  return true;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+Column ReadField(const pugi::xml_node& field, int number, const std::vector<Column>& earlier) {
+  const std::string name = field.attribute(kAttrName).value();
+  if (name.empty()) {
+    throw ListError("у описания столбца номер " + std::to_string(number) + " нет имени (" +
+                    kAttrName + ")");
+  }
+  if (!IsValidText(name) || !IsWritableName(name)) {
+    throw ListError("недопустимое имя столбца " + Quoted(name));
+  }
+  for (const Column& column : earlier) {
+    if (column.name == name) throw ListError("столбец " + Quoted(name) + " описан дважды");
+  }
+  const std::string_view type = field.attribute(kFieldType).value();
+  if (type == kBooleanType) return Column::Boolean(name);
+  if (type == kMemoType && std::string_view(field.attribute(kSubtype).value()) == kTextSubtype) {
+    return Column::Memo(name);
+  }
+  if (type == kStringType) {
+    const std::string_view text = field.attribute(kWidth).value();
+    int width = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
+    if (error != std::errc() || end != text.data() + text.size() || width <= 0 ||
+        width > kMaxStringWidth) {
+      throw ListError("у строкового столбца " + Quoted(name) + " неверная ширина " + Quoted(text));
+    }
+    return Column::String(name, width);
+  }
+  std::string described(type);
+  if (type == kMemoType) described += " " + std::string(field.attribute(kSubtype).value());
+  throw ListError("столбец " + Quoted(name) + " имеет неподдерживаемый тип " + Quoted(described));
+}
+
+Variant ReadValue(const Column& column, std::string_view text, int row) {
+  if (text.empty()) return Variant();
+  if (column.kind == ColumnKind::kBoolean) {
+    if (EqualsIgnoringAsciiCase(text, kTrue)) return Variant::Boolean(true);
+    if (EqualsIgnoringAsciiCase(text, kFalse)) return Variant::Boolean(false);
+    throw ListError("в строке " + std::to_string(row) + " значение " + Quoted(text) + " столбца " +
+                    Quoted(column.name) + " не является логическим (" + std::string(kTrue) +
+                    " или " + std::string(kFalse) + ")");
+  }
+  if (!IsValidText(text)) {
+    throw ListError("в строке " + std::to_string(row) + " значение столбца " + Quoted(column.name) +
+                    " содержит недопустимую ссылку на символ");
+  }
+  if (column.kind == ColumnKind::kString) {
+    return Variant::Text(CutToCharacters(text, column.width));
+  }
+  return Variant::Text(std::string(text));
+}
+
+Row ReadRow(const pugi::xml_node& element, const std::vector<Column>& columns, int number) {
+  Row row(columns.size());
+  std::vector<bool> seen(columns.size(), false);
+  for (const pugi::xml_attribute& attribute : element.attributes()) {
+    const std::string_view name = attribute.name();
+    size_t index = 0;
+    while (index < columns.size() && columns[index].name != name) ++index;
+    if (index == columns.size()) {
+      throw ListError("в строке " + std::to_string(number) + " указан неизвестный столбец " +
+                      Quoted(name));
+    }
+    if (seen[index]) {
+      throw ListError("в строке " + std::to_string(number) + " столбец " + Quoted(name) +
+                      " указан дважды");
+    }
+    seen[index] = true;
+    row[index] = ReadValue(columns[index], attribute.value(), number);
+  }
+  return row;
+}
+
+pugi::xml_node RequiredChild(const pugi::xml_node& parent, const char* name) {
+  pugi::xml_node child = parent.child(name);
+  if (!child) {
+    throw ListError(std::string("нет элемента ") + name + " внутри " + parent.name());
+  }
+  return child;
+}
+
+std::string LoadFailure(const std::string& path, const std::string& reason) {
+  return "Не удалось загрузить список действий из файла " + Quoted(path) + ": " +
+         LowerFirst(reason);
+}
+
+std::string SaveFailure(const std::string& path, const std::string& reason) {
+  return "Не удалось сохранить список действий в файл " + Quoted(path) + ": " + LowerFirst(reason);
+}
+
+}  // namespace
+
+std::string EncodeListFile(const ActionList& list) {
+  const std::vector<Column>& columns = list.columns();
+  std::string out;
+  out += kHeader;
+  out += kAfterHeader;
+  out += "<";
+  out += kDataPacket;
+  out += " ";
+  out += kVersionAttribute;
+  out += "=\"";
+  out += kVersion;
+  out += "\"><";
+  out += kMetadata;
+  out += "><";
+  out += kFields;
+  out += ">";
+  for (const Column& column : columns) {
+    if (!IsWritableName(column.name)) {
+      throw ListError("имя столбца " + Quoted(column.name) +
+                      " нельзя записать в файл списка действий");
+    }
+    out += "<";
+    out += kField;
+    out += " ";
+    out += kAttrName;
+    out += "=\"";
+    AppendName(out, column.name);
+    out += "\" ";
+    out += kFieldType;
+    out += "=\"";
+    switch (column.kind) {
+      case ColumnKind::kBoolean:
+        out += kBooleanType;
+        out += "\"";
+        break;
+      case ColumnKind::kString:
+        out += kStringType;
+        out += "\" ";
+        out += kWidth;
+        out += "=\"";
+        out += std::to_string(column.width);
+        out += "\"";
+        break;
+      case ColumnKind::kMemo:
+        out += kMemoType;
+        out += "\" ";
+        out += kSubtype;
+        out += "=\"";
+        out += kTextSubtype;
+        out += "\"";
+        break;
+    }
+    out += "/>";
+  }
+  out += "</";
+  out += kFields;
+  out += "><";
+  out += kParams;
+  out += "/></";
+  out += kMetadata;
+  out += "><";
+  out += kRowData;
+  out += ">";
+  const int row_count = list.RowCount();
+  out.reserve(out.size() + static_cast<size_t>(row_count) * 128);
+  for (int r = 0; r < row_count; ++r) {
+    const Row& row = list.RowAt(r);
+    out += "<";
+    out += kRow;
+    for (size_t c = 0; c < columns.size(); ++c) {
+      const Variant& value = row[c];
+      if (value.IsEmpty() || value.IsNull()) continue;
+      out += " ";
+      AppendName(out, columns[c].name);
+      out += "=\"";
+      if (value.IsBoolean()) {
+        out += value.AsBoolean() ? kTrue : kFalse;
+      } else if (!AppendAttributeValue(out, value.DisplayText())) {
+        throw ListError("в строке " + std::to_string(r + 1) + " значение столбца " +
+                        Quoted(columns[c].name) +
+                        " содержит символ с кодом 0 или недопустимую последовательность байтов");
+      }
+      out += "\"";
+    }
+    out += "/>";
+  }
+  out += "</";
+  out += kRowData;
+  out += "></";
+  out += kDataPacket;
+  out += ">";
+  return out;
+}
+
+ListFileContents DecodeListFile(std::string_view bytes) {
+  if (bytes.empty()) throw ListError("файл пуст");
+  std::string text = bytes.starts_with(kUtf8ByteOrderMark)
+                         ? std::string(bytes.substr(kUtf8ByteOrderMark.size()))
+                         : cp1251::Decode(bytes);
+  pugi::xml_document document;
+  const pugi::xml_parse_result result = document.load_buffer_inplace(
+      text.data(), text.size(), pugi::parse_escapes, pugi::encoding_utf8);
+  if (!result) throw ListError(XmlErrorText(result, text));
+
+  pugi::xml_node root;
+  for (const pugi::xml_node& node : document.children()) {
+    if (node.type() != pugi::node_element) continue;
+    if (root || std::string_view(node.name()) != kDataPacket) {
+      throw ListError(std::string("это не список действий: вместо единственного элемента ") +
+                      kDataPacket + " найден элемент " + Quoted(node.name()));
+    }
+    root = node;
+  }
+  if (!root) throw ListError(std::string("нет элемента ") + kDataPacket);
+
+  ListFileContents contents;
+  const pugi::xml_node fields = RequiredChild(RequiredChild(root, kMetadata), kFields);
+  for (const pugi::xml_node& field : fields.children()) {
+    if (field.type() != pugi::node_element) continue;
+    if (std::string_view(field.name()) != kField) {
+      throw ListError(std::string("внутри ") + kFields + " найден элемент " + Quoted(field.name()));
+    }
+    contents.columns.push_back(
+        ReadField(field, static_cast<int>(contents.columns.size()) + 1, contents.columns));
+  }
+  for (const pugi::xml_node& element : RequiredChild(root, kRowData).children()) {
+    if (element.type() != pugi::node_element) continue;
+    if (std::string_view(element.name()) != kRow) {
+      throw ListError(std::string("внутри ") + kRowData + " найден элемент " +
+                      Quoted(element.name()));
+    }
+    contents.rows.push_back(
+        ReadRow(element, contents.columns, static_cast<int>(contents.rows.size()) + 1));
+  }
+  return contents;
+}
+
+void SaveList(ActionList& list, const std::string& path) {
+  try {
+    list.MergePendingEdits();
+    ReplaceFile(path, EncodeListFile(list));
+  } catch (const FileError& e) {
+    throw ListError(SaveFailure(path, e.reason()));
+  } catch (const ListError& e) {
+    throw ListError(SaveFailure(path, e.what()));
+  }
+}
+
+void LoadList(ActionList& list, const std::string& path) {
+  list.Close();
+  try {
+    ListFileContents contents = DecodeListFile(ReadFile(path));
+    list.Open(std::move(contents.columns), std::move(contents.rows));
+  } catch (const FileError& e) {
+    throw ListError(LoadFailure(path, e.reason()));
+  } catch (const ListError& e) {
+    throw ListError(LoadFailure(path, e.what()));
+  }
+}
+
+bool LoadListIfPresent(ActionList& list, const std::string& path) {
+  if (!FileExists(path)) return false;
+  LoadList(list, path);
+  return true;
+}
+
+}  // namespace actions
