@@ -74,6 +74,7 @@ std::vector<std::string_view> SplitNames(std::string_view names) {
 }  // namespace
 
 std::string CutToCharacters(std::string_view utf8, int max_chars) {
+  if (utf8.size() <= static_cast<size_t>(std::max(max_chars, 0))) return std::string(utf8);
   size_t i = 0;
   for (int n = 0; n < max_chars && i < utf8.size(); ++n) dbaccess::NextCodePoint(utf8, i);
   return std::string(utf8.substr(0, i));

@@ -62,16 +62,30 @@ std::optional<unsigned char> EncodeChar(char32_t c) {
 }
 
 std::string Decode(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
-  for (char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    if (byte < 0x80) {
-      out += b;
-    } else {
-      dbaccess::AppendUtf8(out, DecodeByte(byte));
+  // The UTF-8 form of every byte, at most three bytes long.
+  struct Sequence {
+    unsigned char size;
+    char bytes[3];
+  };
+  static const std::array<Sequence, 256> sequences = [] {
+    std::array<Sequence, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      std::string utf8;
+      dbaccess::AppendUtf8(utf8, DecodeByte(static_cast<unsigned char>(b)));
+      table[b].size = static_cast<unsigned char>(utf8.size());
+      std::copy(utf8.begin(), utf8.end(), table[b].bytes);
     }
+    return table;
+  }();
+  constexpr size_t kLongestSequence = 3;
+  std::string out(bytes.size() * kLongestSequence, '\0');
+  char* next = out.data();
+  for (char b : bytes) {
+    const Sequence& sequence = sequences[static_cast<unsigned char>(b)];
+    for (size_t k = 0; k < kLongestSequence; ++k) next[k] = sequence.bytes[k];
+    next += sequence.size;
   }
+  out.resize(static_cast<size_t>(next - out.data()));
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "actions/list_file.h"
 
+#include <array>
 #include <charconv>
 #include <pugixml.hpp>
 
@@ -64,11 +65,14 @@ std::string LowerFirst(const std::string& text) {
   return dbaccess::FoldName(std::string_view(text).substr(0, i)) + text.substr(i);
 }
 
-std::string_view ReplacementFor(char32_t c) {
-  for (const Replacement& r : kReplacements) {
-    if (static_cast<unsigned char>(r.character) == c) return r.text;
-  }
-  return {};
+// The replacement of each ASCII character, empty for those written as they are.
+const std::array<std::string_view, 128>& AsciiReplacements() {
+  static const std::array<std::string_view, 128> table = [] {
+    std::array<std::string_view, 128> t{};
+    for (const Replacement& r : kReplacements) t[static_cast<unsigned char>(r.character)] = r.text;
+    return t;
+  }();
+  return table;
 }
 
 // ---- writing -------------------------------------------------------------------------------
@@ -77,14 +81,24 @@ std::string_view ReplacementFor(char32_t c) {
 // references for characters without a byte. Returns false for a text no XML file can hold
 // (a character with code 0, invalid UTF-8).
 bool AppendAttributeValue(std::string& out, std::string_view utf8) {
+  const auto& replacements = AsciiReplacements();
   size_t i = 0;
   while (i < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {  // the common case: ASCII
+      if (byte == 0) return false;
+      if (!replacements[byte].empty()) {
+        out += replacements[byte];
+      } else {
+        out += static_cast<char>(byte);
+      }
+      ++i;
+      continue;
+    }
     const char32_t c = dbaccess::NextCodePoint(utf8, i);
-    if (c == 0 || IsSurrogate(c) || c > kLastCodePoint) return false;
-    if (std::string_view replacement = ReplacementFor(c); !replacement.empty()) {
-      out += replacement;
-    } else if (std::optional<unsigned char> byte = cp1251::EncodeChar(c)) {
-      out += static_cast<char>(*byte);
+    if (IsSurrogate(c) || c > kLastCodePoint) return false;
+    if (std::optional<unsigned char> encoded = cp1251::EncodeChar(c)) {
+      out += static_cast<char>(*encoded);
     } else {
       out += "&#";
       out += std::to_string(static_cast<uint32_t>(c));
@@ -157,6 +171,10 @@ std::string XmlErrorText(const pugi::xml_parse_result& result, std::string_view 
 bool IsValidText(std::string_view utf8) {
   size_t i = 0;
   while (i < utf8.size()) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const char32_t c = dbaccess::NextCodePoint(utf8, i);
     if (IsSurrogate(c) || c > kLastCodePoint) return false;
   }
@@ -340,7 +358,7 @@ std::string EncodeListFile(const ActionList& list) {
       out += "=\"";
       if (value.IsBoolean()) {
         out += value.AsBoolean() ? kTrue : kFalse;
-      } else if (!AppendAttributeValue(out, value.DisplayText())) {
+      } else if (!AppendAttributeValue(out, value.AsText())) {
         throw ListError("в строке " + std::to_string(r + 1) + " значение столбца " +
                         Quoted(columns[c].name) +
                         " содержит символ с кодом 0 или недопустимую последовательность байтов");
