@@ -86,6 +86,7 @@ struct ListEvent {
 
 class ActionList;
 
+// Observers must not throw: a resume may run in a destructor (ScopedSuspend).
 class ListObserver {
  public:
   virtual ~ListObserver() = default;

@@ -118,6 +118,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {
+  if (path.empty()) throw FileError(path, SystemErrorText(ENOENT));
   struct stat target {};
   const bool target_exists = ::stat(path.c_str(), &target) == 0;
   if (target_exists && S_ISDIR(target.st_mode)) throw FileError(path, SystemErrorText(EISDIR));

@@ -297,8 +297,8 @@ TEST(ListFileTest, SavingReplacesTheFileOnlyWhenTheNewOneIsComplete) {
 
   // Places that cannot take the file.
   WriteBytes(dir.File("plain"), "x");
-  for (const std::string& place :
-       {dir.File("missing/updTable.xml"), dir.File("plain/updTable.xml"), dir.File("")}) {
+  for (const std::string& place : {dir.File("missing/updTable.xml"), dir.File("plain/updTable.xml"),
+                                   dir.File(""), std::string()}) {
     try {
       SaveList(list, place);
       ADD_FAILURE() << place;
