@@ -86,6 +86,11 @@ void Catalog::RemoveTable(std::string_view name) {
 void Catalog::RenameTable(std::string_view name, std::string new_name) {
   Table* table = FindTable(name);
   if (table == nullptr) return;
+  for (Relationship& r : relationships_) {
+    if (SameName(r.primary_table, name)) r.primary_table = new_name;
+    if (SameName(r.foreign_table, name)) r.foreign_table = new_name;
+  }
+  relationship_index_stale_ = true;
   table->name = std::move(new_name);
   ReindexTables();
 }
@@ -95,11 +100,61 @@ void Catalog::ReindexTables() {
   for (size_t i = 0; i < tables_.size(); ++i) table_index_[FoldName(tables_[i].name)] = i;
 }
 
-Relationship* Catalog::FindRelationship(std::string_view name) {
-  for (Relationship& r : relationships_) {
-    if (SameName(r.name, name)) return &r;
+std::vector<Relationship>& Catalog::relationships() {
+  relationship_index_stale_ = true;
+  return relationships_;
+}
+
+void Catalog::ReindexRelationshipsIfStale() const {
+  if (!relationship_index_stale_) return;
+  relationship_index_.clear();
+  relationships_by_table_.clear();
+  for (size_t i = 0; i < relationships_.size(); ++i) {
+    const Relationship& r = relationships_[i];
+    relationship_index_[FoldName(r.name)] = i;
+    const std::string primary = FoldName(r.primary_table);
+    const std::string foreign = FoldName(r.foreign_table);
+    relationships_by_table_[primary].push_back(i);
+    if (foreign != primary) relationships_by_table_[foreign].push_back(i);
   }
-  return nullptr;
+  relationship_index_stale_ = false;
+}
+
+Relationship* Catalog::FindRelationship(std::string_view name) {
+  ReindexRelationshipsIfStale();
+  auto it = relationship_index_.find(FoldName(name));
+  return it == relationship_index_.end() ? nullptr : &relationships_[it->second];
+}
+
+Relationship& Catalog::AddRelationship(Relationship relationship) {
+  ReindexRelationshipsIfStale();
+  const size_t i = relationships_.size();
+  relationships_.push_back(std::move(relationship));
+  const Relationship& r = relationships_.back();
+  relationship_index_[FoldName(r.name)] = i;
+  const std::string primary = FoldName(r.primary_table);
+  const std::string foreign = FoldName(r.foreign_table);
+  relationships_by_table_[primary].push_back(i);
+  if (foreign != primary) relationships_by_table_[foreign].push_back(i);
+  return relationships_.back();
+}
+
+void Catalog::RemoveRelationship(std::string_view name) {
+  ReindexRelationshipsIfStale();
+  auto it = relationship_index_.find(FoldName(name));
+  if (it == relationship_index_.end()) return;
+  relationships_.erase(relationships_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  relationship_index_stale_ = true;
+}
+
+std::vector<const Relationship*> Catalog::RelationshipsOf(std::string_view table) const {
+  ReindexRelationshipsIfStale();
+  std::vector<const Relationship*> out;
+  auto it = relationships_by_table_.find(FoldName(table));
+  if (it == relationships_by_table_.end()) return out;
+  out.reserve(it->second.size());
+  for (size_t i : it->second) out.push_back(&relationships_[i]);
+  return out;
 }
 
 const Relationship* Catalog::FindRelationship(std::string_view name) const {

@@ -107,12 +107,21 @@ class Catalog {
   const Table* FindTable(std::string_view name) const;
   Table& AddTable(Table table);  // the caller has checked that the name is free
   void RemoveTable(std::string_view name);
-  void RenameTable(std::string_view name, std::string new_name);
+  void RenameTable(std::string_view name, std::string new_name);  // relationships follow
 
-  std::vector<Relationship>& relationships() { return relationships_; }
+  // Relationships are found by name and by table through hashed look-ups as well. Change
+  // their names and tables only through AddRelationship, RemoveRelationship and
+  // RenameTable; the non-const vector may be edited freely (the look-ups are rebuilt after
+  // it was handed out), the pointer FindRelationship gives only in rules and columns.
+  std::vector<Relationship>& relationships();
   const std::vector<Relationship>& relationships() const { return relationships_; }
   Relationship* FindRelationship(std::string_view name);
   const Relationship* FindRelationship(std::string_view name) const;
+  Relationship& AddRelationship(Relationship relationship);  // the caller checked the name
+  void RemoveRelationship(std::string_view name);
+  // The relationships whose primary or foreign table is `table` (a relationship of a table
+  // with itself once), in the order of relationships().
+  std::vector<const Relationship*> RelationshipsOf(std::string_view table) const;
 
   const std::vector<Query>& queries() const { return queries_; }
   Query* FindQuery(std::string_view name);
@@ -128,12 +137,18 @@ class Catalog {
  private:
   void ReindexTables();
   void ReindexQueries();
+  void ReindexRelationshipsIfStale() const;
 
   std::vector<Table> tables_;
   std::vector<Relationship> relationships_;
   std::vector<Query> queries_;
   std::unordered_map<std::string, size_t> table_index_;  // folded name -> position
   std::unordered_map<std::string, size_t> query_index_;
+  // Folded relationship name -> position; folded table name -> positions of its
+  // relationships. Rebuilt on demand after the vector was handed out for editing.
+  mutable std::unordered_map<std::string, size_t> relationship_index_;
+  mutable std::unordered_map<std::string, std::vector<size_t>> relationships_by_table_;
+  mutable bool relationship_index_stale_ = false;
 };
 
 }  // namespace dbaccess
