@@ -31,6 +31,7 @@ class Storage {
 // Opens the database file at `path` with its database password ("" for none), choosing
 // the storage by the file's content, never by its name. Throws JetError: 3024 for a
 // missing file, 3343 for content of no known format, 3031 for a wrong or missing password.
+// A password given for a database that has none is ignored, as Jet ignores it.
 std::unique_ptr<Storage> OpenStorage(const std::string& path, const std::string& password);
 
 }  // namespace dbaccess

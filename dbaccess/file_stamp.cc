@@ -1,0 +1,76 @@
+#include "dbaccess/file_stamp.h"
+
+#include <openssl/evp.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <stdexcept>
+
+#include "dbaccess/atomic_file.h"
+#include "dbaccess/jet_error.h"
+
+namespace dbaccess {
+namespace {
+
+constexpr int64_t kNsPerSecond = 1'000'000'000;
+constexpr int64_t kCoarseClockNs = 2 * kNsPerSecond;  // FAT keeps 2 s, ext4 a clock tick
+
+int64_t Ns(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * kNsPerSecond + t.tv_nsec; }
+
+}  // namespace
+
+std::array<unsigned char, 32> Sha256(std::string_view content) {
+  std::array<unsigned char, 32> hash{};
+  unsigned int length = 0;
+  if (EVP_Digest(content.data(), content.size(), hash.data(), &length, EVP_sha256(), nullptr) !=
+      1) {
+    throw std::runtime_error("SHA-256 failed");
+  }
+  return hash;
+}
+
+bool FileStamp::ReadMeta(const std::string& path, Meta& meta) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return false;
+  meta.device = st.st_dev;
+  meta.inode = st.st_ino;
+  meta.size = st.st_size;
+  meta.mtime_ns = Ns(st.st_mtim);
+  meta.ctime_ns = Ns(st.st_ctim);
+  return true;
+}
+
+int64_t FileStamp::NowNs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return Ns(now);
+}
+
+FileStamp FileStamp::Of(const std::string& path, std::string_view content) {
+  FileStamp stamp;
+  stamp.taken_ns_ = NowNs();
+  ReadMeta(path, stamp.meta_);
+  stamp.hash_ = Sha256(content);
+  return stamp;
+}
+
+bool FileStamp::Changed(const std::string& path) const {
+  Meta now;
+  if (!ReadMeta(path, now)) return true;
+  const bool trusted = taken_ns_ - meta_.mtime_ns >= kCoarseClockNs &&
+                       taken_ns_ - meta_.ctime_ns >= kCoarseClockNs;
+  if (now == meta_ && trusted) return false;
+  if (now.size != meta_.size && meta_.size >= 0) return true;
+  std::string content;
+  try {
+    content = ReadWholeFile(path);
+  } catch (const JetError&) {
+    return true;
+  }
+  if (Sha256(content) != hash_) return true;
+  meta_ = now;  // same content: remember the new times, and trust them once they are old
+  taken_ns_ = NowNs();
+  return false;
+}
+
+}  // namespace dbaccess

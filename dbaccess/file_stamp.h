@@ -1,0 +1,45 @@
+// What a file looked like when this process last read or wrote it, to tell whether another
+// program has changed it since.
+//
+// The stamp keeps the file's identity, size, times and a SHA-256 of its content. A check
+// costs one stat() while those stay the same; when they differ, the content decides (a
+// file touched but not changed is not changed). Because file times are coarse, a stamp
+// taken within two seconds of the file's last change is not trusted on its times alone:
+// until it is older, the content is compared on every check.
+#ifndef SKARNVEL_DBACCESS_FILE_STAMP_H_
+#define SKARNVEL_DBACCESS_FILE_STAMP_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dbaccess {
+
+class FileStamp {
+ public:
+  // The stamp of the file at `path`, whose content is `content` (just read or written).
+  static FileStamp Of(const std::string& path, std::string_view content);
+
+  // True when the file is missing or holds other content than the stamp's.
+  bool Changed(const std::string& path) const;
+
+ private:
+  struct Meta {
+    uint64_t device = 0, inode = 0;
+    int64_t size = -1, mtime_ns = 0, ctime_ns = 0;
+    bool operator==(const Meta&) const = default;
+  };
+  static bool ReadMeta(const std::string& path, Meta& meta);
+  static int64_t NowNs();
+
+  mutable Meta meta_;
+  mutable int64_t taken_ns_ = 0;
+  std::array<unsigned char, 32> hash_{};
+};
+
+std::array<unsigned char, 32> Sha256(std::string_view content);
+
+}  // namespace dbaccess
+
+#endif  // SKARNVEL_DBACCESS_FILE_STAMP_H_
