@@ -76,11 +76,24 @@ Table& Catalog::AddTable(Table table) {
   return tables_.back();
 }
 
+namespace {
+
+// After the element at `removed` left its vector: the positions behind it move up one.
+void ShiftDown(std::unordered_map<std::string, size_t>& index, size_t removed) {
+  for (auto& [name, position] : index) {
+    if (position > removed) --position;
+  }
+}
+
+}  // namespace
+
 void Catalog::RemoveTable(std::string_view name) {
   auto it = table_index_.find(FoldName(name));
   if (it == table_index_.end()) return;
-  tables_.erase(tables_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  ReindexTables();
+  const size_t position = it->second;
+  tables_.erase(tables_.begin() + static_cast<std::ptrdiff_t>(position));
+  table_index_.erase(it);
+  ShiftDown(table_index_, position);
 }
 
 void Catalog::RenameTable(std::string_view name, std::string new_name) {
@@ -143,8 +156,18 @@ void Catalog::RemoveRelationship(std::string_view name) {
   ReindexRelationshipsIfStale();
   auto it = relationship_index_.find(FoldName(name));
   if (it == relationship_index_.end()) return;
-  relationships_.erase(relationships_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  relationship_index_stale_ = true;
+  const size_t position = it->second;
+  relationships_.erase(relationships_.begin() + static_cast<std::ptrdiff_t>(position));
+  relationship_index_.erase(it);
+  ShiftDown(relationship_index_, position);
+  for (auto table = relationships_by_table_.begin(); table != relationships_by_table_.end();) {
+    std::vector<size_t>& positions = table->second;
+    positions.erase(std::remove(positions.begin(), positions.end(), position), positions.end());
+    for (size_t& p : positions) {
+      if (p > position) --p;
+    }
+    table = positions.empty() ? relationships_by_table_.erase(table) : std::next(table);
+  }
 }
 
 std::vector<const Relationship*> Catalog::RelationshipsOf(std::string_view table) const {
@@ -179,13 +202,10 @@ Query& Catalog::AddQuery(Query query) {
 void Catalog::RemoveQuery(std::string_view name) {
   auto it = query_index_.find(FoldName(name));
   if (it == query_index_.end()) return;
-  queries_.erase(queries_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  ReindexQueries();
-}
-
-void Catalog::ReindexQueries() {
-  query_index_.clear();
-  for (size_t i = 0; i < queries_.size(); ++i) query_index_[FoldName(queries_[i].name)] = i;
+  const size_t position = it->second;
+  queries_.erase(queries_.begin() + static_cast<std::ptrdiff_t>(position));
+  query_index_.erase(it);
+  ShiftDown(query_index_, position);
 }
 
 }  // namespace dbaccess

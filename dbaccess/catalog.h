@@ -136,7 +136,6 @@ class Catalog {
 
  private:
   void ReindexTables();
-  void ReindexQueries();
   void ReindexRelationshipsIfStale() const;
 
   std::vector<Table> tables_;

@@ -343,7 +343,12 @@ void Execute(Catalog& catalog, const sql::AddColumn& s, ChangeList& changes) {
   Table work = table;
   // Existing rows: AutoNumbers are counted up, a Required column takes its default.
   std::vector<Cell> values(work.rows.size());
-  if (column.auto_increment && column.type == DataType::kLong) {
+  if (column.type == DataType::kBit) {
+    // Never Null, so a Yes/No field is Required in effect: its DEFAULT, or False.
+    const Cell cell = column.default_value && !work.rows.empty() ? DefaultCell(work, column)
+                                                                 : Cell(false);
+    std::fill(values.begin(), values.end(), cell);
+  } else if (column.auto_increment && column.type == DataType::kLong) {
     for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int64_t>(i + 1);
   } else if (column.required && !work.rows.empty()) {
     if (!column.default_value) throw je::NullInRequired(work.name, column.name);

@@ -31,7 +31,7 @@
 //    field); ALTER COLUMN of a field in a relationship 3720.
 //  - ADD COLUMN: existing rows get Null; an AutoNumber column counts them 1, 2, ...; a NOT
 //    NULL column takes its DEFAULT for them, and without one is 3314 when the table has
-//    rows.
+//    rows; a Bit field, never Null, takes its DEFAULT or False.
 //  - ALTER COLUMN gives the field exactly the definition written (type, size, NOT NULL,
 //    DEFAULT; its other properties stay) and converts every value by the rules of
 //    sql_value.h, changing nothing when one does not convert (3421), overflows (3349) or is

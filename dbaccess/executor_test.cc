@@ -319,6 +319,16 @@ TEST(ExecutorTest, AddColumnFillsExistingRows) {
   EXPECT_TRUE(std::holds_alternative<double>(T(c, "T").rows[2][4]));  // Now()
 }
 
+TEST(ExecutorTest, YesNoFieldsAreNeverNull) {
+  Catalog c = Database({"CREATE TABLE T (a Long, t Text(5))", "INSERT INTO T (a) VALUES (1)",
+                        "ALTER TABLE T ADD b Bit NOT NULL", "INSERT INTO T (a) VALUES (2)",
+                        "INSERT INTO T (a, b) VALUES (3, Null)", "ALTER TABLE T ALTER COLUMN t Bit"});
+  for (const Row& row : T(c, "T").rows) {
+    EXPECT_EQ(row[2], Cell(false));
+    EXPECT_EQ(row[1], Cell(false));
+  }
+}
+
 TEST(ExecutorTest, AlterColumnConvertsEveryValueOrNothing) {
   Catalog c = Database({
       "CREATE TABLE T (k Long, t Text(20), d Double, m Currency, s Text(30))",

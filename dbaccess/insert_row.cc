@@ -64,7 +64,11 @@ Row BuildInsertRow(const Table& table, const sql::InsertInto& insert, bool scrip
       row[i] = next_counter(i);
       continue;
     }
-    if (given[i] || !column.default_value) continue;
+    if (given[i]) continue;
+    if (!column.default_value) {
+      if (column.type == DataType::kBit) row[i] = false;  // a Yes/No field is never Null
+      continue;
+    }
     sql::Expr expr;
     if (!sql::ParseExpressionText(*column.default_value, expr)) throw je::ExpressionTooComplex();
     EvalContext default_context;

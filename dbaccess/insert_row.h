@@ -1,11 +1,12 @@
 // The row an INSERT INTO ... VALUES statement adds to a table.
 //
 // The values are evaluated (expression_eval.h) and converted to their columns' types
-// (sql_value.h); a column left out, or an AutoNumber given Null, gets its next AutoNumber;
-// another column left out gets its DEFAULT, or Null. Errors: 3127 for an unknown column,
-// 3063 for a column named twice, 3346 when values and columns differ in number, 3464 for
-// a value that does not convert, 3349 for one that overflows, 3163 for one too long. The
-// row is not checked against Required, indexes or relationships: that is the executor's.
+// (sql_value.h); an AutoNumber left out or given Null gets its next value; another column
+// left out gets its DEFAULT, or Null (a Bit field False: it is never Null). Errors: 3127
+// for an unknown column, 3063 for a column named twice, 3346 when values and columns
+// differ in number, 3464 for a value that does not convert, 3349 for one that overflows,
+// 3163 for one too long. The row is not checked against Required, indexes or
+// relationships: that is the executor's.
 #ifndef SKARNVEL_DBACCESS_INSERT_ROW_H_
 #define SKARNVEL_DBACCESS_INSERT_ROW_H_
 

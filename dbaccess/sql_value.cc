@@ -223,7 +223,9 @@ std::string ValueAsText(const SqlValue& value) {
   return std::string();
 }
 
-ConvertStatus ConvertValue(const SqlValue& value, const Column& column, Cell& out) {
+namespace {
+
+ConvertStatus ConvertToColumn(const SqlValue& value, const Column& column, Cell& out) {
   if (value.kind == SqlValue::Kind::kNull) {
     out = std::monostate();
     return ConvertStatus::kOk;
@@ -356,6 +358,14 @@ ConvertStatus ConvertValue(const SqlValue& value, const Column& column, Cell& ou
       return ConvertStatus::kOk;
   }
   return ConvertStatus::kMismatch;
+}
+
+}  // namespace
+
+ConvertStatus ConvertValue(const SqlValue& value, const Column& column, Cell& out) {
+  const ConvertStatus status = ConvertToColumn(value, column, out);
+  if (status == ConvertStatus::kOk && column.type == DataType::kBit && IsNull(out)) out = false;
+  return status;
 }
 
 SqlValue ValueFromCell(const Cell& cell, DataType type) {

@@ -27,8 +27,10 @@
 //  Binary(n),        binary                                    everything else; more than n
 //  LongBinary                                                  bytes gives "too long"
 //
-// Null stays null (the caller checks Required). A text of blanks only becomes null in every
-// target but Text and Memo (a blank field becomes empty, as when Access changes a type).
+// Null stays null (the caller checks Required), except in a Bit column: Jet keeps a Yes/No
+// value in the row's null mask, so a Bit field is never Null and Null becomes False. A text
+// of blanks only becomes null in every target but Text and Memo (a blank field becomes
+// empty, as when Access changes a type).
 #ifndef SKARNVEL_DBACCESS_SQL_VALUE_H_
 #define SKARNVEL_DBACCESS_SQL_VALUE_H_
 

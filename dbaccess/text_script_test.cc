@@ -138,7 +138,7 @@ TEST(TextScriptTest, EveryTypeOfValueRoundTripsBitForBit) {
        int64_t{std::numeric_limits<int64_t>::min()}, -1.25, std::string(),
        std::string("Ünïcödé Кириллица 😀"), std::monostate(), std::string("0.0000000000"),
        Bytes{{}}, Bytes{std::vector<uint8_t>(1000, 0xAB)}},
-      {std::monostate(), std::monostate(), std::monostate(), std::monostate(), int64_t{7},
+      {false, std::monostate(), std::monostate(), std::monostate(), int64_t{7},
        static_cast<double>(std::numeric_limits<float>::quiet_NaN()), nan, int64_t{-1},
        44198.0 + 1.0 / 7, std::monostate(), std::string(""), std::monostate(),
        std::monostate(), std::monostate(), std::monostate()},

@@ -177,6 +177,32 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair(WriteStep::kClose, EIO),
                       std::make_pair(WriteStep::kRename, EIO)));
 
+// A process that dies in the middle of a commit leaves the old database or the new one.
+TEST(TextStorageDeathTest, ACrashAtAnyStepLeavesAWholeDatabase) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (WriteStep step : {WriteStep::kWrite, WriteStep::kSync, WriteStep::kClose,
+                         WriteStep::kRename}) {
+    TempFolder folder;
+    const std::string path = folder.File("db.sdb");
+    DatabaseFile::CreateText(path, "");
+    DatabaseFile::Open(path, "")->Apply(Sql("CREATE TABLE Old (a Long)"));
+    const std::string before = Slurp(path);
+    EXPECT_EXIT(
+        {
+          auto file = DatabaseFile::Open(path, "");
+          SetWriteFaultHookForTesting([step](WriteStep s) {
+            if (s == step) _exit(7);  // the process dies here
+            return 0;
+          });
+          file->Apply(Sql("CREATE TABLE New (b Long)"));
+        },
+        ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ(Slurp(path), before);
+    // The next open reads the whole old database (a crash may leave a temporary file).
+    EXPECT_NE(DatabaseFile::Open(path, "")->Snapshot()->FindTable("Old"), nullptr);
+  }
+}
+
 TEST(TextStorageTest, CreationFailureLeavesNothingBehind) {
   TempFolder folder;
   SetWriteFaultHookForTesting([](WriteStep s) { return s == WriteStep::kWrite ? ENOSPC : 0; });
