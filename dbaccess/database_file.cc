@@ -28,6 +28,7 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::string CanonicalPath(const std::string& path) {
+  if (path.empty()) throw jet_errors::CouldNotFindFile(path);  // not the current folder
   const std::string absolute = AbsolutePath(path);
   std::error_code ec;
   const std::filesystem::path canonical = std::filesystem::canonical(absolute, ec);

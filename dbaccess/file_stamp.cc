@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 #include <ctime>
 #include <stdexcept>
@@ -13,7 +14,28 @@ namespace dbaccess {
 namespace {
 
 constexpr int64_t kNsPerSecond = 1'000'000'000;
-constexpr int64_t kCoarseClockNs = 2 * kNsPerSecond;  // FAT keeps 2 s, ext4 a clock tick
+// How far file times may lag or round: local Linux file systems take them from the kernel's
+// coarse clock (a tick, a few milliseconds); FAT keeps 2 s, and a network server has its own
+// clock, so anything not known to be local gets 2 s.
+constexpr int64_t kLocalClockNs = 50'000'000;
+constexpr int64_t kCoarseClockNs = 2 * kNsPerSecond;
+
+int64_t TimeGranularity(const std::string& path) {
+  struct statfs fs {};
+  if (statfs(path.c_str(), &fs) != 0) return kCoarseClockNs;
+  switch (static_cast<uint64_t>(fs.f_type)) {
+    case 0xEF53:      // ext2/3/4
+    case 0x58465342:  // XFS
+    case 0x9123683E:  // Btrfs
+    case 0x01021994:  // tmpfs
+    case 0xF2F52010:  // F2FS
+    case 0x2FC12FC1:  // ZFS
+    case 0x794C7630:  // overlayfs
+      return kLocalClockNs;
+    default:
+      return kCoarseClockNs;
+  }
+}
 
 int64_t Ns(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * kNsPerSecond + t.tv_nsec; }
 
@@ -48,6 +70,7 @@ int64_t FileStamp::NowNs() {
 
 FileStamp FileStamp::Of(const std::string& path, std::string_view content) {
   FileStamp stamp;
+  stamp.granularity_ns_ = TimeGranularity(path);
   stamp.taken_ns_ = NowNs();
   ReadMeta(path, stamp.meta_);
   stamp.hash_ = Sha256(content);
@@ -57,8 +80,8 @@ FileStamp FileStamp::Of(const std::string& path, std::string_view content) {
 bool FileStamp::Changed(const std::string& path) const {
   Meta now;
   if (!ReadMeta(path, now)) return true;
-  const bool trusted = taken_ns_ - meta_.mtime_ns >= kCoarseClockNs &&
-                       taken_ns_ - meta_.ctime_ns >= kCoarseClockNs;
+  const bool trusted = taken_ns_ - meta_.mtime_ns >= granularity_ns_ &&
+                       taken_ns_ - meta_.ctime_ns >= granularity_ns_;
   if (now == meta_ && trusted) return false;
   if (now.size != meta_.size && meta_.size >= 0) return true;
   std::string content;

@@ -70,6 +70,7 @@ TEST(TextStorageTest, MissingAndUnknownFiles) {
   const std::string missing = folder.File("nothing.mdb");
   EXPECT_EQ(CatchJetError([&] { DatabaseFile::Open(missing, ""); }).text,
             "Could not find file '" + missing + "'.");
+  EXPECT_EQ(CatchJetError([] { DatabaseFile::Open("", ""); }).text, "Could not find file ''.");
   // A relative path is reported as the full path it stands for.
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
