@@ -1,9 +1,15 @@
 // One database file open in this process.
 //
 // Every ADO connection and DAO database that opens the same file shares one DatabaseFile
-// (found by the file's canonical path), so a change made through one is seen by all the
-// others at once. Each change reaches the disk before the call returns; a failed change
-// leaves both the memory and the file as they were.
+// (found by the file's canonical path, so relative paths and symbolic links meet), so a
+// change made through one is seen by all the others at once. Each change reaches the disk
+// before the call returns; a failed change leaves both the memory and the file as they were.
+//
+// Another program may change the file meanwhile: Snapshot and every change read such a
+// change first, so it is never overwritten, and a change is checked against it (the
+// storage refuses to write over a change it has not read, text_storage.h).
+//
+// Made for one thread (the window's); only the registry of open files is guarded.
 #ifndef SKARNVEL_DBACCESS_DATABASE_FILE_H_
 #define SKARNVEL_DBACCESS_DATABASE_FILE_H_
 
@@ -30,7 +36,7 @@ class DatabaseFile {
   static std::shared_ptr<DatabaseFile> Open(const std::string& path, const std::string& password);
 
   // Creates a new, empty database of the text storage at `path` ("" = no password).
-  // Refuses an existing file.
+  // Refuses an existing file (3204).
   static void CreateText(const std::string& path, const std::string& password);
 
   ~DatabaseFile();
@@ -43,8 +49,9 @@ class DatabaseFile {
   // read again first.
   std::shared_ptr<const Catalog> Snapshot();
 
-  // Runs the mutation on a copy of the committed catalog, stores the result and makes it
-  // the committed catalog; on any error nothing changes and the error passes on.
+  // Runs the mutation on a copy of the committed catalog (read again first when another
+  // program changed the file), stores the result and makes it the committed catalog; on
+  // any error nothing changes and the error passes on.
   void Apply(const Mutation& mutation);
 
   // Commits a transaction's work: replays its mutations, in order, on the committed catalog
@@ -65,7 +72,9 @@ class Transaction {
  public:
   explicit Transaction(std::shared_ptr<DatabaseFile> file);
 
-  // The committed catalog with this transaction's mutations applied.
+  // The committed catalog with this transaction's mutations applied. When others commit
+  // meanwhile, the mutations are replayed on their work; if they no longer fit, the view
+  // stays as it was and Commit will fail.
   std::shared_ptr<const Catalog> Snapshot();
 
   // Runs the mutation on the transaction's catalog; on error it changes nothing.

@@ -513,7 +513,9 @@ void Execute(Catalog& catalog, const sql::InsertInto& s, ChangeList& changes) {
   for (const Relationship* r : catalog.RelationshipsOf(table.name)) {
     if (!r->enforced || !SameName(r->foreign_table, table.name)) continue;
     if (!EncodeKey(table, row, ColumnPositions(table, r->foreign_columns), key)) continue;
-    const Table& primary = *catalog.FindTable(r->primary_table);
+    const Table* primary_table = catalog.FindTable(r->primary_table);
+    if (primary_table == nullptr) throw je::RelatedRecordRequired(r->primary_table);
+    const Table& primary = *primary_table;
     const std::vector<int> primary_positions = ColumnPositions(primary, r->primary_columns);
     bool found_key = TableHasKey(primary, primary_positions, key);
     if (!found_key && &primary == &table) {  // a row may refer to itself

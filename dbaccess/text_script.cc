@@ -309,6 +309,8 @@ std::string WriteScript(const Catalog& catalog) {
 }
 
 Catalog ReadScript(std::string_view text) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";  // as some editors save
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
   Catalog catalog;
   ChangeList ignored;
   // Next AutoNumber per table and column while rows are loaded; any other statement may

@@ -57,8 +57,9 @@ inline constexpr std::string_view kScriptSignature = "-- Skarnvel text database 
 // character; the executor never lets such a name in).
 std::string WriteScript(const Catalog& catalog);
 
-// Reads a script (the signature line is optional). A statement that fails throws its
-// JetError with "Line N of the database script: " before the text.
+// Reads a script (the signature line is optional; a UTF-8 byte-order mark and CR LF line
+// ends are read too). A statement that fails throws its JetError with "Line N of the
+// database script: " before the text.
 Catalog ReadScript(std::string_view text);
 
 }  // namespace dbaccess

@@ -227,6 +227,16 @@ TEST(TextScriptTest, ReadingFailuresNameTheLine) {
   EXPECT_EQ(CatchJetError([&] { WriteScript(odd); }).number, 3125);
 }
 
+TEST(TextScriptTest, ReadsWhatEditorsMakeOfTheFile) {
+  Catalog c = testing::Database({"CREATE TABLE T (a Text(5), b Memo)"});
+  c.FindTable("T")->rows.push_back({std::string("x"), std::string("1\r\n2")});
+  ChangeList changes;
+  CreateQueryDef(c, "Q", "SELECT *\r\nFROM T;", changes);
+  std::string windows;
+  for (char ch : WriteScript(c)) windows += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  EXPECT_TRUE(ReadScript("\xEF\xBB\xBF" + windows) == c);
+}
+
 TEST(TextScriptTest, AutoNumbersCountOnWhenScriptsLeaveThemOut) {
   const Catalog c = ReadScript(
       "CREATE TABLE T (id COUNTER, a Text(5));\n"
