@@ -52,8 +52,8 @@ Catalog Build(const Size& size) {
   }
   ChangeList changes;
   for (int q = 0; q < size.queries; ++q) {
-    dbaccess::CreateQueryDef(c, "Запрос " + std::to_string(q),
-                             "SELECT *\r\nFROM " + Table(q) + ";", changes);
+    dbaccess::CreateQueryDef(c, "Запрос " + std::to_string(q), "SELECT *\r\nFROM " + Table(q) + ";",
+                             changes);
   }
   return c;
 }
@@ -96,8 +96,7 @@ void BM_CreateAndDropTable(benchmark::State& state) {
   Compare(state, [](Catalog& c, const Size& s) {
     Exec(c, "CREATE TABLE [New] ([ID] Long PRIMARY KEY, [Ref] Long REFERENCES " +
                 Table(s.tables - 1) + ")");
-    Exec(c, "ALTER TABLE [New] DROP CONSTRAINT [Таблица " + std::to_string(s.tables - 1) +
-                "New]");
+    Exec(c, "ALTER TABLE [New] DROP CONSTRAINT [Таблица " + std::to_string(s.tables - 1) + "New]");
     Exec(c, "DROP TABLE [New]");
   });
 }
@@ -143,8 +142,7 @@ constexpr double kLargeColumns = kLarge.tables * kColumns;
 
 void BM_WriteScript(benchmark::State& state) {
   Compare(
-      state,
-      [](Catalog& c, const Size&) { benchmark::DoNotOptimize(dbaccess::WriteScript(c)); },
+      state, [](Catalog& c, const Size&) { benchmark::DoNotOptimize(dbaccess::WriteScript(c)); },
       kSmallColumns, kLargeColumns);
 }
 

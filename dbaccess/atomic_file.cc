@@ -29,11 +29,14 @@ int Fault(WriteStep step) {
 JetError ErrorFor(int error, const std::string& path) {
   switch (error) {
     case ENOSPC:
-    case EDQUOT: return jet_errors::DiskFull();
+    case EDQUOT:
+      return jet_errors::DiskFull();
     case EACCES:
     case EPERM:
-    case EROFS: return jet_errors::CannotOpenFile(path);
-    default: return jet_errors::DiskError();
+    case EROFS:
+      return jet_errors::CannotOpenFile(path);
+    default:
+      return jet_errors::DiskError();
   }
 }
 
@@ -145,9 +148,7 @@ void CreateFileAtomically(const std::string& path, std::string_view content) {
   if (access(temp.name().c_str(), F_OK) != 0) temp.Release();
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  return ReadFileHead(path, std::string::npos);
-}
+std::string ReadWholeFile(const std::string& path) { return ReadFileHead(path, std::string::npos); }
 
 std::string ReadFileHead(const std::string& path, size_t max_bytes) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

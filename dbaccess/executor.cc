@@ -60,10 +60,14 @@ Column MakeColumn(const sql::ColumnDef& def) {
 
 void Convert(const SqlValue& value, const Column& column, Cell& out, bool alter) {
   switch (ConvertValue(value, column, out)) {
-    case ConvertStatus::kOk: return;
-    case ConvertStatus::kMismatch: throw alter ? je::ConversionError() : je::TypeMismatch();
-    case ConvertStatus::kOverflow: throw je::NumericOverflow();
-    case ConvertStatus::kTooLong: throw je::FieldTooSmall();
+    case ConvertStatus::kOk:
+      return;
+    case ConvertStatus::kMismatch:
+      throw alter ? je::ConversionError() : je::TypeMismatch();
+    case ConvertStatus::kOverflow:
+      throw je::NumericOverflow();
+    case ConvertStatus::kTooLong:
+      throw je::FieldTooSmall();
   }
 }
 
@@ -249,7 +253,8 @@ NewRelationship BuildRelationship(const Catalog& catalog, const Table& foreign,
     CheckRelationshipRows(*primary, foreign, r);
     out.hidden.name = r.name;
     out.hidden.foreign = true;
-    for (const std::string& c : r.foreign_columns) out.hidden.columns.push_back(IndexColumn{c, false});
+    for (const std::string& c : r.foreign_columns)
+      out.hidden.columns.push_back(IndexColumn{c, false});
   }
   return out;
 }
@@ -345,8 +350,8 @@ void Execute(Catalog& catalog, const sql::AddColumn& s, ChangeList& changes) {
   std::vector<Cell> values(work.rows.size());
   if (column.type == DataType::kBit) {
     // Never Null, so a Yes/No field is Required in effect: its DEFAULT, or False.
-    const Cell cell = column.default_value && !work.rows.empty() ? DefaultCell(work, column)
-                                                                 : Cell(false);
+    const Cell cell =
+        column.default_value && !work.rows.empty() ? DefaultCell(work, column) : Cell(false);
     std::fill(values.begin(), values.end(), cell);
   } else if (column.auto_increment && column.type == DataType::kLong) {
     for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int64_t>(i + 1);
@@ -392,10 +397,9 @@ void Execute(Catalog& catalog, const sql::AlterColumn& s, ChangeList& changes) {
   }
   work.columns[position] = std::move(column);
   for (const Index& index : work.indexes) {
-    const bool uses = std::any_of(index.columns.begin(), index.columns.end(),
-                                  [&](const IndexColumn& c) {
-                                    return SameName(c.name, work.columns[position].name);
-                                  });
+    const bool uses = std::any_of(
+        index.columns.begin(), index.columns.end(),
+        [&](const IndexColumn& c) { return SameName(c.name, work.columns[position].name); });
     if (uses) CheckIndexRows(work, index);
   }
   ChangeList index_changes;

@@ -9,8 +9,8 @@ namespace {
 
 using testing::CatchJetError;
 using testing::Database;
-using testing::Refusal;
 using testing::Exec;
+using testing::Refusal;
 
 const Table& T(const Catalog& c, std::string_view name) {
   const Table* t = c.FindTable(name);
@@ -52,7 +52,7 @@ TEST(ExecutorTest, CreatesTablesWithColumnsIndexesAndRelationships) {
 
   const Table& orders = T(c, "Orders");
   EXPECT_EQ(orders.columns[2].default_value, "1");
-  EXPECT_EQ(orders.rows[1][2], Cell(int64_t{1}));  // the DEFAULT of a left-out field
+  EXPECT_EQ(orders.rows[1][2], Cell(int64_t{1}));      // the DEFAULT of a left-out field
   EXPECT_EQ(orders.rows[0][3], Cell(int64_t{95000}));  // Currency in ten-thousandths
   ASSERT_EQ(c.relationships().size(), 1u);
   const Relationship& r = c.relationships()[0];
@@ -139,9 +139,11 @@ TEST(ExecutorTest, RefusesWithJetsNumbersAndTextsChangingNothing) {
        "The field 'Orders.Extra' cannot contain a Null value because the Required property "
        "for this field is set to True. Enter a value in this field."},
       // Indexes and constraints.
-      {"ALTER TABLE Orders ADD CONSTRAINT pk2 PRIMARY KEY (Qty)", 3283, "Primary key already exists."},
+      {"ALTER TABLE Orders ADD CONSTRAINT pk2 PRIMARY KEY (Qty)", 3283,
+       "Primary key already exists."},
       {"CREATE INDEX p ON Orders (Qty) WITH PRIMARY", 3283, nullptr},
-      {"CREATE INDEX [PK] ON Orders (Qty)", 3375, "Table 'Orders' already has an index named 'PK'."},
+      {"CREATE INDEX [PK] ON Orders (Qty)", 3375,
+       "Table 'Orders' already has an index named 'PK'."},
       {"CREATE INDEX i ON Orders (Nothing)", 3409,
        "Invalid field name 'Nothing' in definition of index or relationship."},
       {"CREATE INDEX i ON Orders (Qty, qty)", 3191, nullptr},
@@ -164,8 +166,8 @@ TEST(ExecutorTest, RefusesWithJetsNumbersAndTextsChangingNothing) {
        nullptr},
       {"ALTER TABLE Orders ADD CONSTRAINT r FOREIGN KEY (Customer) REFERENCES Customers (Name)",
        3368, "Relationship must be on the same number of fields with the same data types."},
-      {"ALTER TABLE Orders ADD CONSTRAINT r FOREIGN KEY (Customer, Qty) REFERENCES Customers",
-       3368, nullptr},
+      {"ALTER TABLE Orders ADD CONSTRAINT r FOREIGN KEY (Customer, Qty) REFERENCES Customers", 3368,
+       nullptr},
       {"ALTER TABLE Orders ADD CONSTRAINT r FOREIGN KEY (Customer) REFERENCES Customers (Nothing)",
        3409, nullptr},
       {"ALTER TABLE Customers ADD CONSTRAINT r FOREIGN KEY (City) REFERENCES Customers (Name)",
@@ -223,8 +225,8 @@ TEST(ExecutorTest, LimitsOfFieldsAndIndexes) {
   Catalog c = Database({create + ")"});
   EXPECT_EQ(Refusal(c, "ALTER TABLE Wide ADD extra Long").text, "Too many fields defined.");
   EXPECT_EQ(Refusal(c, create.replace(13, 4, "Wid2") + ", c255 Long)").number, 3190);
-  for (int i = 0; i < 32; ++i) Exec(c, {"CREATE INDEX i" + std::to_string(i) + " ON Wide (c" +
-                                       std::to_string(i) + ")"});
+  for (int i = 0; i < 32; ++i)
+    Exec(c, {"CREATE INDEX i" + std::to_string(i) + " ON Wide (c" + std::to_string(i) + ")"});
   EXPECT_EQ(Refusal(c, "CREATE INDEX more ON Wide (c40)").text,
             "Could not create index; too many indexes already defined.");
 }
@@ -263,15 +265,15 @@ TEST(ExecutorTest, RelationshipsMeetExistingRows) {
             "Cannot create relationships to enforce referential integrity. Existing data in "
             "table 'F' violates referential integrity rules in table 'P'.");
   Exec(c, {"INSERT INTO P VALUES ('zz', 2)",
-          "ALTER TABLE F ADD CONSTRAINT r2 FOREIGN KEY (Alt) REFERENCES P (Alt)"});
+           "ALTER TABLE F ADD CONSTRAINT r2 FOREIGN KEY (Alt) REFERENCES P (Alt)"});
   // The unique index r2 leans on cannot go while it is the only one over Alt.
   EXPECT_EQ(Refusal(c, "DROP INDEX ua ON P").number, 3281);
   Exec(c, {"CREATE UNIQUE INDEX ua2 ON P (Alt)", "DROP INDEX ua ON P"});
   // Rows may refer to a null, and a table to itself.
   Exec(c, {"CREATE TABLE Tree (ID Long CONSTRAINT pk PRIMARY KEY, Parent Long "
-          "CONSTRAINT up REFERENCES Tree (ID))",
-          "INSERT INTO Tree VALUES (1, Null)", "INSERT INTO Tree VALUES (2, 1)",
-          "INSERT INTO Tree VALUES (3, 3)"});
+           "CONSTRAINT up REFERENCES Tree (ID))",
+           "INSERT INTO Tree VALUES (1, Null)", "INSERT INTO Tree VALUES (2, 1)",
+           "INSERT INTO Tree VALUES (3, 3)"});
   EXPECT_EQ(Refusal(c, "INSERT INTO Tree VALUES (4, 9)").number, 3201);
   EXPECT_EQ(Refusal(c, "DROP TABLE Tree").number, 3281);
   Exec(c, {"ALTER TABLE Tree DROP CONSTRAINT up", "DROP TABLE Tree"});
@@ -300,11 +302,11 @@ TEST(ExecutorTest, UnnamedConstraintsGetDeterministicNames) {
 }
 
 TEST(ExecutorTest, AddColumnFillsExistingRows) {
-  Catalog c = Database({"CREATE TABLE T (a Text(5))", "INSERT INTO T VALUES ('x')",
-                        "INSERT INTO T VALUES ('y')"});
+  Catalog c = Database(
+      {"CREATE TABLE T (a Text(5))", "INSERT INTO T VALUES ('x')", "INSERT INTO T VALUES ('y')"});
   Exec(c, {"ALTER TABLE T ADD n Long", "ALTER TABLE T ADD id COUNTER",
-          "ALTER TABLE T ADD flag Bit NOT NULL DEFAULT Yes",
-          "ALTER TABLE T ADD made DateTime DEFAULT Now()"});
+           "ALTER TABLE T ADD flag Bit NOT NULL DEFAULT Yes",
+           "ALTER TABLE T ADD made DateTime DEFAULT Now()"});
   const Table& t = T(c, "T");
   for (size_t i = 0; i < 2; ++i) {
     EXPECT_TRUE(IsNull(t.rows[i][1]));
@@ -320,9 +322,10 @@ TEST(ExecutorTest, AddColumnFillsExistingRows) {
 }
 
 TEST(ExecutorTest, YesNoFieldsAreNeverNull) {
-  Catalog c = Database({"CREATE TABLE T (a Long, t Text(5))", "INSERT INTO T (a) VALUES (1)",
-                        "ALTER TABLE T ADD b Bit NOT NULL", "INSERT INTO T (a) VALUES (2)",
-                        "INSERT INTO T (a, b) VALUES (3, Null)", "ALTER TABLE T ALTER COLUMN t Bit"});
+  Catalog c =
+      Database({"CREATE TABLE T (a Long, t Text(5))", "INSERT INTO T (a) VALUES (1)",
+                "ALTER TABLE T ADD b Bit NOT NULL", "INSERT INTO T (a) VALUES (2)",
+                "INSERT INTO T (a, b) VALUES (3, Null)", "ALTER TABLE T ALTER COLUMN t Bit"});
   for (const Row& row : T(c, "T").rows) {
     EXPECT_EQ(row[2], Cell(false));
     EXPECT_EQ(row[1], Cell(false));
@@ -355,7 +358,7 @@ TEST(ExecutorTest, AlterColumnConvertsEveryValueOrNothing) {
 
   // Conversions that work.
   Exec(c, {"ALTER TABLE T ALTER COLUMN s DateTime", "ALTER TABLE T ALTER COLUMN m Text(10)",
-          "ALTER TABLE T ALTER COLUMN k Text(1)"});
+           "ALTER TABLE T ALTER COLUMN k Text(1)"});
   const Table& t = T(c, "T");
   EXPECT_EQ(t.rows[1][4], Cell(44198.0 + (13 * 3600 + 5 * 60) / 86400.0));
   EXPECT_EQ(t.rows[0][3], Cell(std::string("1.2346")));
@@ -366,12 +369,12 @@ TEST(ExecutorTest, AlterColumnConvertsEveryValueOrNothing) {
   EXPECT_FALSE(T(c, "T").columns[4].default_value.has_value());  // the definition as written
 
   // Halves round to even; an index over the field is checked again.
-  Catalog u = Database({"CREATE TABLE U (d Double CONSTRAINT ud UNIQUE)",
-                        "INSERT INTO U VALUES (2.5)", "INSERT INTO U VALUES (3.5)",
-                        "INSERT INTO U VALUES (1.6)"});
+  Catalog u =
+      Database({"CREATE TABLE U (d Double CONSTRAINT ud UNIQUE)", "INSERT INTO U VALUES (2.5)",
+                "INSERT INTO U VALUES (3.5)", "INSERT INTO U VALUES (1.6)"});
   EXPECT_EQ(Refusal(u, "ALTER TABLE U ALTER COLUMN d Long").number, 3022);  // 2.5, 1.6 -> 2
-  Catalog v = Database({"CREATE TABLE V (d Double)", "INSERT INTO V VALUES (2.5)",
-                        "INSERT INTO V VALUES (3.5)"});
+  Catalog v = Database(
+      {"CREATE TABLE V (d Double)", "INSERT INTO V VALUES (2.5)", "INSERT INTO V VALUES (3.5)"});
   Exec(v, {"ALTER TABLE V ALTER COLUMN d Long"});
   EXPECT_EQ(T(v, "V").rows[0][0], Cell(int64_t{2}));
   EXPECT_EQ(T(v, "V").rows[1][0], Cell(int64_t{4}));
@@ -404,8 +407,7 @@ TEST(ExecutorTest, DaoRequiredAndRenameFollowIndexesAndRelationships) {
   RenameColumn(c, "Orders", "Клиент", "КЛИЕНТ", changes);  // a change of case only
   EXPECT_EQ(CatchJetError([&] { RenameColumn(c, "Orders", "Qty", "price", changes); }).number,
             3191);
-  EXPECT_EQ(CatchJetError([&] { RenameColumn(c, "Orders", "Qty", "a.b", changes); }).number,
-            3125);
+  EXPECT_EQ(CatchJetError([&] { RenameColumn(c, "Orders", "Qty", "a.b", changes); }).number, 3125);
 }
 
 TEST(ExecutorTest, QueriesShareTheNamespaceOfTables) {

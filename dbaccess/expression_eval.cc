@@ -49,9 +49,13 @@ bool ParseHexBits(const std::string& hex, size_t digits, uint64_t& bits) {
 // A number for arithmetic; false for values that are not numbers.
 bool AsDouble(const SqlValue& v, double& out) {
   switch (v.kind) {
-    case SqlValue::Kind::kBoolean: out = v.boolean ? -1 : 0; return true;
+    case SqlValue::Kind::kBoolean:
+      out = v.boolean ? -1 : 0;
+      return true;
     case SqlValue::Kind::kDouble:
-    case SqlValue::Kind::kDate: out = v.number; return true;
+    case SqlValue::Kind::kDate:
+      out = v.number;
+      return true;
     case SqlValue::Kind::kNumber:
     case SqlValue::Kind::kText: {
       Column as_double;
@@ -62,19 +66,22 @@ bool AsDouble(const SqlValue& v, double& out) {
       out = std::get<double>(cell);
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
 SqlValue Negate(const SqlValue& v) {
   switch (v.kind) {
-    case SqlValue::Kind::kNull: return v;
+    case SqlValue::Kind::kNull:
+      return v;
     case SqlValue::Kind::kNumber: {
       // Keep the number exact: flip its sign in the text.
       if (!v.text.empty() && v.text[0] == '-') return SqlValue::Number(v.text.substr(1));
       return SqlValue::Number("-" + v.text);
     }
-    case SqlValue::Kind::kDouble: return SqlValue::Double(-v.number, v.single);
+    case SqlValue::Kind::kDouble:
+      return SqlValue::Double(-v.number, v.single);
     default: {
       double d = 0;
       if (!AsDouble(v, d)) throw je::TypeMismatch();
@@ -152,8 +159,10 @@ SqlValue Call(const Expr& e, const EvalContext& c) {
 
 SqlValue Evaluate(const Expr& e, const EvalContext& c) {
   switch (e.kind) {
-    case Expr::Kind::kNumber: return SqlValue::Number(e.text);
-    case Expr::Kind::kString: return SqlValue::Text(e.text);
+    case Expr::Kind::kNumber:
+      return SqlValue::Number(e.text);
+    case Expr::Kind::kString:
+      return SqlValue::Text(e.text);
     case Expr::Kind::kDate: {
       double d = 0;
       if (!ParseDateText(e.text, d)) BadLiteral(c);
@@ -167,13 +176,17 @@ SqlValue Evaluate(const Expr& e, const EvalContext& c) {
       }
       return SqlValue::Binary(std::move(bytes));
     }
-    case Expr::Kind::kBoolean: return SqlValue::Boolean(e.boolean);
-    case Expr::Kind::kNull: return SqlValue::Null();
-    case Expr::Kind::kParen: return Evaluate(e.args[0], c);
+    case Expr::Kind::kBoolean:
+      return SqlValue::Boolean(e.boolean);
+    case Expr::Kind::kNull:
+      return SqlValue::Null();
+    case Expr::Kind::kParen:
+      return Evaluate(e.args[0], c);
     case Expr::Kind::kName:
       if (InDefault(c)) throw je::UnknownNameInDefault(e.text, c.table);
       throw je::TooFewParameters(1);
-    case Expr::Kind::kCall: return Call(e, c);
+    case Expr::Kind::kCall:
+      return Call(e, c);
     case Expr::Kind::kUnary: {
       const SqlValue v = Evaluate(e.args[0], c);
       if (e.text == "-") return Negate(v);
@@ -197,7 +210,8 @@ SqlValue Evaluate(const Expr& e, const EvalContext& c) {
       }
       throw je::ExpressionTooComplex();
     }
-    default: throw je::ExpressionTooComplex();
+    default:
+      throw je::ExpressionTooComplex();
   }
 }
 

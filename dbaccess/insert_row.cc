@@ -11,10 +11,14 @@ namespace {
 
 void Store(const SqlValue& value, const Column& column, Cell& out) {
   switch (ConvertValue(value, column, out)) {
-    case ConvertStatus::kOk: return;
-    case ConvertStatus::kMismatch: throw je::TypeMismatch();
-    case ConvertStatus::kOverflow: throw je::NumericOverflow();
-    case ConvertStatus::kTooLong: throw je::FieldTooSmall();
+    case ConvertStatus::kOk:
+      return;
+    case ConvertStatus::kMismatch:
+      throw je::TypeMismatch();
+    case ConvertStatus::kOverflow:
+      throw je::NumericOverflow();
+    case ConvertStatus::kTooLong:
+      throw je::FieldTooSmall();
   }
 }
 

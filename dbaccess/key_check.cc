@@ -58,9 +58,9 @@ bool EncodeKey(const Table& table, const Row& row, const std::vector<int>& posit
         AppendPart(key, 'T', FoldName(*s));
       }
     } else if (const auto* bytes = std::get_if<Bytes>(&cell)) {
-      AppendPart(key, 'X',
-                 std::string_view(reinterpret_cast<const char*>(bytes->data.data()),
-                                  bytes->data.size()));
+      AppendPart(
+          key, 'X',
+          std::string_view(reinterpret_cast<const char*>(bytes->data.data()), bytes->data.size()));
     }
   }
   return true;
@@ -99,10 +99,8 @@ bool TableHasKey(const Table& table, const std::vector<int>& positions, const st
 
 void CheckRelationshipRows(const Table& primary, const Table& foreign,
                            const Relationship& relationship) {
-  const std::vector<int> primary_positions =
-      ColumnPositions(primary, relationship.primary_columns);
-  const std::vector<int> foreign_positions =
-      ColumnPositions(foreign, relationship.foreign_columns);
+  const std::vector<int> primary_positions = ColumnPositions(primary, relationship.primary_columns);
+  const std::vector<int> foreign_positions = ColumnPositions(foreign, relationship.foreign_columns);
   std::unordered_set<std::string> keys;
   std::string key;
   for (const Row& row : primary.rows) {

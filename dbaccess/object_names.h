@@ -33,8 +33,7 @@ std::string PrimaryKeyName(const Table& table);
 std::string NextIndexName(const Table& table);
 // `taken` holds relationship names already given in the same statement.
 std::string NextRelationshipName(const Catalog& catalog, std::string_view primary_table,
-                                 const Table& foreign_table,
-                                 const std::vector<std::string>& taken);
+                                 const Table& foreign_table, const std::vector<std::string>& taken);
 
 }  // namespace dbaccess
 

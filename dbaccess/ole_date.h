@@ -14,8 +14,8 @@
 
 namespace dbaccess {
 
-constexpr double kMinOleDate = -657434.0;            // 0100-01-01 00:00:00
-constexpr double kMaxOleDate = 2958465.999988426;    // 9999-12-31 23:59:59
+constexpr double kMinOleDate = -657434.0;          // 0100-01-01 00:00:00
+constexpr double kMaxOleDate = 2958465.999988426;  // 9999-12-31 23:59:59
 
 struct DateTimeParts {
   int year = 1899, month = 12, day = 30;

@@ -40,7 +40,8 @@ ConvertStatus StatusOf(Numeric n) {
 
 Numeric ToDecimal(const SqlValue& v, DecimalNumber& out) {
   switch (v.kind) {
-    case SqlValue::Kind::kNull: return Numeric::kNull;
+    case SqlValue::Kind::kNull:
+      return Numeric::kNull;
     case SqlValue::Kind::kBoolean:
       out = FromScaledInt64(v.boolean ? -1 : 0, 0);
       return Numeric::kOk;
@@ -54,7 +55,8 @@ Numeric ToDecimal(const SqlValue& v, DecimalNumber& out) {
       if (t.empty()) return Numeric::kNull;
       return ParseDecimal(t, out) ? Numeric::kOk : Numeric::kMismatch;
     }
-    case SqlValue::Kind::kBinary: return Numeric::kMismatch;
+    case SqlValue::Kind::kBinary:
+      return Numeric::kMismatch;
   }
   return Numeric::kMismatch;
 }
@@ -84,9 +86,13 @@ Numeric ParseFloating(std::string_view text, bool single, double& out) {
 
 Numeric ToFloating(const SqlValue& v, bool single, double& out) {
   switch (v.kind) {
-    case SqlValue::Kind::kNull: return Numeric::kNull;
-    case SqlValue::Kind::kBoolean: out = v.boolean ? -1 : 0; return Numeric::kOk;
-    case SqlValue::Kind::kNumber: return ParseFloating(v.text, single, out);
+    case SqlValue::Kind::kNull:
+      return Numeric::kNull;
+    case SqlValue::Kind::kBoolean:
+      out = v.boolean ? -1 : 0;
+      return Numeric::kOk;
+    case SqlValue::Kind::kNumber:
+      return ParseFloating(v.text, single, out);
     case SqlValue::Kind::kDouble:
     case SqlValue::Kind::kDate:
       if (single && !v.single) {
@@ -102,7 +108,8 @@ Numeric ToFloating(const SqlValue& v, bool single, double& out) {
       if (t.empty()) return Numeric::kNull;
       return ParseFloating(t, single, out);
     }
-    case SqlValue::Kind::kBinary: return Numeric::kMismatch;
+    case SqlValue::Kind::kBinary:
+      return Numeric::kMismatch;
   }
   return Numeric::kMismatch;
 }
@@ -206,19 +213,24 @@ bool CanonicalGuid(std::string_view text, std::string& out) {
 
 std::string ValueAsText(const SqlValue& value) {
   switch (value.kind) {
-    case SqlValue::Kind::kNull: return std::string();
-    case SqlValue::Kind::kBoolean: return value.boolean ? "True" : "False";
+    case SqlValue::Kind::kNull:
+      return std::string();
+    case SqlValue::Kind::kBoolean:
+      return value.boolean ? "True" : "False";
     case SqlValue::Kind::kNumber: {
       DecimalNumber d;
       return ParseDecimal(value.text, d) ? FormatShortest(d) : value.text;
     }
-    case SqlValue::Kind::kDouble: return FormatFloating(value.number, value.single);
+    case SqlValue::Kind::kDouble:
+      return FormatFloating(value.number, value.single);
     case SqlValue::Kind::kDate: {
       std::string s = FormatDateText(value.number);
       return s.empty() ? FormatFloating(value.number, false) : s;
     }
-    case SqlValue::Kind::kText: return value.text;
-    case SqlValue::Kind::kBinary: return std::string();
+    case SqlValue::Kind::kText:
+      return value.text;
+    case SqlValue::Kind::kBinary:
+      return std::string();
   }
   return std::string();
 }
@@ -234,9 +246,13 @@ ConvertStatus ConvertToColumn(const SqlValue& value, const Column& column, Cell&
   switch (column.type) {
     case DataType::kBit:
       switch (value.kind) {
-        case SqlValue::Kind::kBoolean: out = value.boolean; return ConvertStatus::kOk;
+        case SqlValue::Kind::kBoolean:
+          out = value.boolean;
+          return ConvertStatus::kOk;
         case SqlValue::Kind::kDouble:
-        case SqlValue::Kind::kDate: out = value.number != 0; return ConvertStatus::kOk;
+        case SqlValue::Kind::kDate:
+          out = value.number != 0;
+          return ConvertStatus::kOk;
         case SqlValue::Kind::kText: {
           const std::string_view t = Trim(value.text);
           if (t.empty()) {
@@ -260,9 +276,11 @@ ConvertStatus ConvertToColumn(const SqlValue& value, const Column& column, Cell&
           out = !d.IsZero();
           return ConvertStatus::kOk;
         }
-        default: return ConvertStatus::kMismatch;
+        default:
+          return ConvertStatus::kMismatch;
       }
-    case DataType::kByte: return Integer(value, 0, 255, out);
+    case DataType::kByte:
+      return Integer(value, 0, 255, out);
     case DataType::kShort:
       return Integer(value, std::numeric_limits<int16_t>::min(),
                      std::numeric_limits<int16_t>::max(), out);

@@ -93,7 +93,8 @@ std::string ShortestFloat(float f) {
 std::string Hex(uint64_t bits, int digits) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out(static_cast<size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, bits >>= 4) out[static_cast<size_t>(i)] = kDigits[bits & 15];
+  for (int i = digits - 1; i >= 0; --i, bits >>= 4)
+    out[static_cast<size_t>(i)] = kDigits[bits & 15];
   return out;
 }
 
@@ -159,8 +160,8 @@ std::string CellLiteral(const Cell& cell, const Column& column) {
 std::string TypeText(const Column& c) {
   switch (c.type) {
     case DataType::kText:
-      return "Text(" + std::to_string(c.size >= 1 && c.size <= kMaxTextLength ? c.size
-                                                                              : kMaxTextLength) +
+      return "Text(" +
+             std::to_string(c.size >= 1 && c.size <= kMaxTextLength ? c.size : kMaxTextLength) +
              ")";
     case DataType::kBinary:
       return "Binary(" +
@@ -171,7 +172,8 @@ std::string TypeText(const Column& c) {
     case DataType::kLong:
       if (c.auto_increment) return "COUNTER";
       break;
-    default: break;
+    default:
+      break;
   }
   std::string out(SqlTypeName(c.type));
   if (c.auto_increment) out += " AUTOINCREMENT";
@@ -224,12 +226,11 @@ std::string IndexText(const Table& table, const Index& index) {
 }
 
 std::string RelationshipText(const Relationship& r) {
-  std::string out = "ALTER TABLE " + Bracketed(r.foreign_table) + " ADD CONSTRAINT " +
-                    Bracketed(r.name) + " FOREIGN KEY " + NameList(r.foreign_columns) +
-                    "\n  REFERENCES " + Bracketed(r.primary_table) + " " +
-                    NameList(r.primary_columns) + " ON UPDATE " +
-                    std::string(RuleText(r.update_rule)) + " ON DELETE " +
-                    std::string(RuleText(r.delete_rule));
+  std::string out =
+      "ALTER TABLE " + Bracketed(r.foreign_table) + " ADD CONSTRAINT " + Bracketed(r.name) +
+      " FOREIGN KEY " + NameList(r.foreign_columns) + "\n  REFERENCES " +
+      Bracketed(r.primary_table) + " " + NameList(r.primary_columns) + " ON UPDATE " +
+      std::string(RuleText(r.update_rule)) + " ON DELETE " + std::string(RuleText(r.delete_rule));
   if (!r.enforced) out += " NOT ENFORCED";
   return out + ";\n";
 }
@@ -328,7 +329,8 @@ Catalog ReadScript(std::string_view text) {
         Row row = BuildInsertRow(*table, *insert, true, [&](size_t column) {
           const std::string key = folded + "\n" + std::to_string(column);
           auto it = counters.find(key);
-          if (it == counters.end()) it = counters.emplace(key, NextCounterValue(*table, column)).first;
+          if (it == counters.end())
+            it = counters.emplace(key, NextCounterValue(*table, column)).first;
           return it->second++;
         });
         for (size_t i = 0; i < table->columns.size(); ++i) {

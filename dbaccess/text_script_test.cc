@@ -127,34 +127,33 @@ TEST(TextScriptTest, EveryTypeOfValueRoundTripsBitForBit) {
   const auto bits = [](uint64_t b) { return std::bit_cast<double>(b); };
   const std::vector<Row> rows = {
       {true, int64_t{0}, int64_t{-32768}, int64_t{-2147483648LL}, int64_t{1},
-       static_cast<double>(0.1f), 0.1, int64_t{std::numeric_limits<int64_t>::max()},
-       44198.5, std::string("it's \"quoted\"; -- not a comment"),
+       static_cast<double>(0.1f), 0.1, int64_t{std::numeric_limits<int64_t>::max()}, 44198.5,
+       std::string("it's \"quoted\"; -- not a comment"),
        std::string("line 1\r\nline 2\n\ttab \x01\x7F end  "),
        std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
-       std::string("-123456789012345678.0123456789"), Bytes{{0, 1, 0xFF, '\'', '\n'}},
-       Bytes{{}}},
+       std::string("-123456789012345678.0123456789"), Bytes{{0, 1, 0xFF, '\'', '\n'}}, Bytes{{}}},
       {false, int64_t{255}, int64_t{32767}, int64_t{2147483647}, int64_t{2},
        static_cast<double>(-std::numeric_limits<float>::denorm_min()), -0.0,
        int64_t{std::numeric_limits<int64_t>::min()}, -1.25, std::string(),
-       std::string("Ünïcödé Кириллица 😀"), std::monostate(), std::string("0.0000000000"),
-       Bytes{{}}, Bytes{std::vector<uint8_t>(1000, 0xAB)}},
+       std::string("Ünïcödé Кириллица 😀"), std::monostate(), std::string("0.0000000000"), Bytes{{}},
+       Bytes{std::vector<uint8_t>(1000, 0xAB)}},
       {false, std::monostate(), std::monostate(), std::monostate(), int64_t{7},
        static_cast<double>(std::numeric_limits<float>::quiet_NaN()), nan, int64_t{-1},
-       44198.0 + 1.0 / 7, std::monostate(), std::string(""), std::monostate(),
-       std::monostate(), std::monostate(), std::monostate()},
+       44198.0 + 1.0 / 7, std::monostate(), std::string(""), std::monostate(), std::monostate(),
+       std::monostate(), std::monostate()},
       {true, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{8},
        static_cast<double>(std::numeric_limits<float>::infinity()), 5e-324, int64_t{1}, -0.0,
        std::string(" "), std::monostate(), std::monostate(), std::monostate(), std::monostate(),
        std::monostate()},
-      {true, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{9}, 3.4028234663852886e38, inf,
-       int64_t{5}, nan, std::string("x"), std::monostate(), std::monostate(), std::monostate(),
+      {true, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{9}, 3.4028234663852886e38, inf, int64_t{5},
+       nan, std::string("x"), std::monostate(), std::monostate(), std::monostate(),
        std::monostate(), std::monostate()},
       {true, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{10}, 1.0, -inf, int64_t{5}, 1e7,
        std::string("y"), std::monostate(), std::monostate(), std::monostate(), std::monostate(),
        std::monostate()},
       {true, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{11}, 1.0, bits(0x7FF0000000000123),
-       int64_t{5}, bits(0x3FF0000000000001), std::string("z"), std::monostate(),
-       std::monostate(), std::monostate(), std::monostate(), std::monostate()},
+       int64_t{5}, bits(0x3FF0000000000001), std::string("z"), std::monostate(), std::monostate(),
+       std::monostate(), std::monostate(), std::monostate()},
   };
   v.rows = rows;
   const Catalog back = RoundTrip(c);
@@ -162,7 +161,8 @@ TEST(TextScriptTest, EveryTypeOfValueRoundTripsBitForBit) {
   ASSERT_EQ(w.rows.size(), rows.size());
   for (size_t r = 0; r < rows.size(); ++r) {
     for (size_t i = 0; i < rows[r].size(); ++i) {
-      EXPECT_TRUE(SameBits(w.rows[r][i], rows[r][i])) << "row " << r << " column " << v.columns[i].name;
+      EXPECT_TRUE(SameBits(w.rows[r][i], rows[r][i]))
+          << "row " << r << " column " << v.columns[i].name;
     }
   }
   // Dates with whole seconds are written as date literals.
@@ -204,16 +204,17 @@ TEST(TextScriptTest, WritesAReadableForm) {
 
 TEST(TextScriptTest, ReadingFailuresNameTheLine) {
   const auto caught = CatchJetError([] {
-    ReadScript("-- Skarnvel text database 1\nCREATE TABLE T (a Long);\n\nCREATE TABLE t (b Long);\n");
+    ReadScript(
+        "-- Skarnvel text database 1\nCREATE TABLE T (a Long);\n\nCREATE TABLE t (b Long);\n");
   });
   EXPECT_EQ(caught.number, 3010);
   EXPECT_EQ(caught.text, "Line 4 of the database script: Table 't' already exists.");
   EXPECT_EQ(CatchJetError([] { ReadScript("CREATE TABLE T (a Long)\n"); }).text,
             "Line 1 of the database script: Syntax error in CREATE TABLE statement.");
-  EXPECT_EQ(
-      CatchJetError([] { ReadScript("CREATE TABLE T (a Long);\nINSERT INTO T VALUES ('x');"); })
-          .number,
-      3464);
+  EXPECT_EQ(CatchJetError([] {
+              ReadScript("CREATE TABLE T (a Long);\nINSERT INTO T VALUES ('x');");
+            }).number,
+            3464);
   // Rows load as they stand: a script may hold what Jet let into a file.
   const Catalog c = ReadScript(
       "CREATE TABLE T (a Long NOT NULL, b Long);\nCREATE UNIQUE INDEX u ON T (b);\n"

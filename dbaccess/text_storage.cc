@@ -70,7 +70,8 @@ Catalog TextStorage::Load() {
   try {
     catalog = ReadScript(WithoutBom(text));
   } catch (const JetError& e) {
-    throw JetError(3343, std::string(jet_errors::UnrecognizedFormat(path_).what()) + " " + e.what());
+    throw JetError(3343,
+                   std::string(jet_errors::UnrecognizedFormat(path_).what()) + " " + e.what());
   }
   password_record_ = PasswordRecord(text);
   stamp_ = FileStamp::Of(path_, text);

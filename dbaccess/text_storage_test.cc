@@ -151,9 +151,8 @@ TEST_P(WriteFailureTest, LeavesTheOldDatabaseAndNoTemporaryFile) {
   const std::string before = Slurp(path);
   const auto snapshot = file->Snapshot();
 
-  SetWriteFaultHookForTesting([step = step, error = error](WriteStep s) {
-    return s == step ? error : 0;
-  });
+  SetWriteFaultHookForTesting(
+      [step = step, error = error](WriteStep s) { return s == step ? error : 0; });
   const auto caught = CatchJetError([&] { file->Apply(Sql("CREATE TABLE U (b Long)")); });
   EXPECT_TRUE(caught.thrown);
   EXPECT_EQ(caught.number, error == ENOSPC ? 3026 : error == EACCES ? 3051 : 3043);
@@ -170,19 +169,18 @@ TEST_P(WriteFailureTest, LeavesTheOldDatabaseAndNoTemporaryFile) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // a rewrite keeps the file's permissions
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryStep, WriteFailureTest,
-    ::testing::Values(std::make_pair(WriteStep::kCreateTemporary, EACCES),
-                      std::make_pair(WriteStep::kWrite, ENOSPC),
-                      std::make_pair(WriteStep::kSync, EIO),
-                      std::make_pair(WriteStep::kClose, EIO),
-                      std::make_pair(WriteStep::kRename, EIO)));
+INSTANTIATE_TEST_SUITE_P(EveryStep, WriteFailureTest,
+                         ::testing::Values(std::make_pair(WriteStep::kCreateTemporary, EACCES),
+                                           std::make_pair(WriteStep::kWrite, ENOSPC),
+                                           std::make_pair(WriteStep::kSync, EIO),
+                                           std::make_pair(WriteStep::kClose, EIO),
+                                           std::make_pair(WriteStep::kRename, EIO)));
 
 // A process that dies in the middle of a commit leaves the old database or the new one.
 TEST(TextStorageDeathTest, ACrashAtAnyStepLeavesAWholeDatabase) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  for (WriteStep step : {WriteStep::kWrite, WriteStep::kSync, WriteStep::kClose,
-                         WriteStep::kRename}) {
+  for (WriteStep step :
+       {WriteStep::kWrite, WriteStep::kSync, WriteStep::kClose, WriteStep::kRename}) {
     TempFolder folder;
     const std::string path = folder.File("db.sdb");
     DatabaseFile::CreateText(path, "");
@@ -207,7 +205,8 @@ TEST(TextStorageDeathTest, ACrashAtAnyStepLeavesAWholeDatabase) {
 TEST(TextStorageTest, CreationFailureLeavesNothingBehind) {
   TempFolder folder;
   SetWriteFaultHookForTesting([](WriteStep s) { return s == WriteStep::kWrite ? ENOSPC : 0; });
-  const auto caught = CatchJetError([&] { DatabaseFile::CreateText(folder.File("new.sdb"), "pw"); });
+  const auto caught =
+      CatchJetError([&] { DatabaseFile::CreateText(folder.File("new.sdb"), "pw"); });
   SetWriteFaultHookForTesting(nullptr);
   EXPECT_EQ(caught.text, "Not enough space on disk.");
   EXPECT_TRUE(FolderEntries(folder.path()).empty());

@@ -19,14 +19,14 @@ struct Expr {
     kBinary,   // text: hexadecimal digits of a 0x literal
     kBoolean,  // True/False/Yes/No/On/Off; boolean
     kNull,
-    kName,     // text: the name; args: further parts of a qualified name (a.b, a!b)
-    kCall,     // text: the function's name; args: the arguments
-    kUnary,    // text: "-", "+" or "NOT"; args[0]
-    kBinaryOp, // text: the operator in upper case ("+", "&", "AND", "LIKE", "NOT LIKE"...)
-    kBetween,  // args: value, low, high; text "BETWEEN" or "NOT BETWEEN"
-    kIn,       // args: value, then the list; text "IN" or "NOT IN"
-    kIsNull,   // args[0]; text "IS NULL" or "IS NOT NULL"
-    kParen,    // args[0] in parentheses
+    kName,      // text: the name; args: further parts of a qualified name (a.b, a!b)
+    kCall,      // text: the function's name; args: the arguments
+    kUnary,     // text: "-", "+" or "NOT"; args[0]
+    kBinaryOp,  // text: the operator in upper case ("+", "&", "AND", "LIKE", "NOT LIKE"...)
+    kBetween,   // args: value, low, high; text "BETWEEN" or "NOT BETWEEN"
+    kIn,        // args: value, then the list; text "IN" or "NOT IN"
+    kIsNull,    // args[0]; text "IS NULL" or "IS NOT NULL"
+    kParen,     // args[0] in parentheses
   };
 
   Kind kind = Kind::kNull;

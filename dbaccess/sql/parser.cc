@@ -27,14 +27,22 @@ namespace {
 
 JetError SyntaxError(Clause clause) {
   switch (clause) {
-    case Clause::kStatement: return je::InvalidSqlStatement();
-    case Clause::kCreateTable: return je::SyntaxErrorInCreateTable();
-    case Clause::kField: return je::SyntaxErrorInFieldDefinition();
-    case Clause::kConstraint: return je::SyntaxErrorInConstraint();
-    case Clause::kAlterTable: return je::SyntaxErrorInAlterTable();
-    case Clause::kCreateIndex: return je::SyntaxErrorInCreateIndex();
-    case Clause::kDrop: return je::SyntaxErrorInDrop();
-    case Clause::kInsert: return je::SyntaxErrorInInsert();
+    case Clause::kStatement:
+      return je::InvalidSqlStatement();
+    case Clause::kCreateTable:
+      return je::SyntaxErrorInCreateTable();
+    case Clause::kField:
+      return je::SyntaxErrorInFieldDefinition();
+    case Clause::kConstraint:
+      return je::SyntaxErrorInConstraint();
+    case Clause::kAlterTable:
+      return je::SyntaxErrorInAlterTable();
+    case Clause::kCreateIndex:
+      return je::SyntaxErrorInCreateIndex();
+    case Clause::kDrop:
+      return je::SyntaxErrorInDrop();
+    case Clause::kInsert:
+      return je::SyntaxErrorInInsert();
   }
   return je::InvalidSqlStatement();
 }
@@ -49,10 +57,9 @@ std::string Upper(std::string_view s) {
 
 // Words that cannot stand for a name or a value inside an expression.
 bool IsReservedInExpression(const Token& t) {
-  static const char* const kWords[] = {"AND",   "OR",      "NOT",    "XOR",  "EQV",
-                                       "IMP",   "MOD",     "LIKE",   "BETWEEN", "IN",
-                                       "IS",    "CONSTRAINT", "PRIMARY", "REFERENCES", "DEFAULT",
-                                       "WITH",  "UNIQUE"};
+  static const char* const kWords[] = {
+      "AND", "OR", "NOT",        "XOR",     "EQV",        "IMP",     "MOD",  "LIKE",  "BETWEEN",
+      "IN",  "IS", "CONSTRAINT", "PRIMARY", "REFERENCES", "DEFAULT", "WITH", "UNIQUE"};
   for (const char* w : kWords) {
     if (t.IsKeyword(w)) return true;
   }
@@ -213,8 +220,8 @@ Statement Parser::ParseStatementBody() {
     return AlterTableStatement();
   }
   if (t.IsKeyword("INSERT")) return InsertStatement();
-  static const char* const kOthers[] = {"SELECT",  "UPDATE",  "DELETE", "TRANSFORM", "PARAMETERS",
-                                        "PROCEDURE", "EXECUTE", "EXEC", "GRANT", "REVOKE"};
+  static const char* const kOthers[] = {"SELECT",    "UPDATE",  "DELETE", "TRANSFORM", "PARAMETERS",
+                                        "PROCEDURE", "EXECUTE", "EXEC",   "GRANT",     "REVOKE"};
   for (const char* w : kOthers) {
     if (t.IsKeyword(w)) throw je::StatementNotSupported(w);
   }
@@ -449,8 +456,7 @@ Statement Parser::AlterTableStatement() {
     return AddColumn{table, ColumnDefinition()};
   }
   if (TakeKeyword("ALTER")) {
-    if (Peek().IsKeyword("COLUMN") && Peek(1).IsName() &&
-        (Peek(2).kind == TokenKind::kWord)) {
+    if (Peek().IsKeyword("COLUMN") && Peek(1).IsName() && (Peek(2).kind == TokenKind::kWord)) {
       Take();
     }
     if (script_ && Peek(1).IsKeyword("SET") && Peek(2).IsKeyword("PROPERTY")) {
@@ -476,8 +482,8 @@ Statement Parser::AlterTableStatement() {
     ExpectKeyword("TYPE");
     if (Peek().kind != TokenKind::kString) Fail();
     const std::string kind = Take().text;
-    for (TableKind k : {TableKind::kUser, TableKind::kSystem, TableKind::kAccessSystem,
-                        TableKind::kLinked}) {
+    for (TableKind k :
+         {TableKind::kUser, TableKind::kSystem, TableKind::kAccessSystem, TableKind::kLinked}) {
       if (TableTypeText(k) == kind) return SetTableType{table, k};
     }
     Fail();
@@ -744,10 +750,18 @@ Expr Parser::ExprPrimary() {
   Expr e;
   e.begin = t.begin;
   switch (t.kind) {
-    case TokenKind::kNumber: e.kind = Expr::Kind::kNumber; break;
-    case TokenKind::kString: e.kind = Expr::Kind::kString; break;
-    case TokenKind::kDate: e.kind = Expr::Kind::kDate; break;
-    case TokenKind::kBinary: e.kind = Expr::Kind::kBinary; break;
+    case TokenKind::kNumber:
+      e.kind = Expr::Kind::kNumber;
+      break;
+    case TokenKind::kString:
+      e.kind = Expr::Kind::kString;
+      break;
+    case TokenKind::kDate:
+      e.kind = Expr::Kind::kDate;
+      break;
+    case TokenKind::kBinary:
+      e.kind = Expr::Kind::kBinary;
+      break;
     case TokenKind::kSymbol:
       if (t.IsSymbol("(")) {
         Take();
@@ -825,8 +839,7 @@ bool ParseExpressionText(std::string_view text, Expr& expr, bool script) {
   return parser.Peek().kind == TokenKind::kEnd && expr.begin == 0 && expr.end == text.size();
 }
 
-ScriptParser::ScriptParser(std::string_view text)
-    : parser_(std::make_unique<Parser>(text, true)) {}
+ScriptParser::ScriptParser(std::string_view text) : parser_(std::make_unique<Parser>(text, true)) {}
 
 ScriptParser::~ScriptParser() = default;
 

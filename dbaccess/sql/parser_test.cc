@@ -108,7 +108,8 @@ TEST(ParserTest, ReadsAlterTableIndexDropAndInsertForms) {
   EXPECT_EQ(Parse<DropConstraint>("ALTER TABLE [T] DROP CONSTRAINT [PK]").name, "PK");
 
   // The primary key of several columns as the index action builder joins it.
-  const auto pk = Parse<AddConstraint>("ALTER TABLE [T] ADD CONSTRAINT [PK] PRIMARY KEY ([A],[B] )");
+  const auto pk =
+      Parse<AddConstraint>("ALTER TABLE [T] ADD CONSTRAINT [PK] PRIMARY KEY ([A],[B] )");
   EXPECT_EQ(pk.constraint.columns, (std::vector<std::string>{"A", "B"}));
   const auto fk = Parse<AddConstraint>(
       "ALTER TABLE [F] ADD CONSTRAINT [R] FOREIGN KEY ([c]) REFERENCES [P] ([id]) "
@@ -198,7 +199,8 @@ TEST(ParserTest, DefaultKeepsTheExpressionAsWritten) {
     const auto ac = Parse<AddColumn>(std::string("ALTER TABLE T ADD ") + definition);
     EXPECT_EQ(ac.column.default_text, text) << definition;
   }
-  EXPECT_TRUE(Parse<AddColumn>("ALTER TABLE T ADD [c] Text(9) DEFAULT 'a;b' NOT NULL").column.not_null);
+  EXPECT_TRUE(
+      Parse<AddColumn>("ALTER TABLE T ADD [c] Text(9) DEFAULT 'a;b' NOT NULL").column.not_null);
 }
 
 TEST(ParserTest, SyntaxErrorsCarryTheTextOfTheirClause) {

@@ -26,8 +26,8 @@ struct TypeSpec {
 struct ConstraintDef {
   enum class Kind { kPrimaryKey, kUnique, kForeignKey, kNotNull };
   Kind kind = Kind::kPrimaryKey;
-  std::string name;                  // empty when the clause named none
-  std::vector<std::string> columns;  // a column's clause: that column
+  std::string name;                      // empty when the clause named none
+  std::vector<std::string> columns;      // a column's clause: that column
   std::string ref_table;                 // FOREIGN KEY / REFERENCES
   std::vector<std::string> ref_columns;  // empty: the referenced table's primary key
   Rule on_update = Rule::kNoAction;
@@ -115,10 +115,9 @@ struct SetTableType {  // ALTER TABLE [t] SET TYPE 'SYSTEM TABLE'
   TableKind kind = TableKind::kUser;
 };
 
-using Statement =
-    std::variant<CreateTable, DropTable, AddColumn, AlterColumn, DropColumn, AddConstraint,
-                 DropConstraint, CreateIndex, DropIndex, InsertInto, CreateQueryDef,
-                 SetColumnProperty, SetTableType>;
+using Statement = std::variant<CreateTable, DropTable, AddColumn, AlterColumn, DropColumn,
+                               AddConstraint, DropConstraint, CreateIndex, DropIndex, InsertInto,
+                               CreateQueryDef, SetColumnProperty, SetTableType>;
 
 }  // namespace dbaccess::sql
 
