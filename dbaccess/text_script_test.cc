@@ -238,6 +238,27 @@ TEST(TextScriptTest, ReadsWhatEditorsMakeOfTheFile) {
   EXPECT_TRUE(ReadScript("\xEF\xBB\xBF" + windows) == c);
 }
 
+// A script cut off anywhere reads or fails with Jet's error, never otherwise.
+TEST(TextScriptTest, EveryTruncatedScriptReadsOrFailsCleanly) {
+  Catalog c = testing::Database({
+      "CREATE TABLE P (id COUNTER PRIMARY KEY, t Text(9) DEFAULT 'x', d DateTime, b Binary(4))",
+      "CREATE TABLE F (p Long REFERENCES P, m Memo)",
+      "INSERT INTO P (t, d, b) VALUES ('a''b', #2021-01-02 03:04:05#, 0x00FF)",
+      "INSERT INTO F VALUES (1, 'line' & Chr(10) & 'two')",
+  });
+  ChangeList changes;
+  CreateQueryDef(c, "Q", "SELECT *\r\nFROM P;", changes);
+  const std::string script = WriteScript(c);
+  for (size_t n = 0; n <= script.size(); ++n) {
+    try {
+      ReadScript(std::string_view(script).substr(0, n));
+    } catch (const JetError&) {
+    } catch (...) {
+      ADD_FAILURE() << "not a JetError at " << n;
+    }
+  }
+}
+
 TEST(TextScriptTest, AutoNumbersCountOnWhenScriptsLeaveThemOut) {
   const Catalog c = ReadScript(
       "CREATE TABLE T (id COUNTER, a Text(5));\n"

@@ -290,6 +290,29 @@ TEST(ParserTest, ScriptsHoldTheirOwnStatementsAndComments) {
   EXPECT_EQ(CatchJetError([&] { missing.Next(s, line); }).number, 3295);
 }
 
+// Whatever is cut off where, the parser answers with a statement or Jet's error.
+TEST(ParserTest, EveryTruncationGivesAStatementOrAJetError) {
+  const std::string statements[] = {
+      "CREATE TABLE [Заказы] (Код COUNTER CONSTRAINT pk PRIMARY KEY, [N] Text(10) NOT NULL "
+      "DEFAULT 'a''b' WITH COMP, D Decimal(10,2), CONSTRAINT u UNIQUE (N), FOREIGN KEY (D) "
+      "REFERENCES P (x) ON UPDATE CASCADE ON DELETE SET NULL)",
+      "ALTER TABLE T ADD CONSTRAINT r FOREIGN KEY (a, b) REFERENCES P ON DELETE NO ACTION",
+      "CREATE UNIQUE INDEX i ON T (a DESC, b) WITH IGNORE NULL",
+      "INSERT INTO T (a, b, c) VALUES (-1.5E+3, #1/2/2020 1:00 PM#, 'x' & Chr(13) & 0x0A)",
+      "ALTER TABLE T ALTER COLUMN c Long NOT NULL DEFAULT (1 + 2) * -3 Between 0 And Not 1",
+  };
+  for (const std::string& sql : statements) {
+    for (size_t n = 0; n <= sql.size(); ++n) {
+      try {
+        ParseStatement(sql.substr(0, n));
+      } catch (const JetError&) {
+      } catch (...) {
+        ADD_FAILURE() << "not a JetError at " << n << ": " << sql.substr(0, n);
+      }
+    }
+  }
+}
+
 TEST(ParserTest, ExpressionTextMustBeOneWholeExpression) {
   Expr e;
   EXPECT_TRUE(ParseExpressionText("Now()", e));
