@@ -218,4 +218,40 @@ JetError ScriptError(int line, const JetError& cause) {
                   "Line " + std::to_string(line) + " of the database script: " + cause.what());
 }
 
+JetError CommitWithoutBegin() {
+  return JetError(3034,
+                  "You tried to commit or rollback a transaction without first beginning a "
+                  "transaction.");
+}
+JetError ReadOnlyDatabase() {
+  return JetError(3027, "Cannot update.  Database or object is read-only.");
+}
+JetError TransactionActive() {
+  return JetError(0, "Only one transaction can be active on this session.");
+}
+JetError InvalidClassString() { return JetError(0, "Invalid class string"); }
+
+JetError InvalidArgument() {
+  return JetError(3001,
+                  "Arguments are of the wrong type, are out of acceptable range, or are in "
+                  "conflict with one another.");
+}
+JetError NoCurrentRecord() {
+  return JetError(3021,
+                  "Either BOF or EOF is True, or the current record has been deleted. Requested "
+                  "operation requires a current record.");
+}
+JetError ItemNotInCollection() {
+  return JetError(3265,
+                  "Item cannot be found in the collection corresponding to the requested name or "
+                  "ordinal.");
+}
+JetError ObjectClosed() {
+  return JetError(3704, "Operation is not allowed when the object is closed.");
+}
+JetError ObjectOpen() { return JetError(3705, "Operation is not allowed when the object is open."); }
+JetError ProviderNotFound() {
+  return JetError(3706, "Provider cannot be found. It may not be properly installed.");
+}
+
 }  // namespace dbaccess::jet_errors

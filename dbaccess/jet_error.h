@@ -103,6 +103,20 @@ JetError ChangedByAnotherProgram(std::string_view path);  // 3197
 // kept, its text prefixed with where it happened.
 JetError ScriptError(int line, const JetError& cause);
 
+// Transactions and DAO.
+JetError CommitWithoutBegin();                         // 3034
+JetError ReadOnlyDatabase();                           // 3027
+JetError TransactionActive();                          // 0: a second BeginTrans
+JetError InvalidClassString();                         // 0: an unknown automation class
+
+// The ADO-like face (ADO's own numbers and texts).
+JetError InvalidArgument();                  // 3001: a bad filter, sort, connection text
+JetError NoCurrentRecord();                  // 3021
+JetError ItemNotInCollection();              // 3265: an unknown field of a recordset
+JetError ObjectClosed();                     // 3704
+JetError ObjectOpen();                       // 3705
+JetError ProviderNotFound();                 // 3706
+
 }  // namespace jet_errors
 }  // namespace dbaccess
 

@@ -6,10 +6,12 @@
 #ifndef SKARNVEL_DBACCESS_ADO_RECORDSET_H_
 #define SKARNVEL_DBACCESS_ADO_RECORDSET_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "dbaccess/ado/filter.h"
 #include "dbaccess/variant.h"
 
 namespace dbaccess::ado {
@@ -37,12 +39,14 @@ class Recordset {
   // Keeps only the rows that satisfy the filter text and moves to the first of them; ""
   // removes the filter. The grammar: comparisons `Field = value` (also <>, <, >, <=, >=)
   // where value is a 'quoted text' ('' for a quote), a number, True, False or Null;
-  // joined by AND / OR, grouped by parentheses. Texts compare without regard to case.
-  // Throws JetError for a filter it cannot read or an unknown field.
+  // joined by AND / OR, grouped by parentheses. Texts compare without regard to case
+  // (filter.h has the whole grammar). Throws JetError for a filter it cannot read or an
+  // unknown field, keeping the filter and position it had.
   void SetFilter(std::string_view filter);
 
   // Orders the rows by "Field [ASC|DESC][, Field ...]" (stable) and moves to the first;
-  // "" restores the order of delivery.
+  // "" restores the order of delivery. Nulls come first, numbers compare numerically,
+  // texts without regard to case. Throws JetError like SetFilter.
   void SetSort(std::string_view sort);
 
   // Moves to the first row, in the current order and among rows passing the filter, whose
@@ -51,10 +55,14 @@ class Recordset {
   bool Locate(std::string_view fields, const std::vector<Variant>& values);
 
  private:
-  int FieldIndex(std::string_view name) const;
+  int FieldIndex(std::string_view name) const;  // -1 when unknown
+  std::vector<size_t> Visible(const std::vector<size_t>& order,
+                              const std::optional<Filter>& filter) const;
 
   std::vector<std::string> field_names_;
   std::vector<std::vector<Variant>> rows_;
+  std::vector<size_t> order_;  // every row, in sort order
+  std::optional<Filter> filter_;
   std::vector<size_t> view_;  // rows passing the filter, in sort order
   size_t position_ = 0;
 };
