@@ -110,12 +110,12 @@ JetError TransactionActive();                          // 0: a second BeginTrans
 JetError InvalidClassString();                         // 0: an unknown automation class
 
 // The ADO-like face (ADO's own numbers and texts).
-JetError InvalidArgument();                  // 3001: a bad filter, sort, connection text
-JetError NoCurrentRecord();                  // 3021
-JetError ItemNotInCollection();              // 3265: an unknown field of a recordset
-JetError ObjectClosed();                     // 3704
-JetError ObjectOpen();                       // 3705
-JetError ProviderNotFound();                 // 3706
+JetError InvalidArgument();                            // 3001: a bad filter, sort, connection text
+JetError NoCurrentRecord();                            // 3021
+JetError ItemNotInCollection();                        // 3265: an unknown field of a recordset
+JetError ObjectClosed();                               // 3704
+JetError ObjectOpen();                                 // 3705
+JetError ProviderNotFound();                           // 3706
 
 }  // namespace jet_errors
 }  // namespace dbaccess

@@ -241,9 +241,12 @@ bool Filter::Matches(const std::vector<Variant>& row) const { return Eval(root_,
 bool Filter::Eval(int index, const std::vector<Variant>& row) const {
   const Node& node = nodes_[index];
   switch (node.op) {
-    case Op::kAnd: return Eval(node.left, row) && Eval(node.right, row);
-    case Op::kOr: return Eval(node.left, row) || Eval(node.right, row);
-    default: return Compare(node, row[node.field]);
+    case Op::kAnd:
+      return Eval(node.left, row) && Eval(node.right, row);
+    case Op::kOr:
+      return Eval(node.left, row) || Eval(node.right, row);
+    default:
+      return Compare(node, row[node.field]);
   }
 }
 
@@ -255,8 +258,8 @@ bool Filter::Compare(const Node& node, const Variant& field) const {
   int order = 0;
   if (field.IsText() || node.op == Op::kLike) {
     const std::string folded = FoldName(field.DisplayText());
-    const std::string literal = node.value.IsText() ? node.folded
-                                                    : FoldName(node.value.DisplayText());
+    const std::string literal =
+        node.value.IsText() ? node.folded : FoldName(node.value.DisplayText());
     if (node.op == Op::kLike) return LikeMatch(folded, literal);
     order = ThreeWay(folded, literal);
   } else {
@@ -275,13 +278,20 @@ bool Filter::Compare(const Node& node, const Variant& field) const {
     order = ThreeWay(*left, *right);
   }
   switch (node.op) {
-    case Op::kEq: return order == 0;
-    case Op::kNe: return order != 0;
-    case Op::kLt: return order < 0;
-    case Op::kGt: return order > 0;
-    case Op::kLe: return order <= 0;
-    case Op::kGe: return order >= 0;
-    default: return false;
+    case Op::kEq:
+      return order == 0;
+    case Op::kNe:
+      return order != 0;
+    case Op::kLt:
+      return order < 0;
+    case Op::kGt:
+      return order > 0;
+    case Op::kLe:
+      return order <= 0;
+    case Op::kGe:
+      return order >= 0;
+    default:
+      return false;
   }
 }
 

@@ -37,7 +37,7 @@ class Filter {
   enum class Op { kAnd, kOr, kEq, kNe, kLt, kGt, kLe, kGe, kLike };
   struct Node {
     Op op;
-    int left = -1;   // kAnd / kOr: child nodes
+    int left = -1;  // kAnd / kOr: child nodes
     int right = -1;
     int field = -1;  // comparisons: field index and the literal
     Variant value;

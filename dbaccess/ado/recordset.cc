@@ -54,8 +54,7 @@ int64_t NumberOf(const Variant& v) {
 
 }  // namespace
 
-Recordset::Recordset(std::vector<std::string> field_names,
-                     std::vector<std::vector<Variant>> rows)
+Recordset::Recordset(std::vector<std::string> field_names, std::vector<std::vector<Variant>> rows)
     : field_names_(std::move(field_names)), rows_(std::move(rows)) {
   for (const auto& row : rows_) {
     if (row.size() != field_names_.size()) throw jet_errors::InvalidArgument();

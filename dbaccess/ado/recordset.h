@@ -29,7 +29,7 @@ class Recordset {
 
   void MoveFirst();
   void MoveNext();
-  bool Eof() const;  // past the last row (also when no row passes the filter)
+  bool Eof() const;              // past the last row (also when no row passes the filter)
   int AbsolutePosition() const;  // 1-based position of the current row among those passing
 
   // The current row's value of the named field. Throws JetError 3265 for an unknown name,
