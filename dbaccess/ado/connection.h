@@ -43,6 +43,8 @@ struct ConnectionParts {
 // cannot read or a provider other than Microsoft.Jet.OLEDB.4.0.
 ConnectionParts ParseConnectionText(std::string_view text);
 
+// Every operation but Open throws JetError 3704 on a closed connection; Open throws 3705 on
+// an open one.
 class Connection {
  public:
   Connection();
@@ -59,7 +61,9 @@ class Connection {
   void Execute(std::string_view command_text);
 
   // Returns the new nesting level (1). Jet allows no nesting here: a second BeginTrans
-  // before CommitTrans/RollbackTrans throws.
+  // before CommitTrans/RollbackTrans throws. CommitTrans or RollbackTrans without a
+  // transaction throws 3034. A CommitTrans that fails stores nothing and ends the
+  // transaction all the same.
   int BeginTrans();
   void CommitTrans();
   void RollbackTrans();
@@ -69,6 +73,8 @@ class Connection {
   Recordset OpenSchema(SchemaEnum schema, const std::vector<Variant>& restrictions = {});
 
  private:
+  void RequireOpen() const;
+
   std::shared_ptr<DatabaseFile> file_;
   std::unique_ptr<Transaction> transaction_;
 };

@@ -19,11 +19,13 @@ constexpr int dbUseJet = 2;  // DBEngine.DefaultType for Jet workspaces
 
 class DaoDatabase;
 
+// Objects of a database opened read-only refuse every change with 3027.
 class DaoField {
  public:
-  DaoField(std::shared_ptr<DatabaseFile> file, std::string table, std::string name);
+  DaoField(std::shared_ptr<DatabaseFile> file, std::string table, std::string name,
+           bool read_only = false);
   std::string Name() const;
-  bool Required() const;
+  bool Required() const;  // throws 3265 when the field is gone
   void SetRequired(bool required);     // stored at once
   void SetName(const std::string& new_name);  // stored at once; indexes and relationships follow
 
@@ -31,17 +33,19 @@ class DaoField {
   std::shared_ptr<DatabaseFile> file_;
   std::string table_;
   std::string name_;
+  bool read_only_;
 };
 
 class DaoTableDef {
  public:
-  DaoTableDef(std::shared_ptr<DatabaseFile> file, std::string name);
+  DaoTableDef(std::shared_ptr<DatabaseFile> file, std::string name, bool read_only = false);
   std::string Name() const;
   DaoField Fields(std::string_view name) const;  // throws 3265 for an unknown field
 
  private:
   std::shared_ptr<DatabaseFile> file_;
   std::string name_;
+  bool read_only_;
 };
 
 class DaoQueryDef {
@@ -57,30 +61,35 @@ class DaoQueryDef {
 
 class DaoQueryDefs {
  public:
-  explicit DaoQueryDefs(std::shared_ptr<DatabaseFile> file);
+  explicit DaoQueryDefs(std::shared_ptr<DatabaseFile> file, bool read_only = false);
   int Count() const;
   DaoQueryDef Item(int index) const;          // by position; throws 3265 out of range
   void Delete(std::string_view name);         // stored at once; throws 3265 for an unknown name
 
  private:
   std::shared_ptr<DatabaseFile> file_;
+  bool read_only_;
 };
 
 class DaoDatabase {
  public:
-  explicit DaoDatabase(std::shared_ptr<DatabaseFile> file);
+  explicit DaoDatabase(std::shared_ptr<DatabaseFile> file, bool read_only = false);
   DaoQueryDefs QueryDefs() const;
   DaoQueryDef CreateQueryDef(std::string_view name, std::string_view sql);  // stored at once
   DaoTableDef TableDefs(std::string_view name) const;  // throws 3265 for an unknown table
 
  private:
   std::shared_ptr<DatabaseFile> file_;
+  bool read_only_;
 };
 
 class DaoWorkspace {
  public:
-  // Opens the database file; `connect` is ";PWD=" followed by the database password.
-  // `exclusive` and `read_only` are accepted as DAO takes them.
+  // Opens the database file; `connect` is ";PWD=" followed by the database password
+  // (";PWD=" alone, or no PWD part at all, means no password). The password runs from
+  // "PWD=" to the end of the text, so it may hold ";" itself. `exclusive` is accepted and
+  // has no effect (every user of a file in this process shares it); a database opened
+  // `read_only` refuses changes with 3027. Throws JetError 3024, 3343 or 3031.
   std::unique_ptr<DaoDatabase> OpenDatabase(const std::string& name, bool exclusive,
                                             bool read_only, const std::string& connect);
 };
@@ -89,14 +98,14 @@ class DBEngine {
  public:
   int DefaultType() const { return default_type_; }
   void SetDefaultType(int type) { default_type_ = type; }
-  DaoWorkspace Workspaces(int index);  // only item 0 exists
+  DaoWorkspace Workspaces(int index);  // only item 0 exists; others throw 3265
 
  private:
   int default_type_ = dbUseJet;
 };
 
-// Automation: creates the object of the named class. Only "DAO.DBEngine.36" is known;
-// any other class throws.
+// Automation: creates the object of the named class. Only "DAO.DBEngine.36" is known
+// (letter case aside, as class names go); any other class throws "Invalid class string".
 std::unique_ptr<DBEngine> CreateOleObject(std::string_view class_name);
 
 }  // namespace dbaccess::dao
