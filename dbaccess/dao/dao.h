@@ -17,6 +17,9 @@ namespace dbaccess::dao {
 
 constexpr int dbUseJet = 2;  // DBEngine.DefaultType for Jet workspaces
 
+// The automation class of the DAO 3.6 engine.
+constexpr std::string_view kDbEngineClass = "DAO.DBEngine.36";
+
 class DaoDatabase;
 
 // Objects of a database opened read-only refuse every change with 3027.

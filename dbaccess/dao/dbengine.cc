@@ -9,7 +9,6 @@
 namespace dbaccess::dao {
 namespace {
 
-constexpr std::string_view kClassName = "DAO.DBEngine.36";
 constexpr std::string_view kPasswordKey = "PWD=";
 
 // The password of a DAO connect text such as ";PWD=secret": everything after a "PWD=" that
@@ -27,7 +26,7 @@ std::string ConnectPassword(std::string_view connect) {
 }  // namespace
 
 std::unique_ptr<DBEngine> CreateOleObject(std::string_view class_name) {
-  if (!SameName(class_name, kClassName)) throw jet_errors::InvalidClassString();
+  if (!SameName(class_name, kDbEngineClass)) throw jet_errors::InvalidClassString();
   return std::make_unique<DBEngine>();
 }
 
