@@ -99,25 +99,24 @@ class Filter::Parser {
       if (!TakeChar(')')) throw jet_errors::InvalidArgument();
       return inner;
     }
-    Node node;
-    node.field = FieldIndex(ParseFieldName());
-    node.op = ParseOperator();
-    node.value = ParseValue();
-    if (node.value.IsText()) node.folded = FoldName(node.value.AsText());
-    if (node.op == Op::kLike && !node.value.IsText()) throw jet_errors::InvalidArgument();
-    if (node.value.IsNull() && node.op != Op::kEq && node.op != Op::kNe) {
-      throw jet_errors::InvalidArgument();
-    }
-    out_.nodes_.push_back(std::move(node));
+    const int field = FieldIndex(ParseFieldName());
+    const Op op = ParseOperator();
+    Variant value = ParseValue();
+    if (op == Op::kLike && !value.IsText()) throw jet_errors::InvalidArgument();
+    if (value.IsNull() && op != Op::kEq && op != Op::kNe) throw jet_errors::InvalidArgument();
+    Node& node = out_.nodes_.emplace_back();
+    node.op = op;
+    node.field = field;
+    if (value.IsText()) node.folded = FoldName(value.AsText());
+    node.value = std::move(value);
     return static_cast<int>(out_.nodes_.size()) - 1;
   }
 
   int Join(Op op, int left, int right) {
-    Node node;
+    Node& node = out_.nodes_.emplace_back();
     node.op = op;
     node.left = left;
     node.right = right;
-    out_.nodes_.push_back(std::move(node));
     return static_cast<int>(out_.nodes_.size()) - 1;
   }
 

@@ -36,7 +36,7 @@ class Filter {
  private:
   enum class Op { kAnd, kOr, kEq, kNe, kLt, kGt, kLe, kGe, kLike };
   struct Node {
-    Op op;
+    Op op = Op::kEq;
     int left = -1;  // kAnd / kOr: child nodes
     int right = -1;
     int field = -1;  // comparisons: field index and the literal
