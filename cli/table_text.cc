@@ -1,0 +1,55 @@
+#include "cli/table_text.h"
+
+namespace cli {
+
+std::string EscapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string CellText(const dbaccess::Variant& value) {
+  if (value.IsNull()) return "\\N";
+  return EscapeText(value.DisplayText());
+}
+
+void WriteLine(std::ostream& out, const std::vector<std::string>& cells) {
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) out << '\t';
+    out << cells[i];
+  }
+  out << '\n';
+}
+
+void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
+  std::vector<std::string> cells;
+  for (int i = 0; i < recordset.FieldCount(); ++i) cells.push_back(recordset.FieldName(i));
+  WriteLine(out, cells);
+  for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
+    cells.clear();
+    for (int i = 0; i < recordset.FieldCount(); ++i) {
+      cells.push_back(CellText(recordset.Field(recordset.FieldName(i))));
+    }
+    WriteLine(out, cells);
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,25 @@
+// Tab-separated text for the tool's tables: a header line of column names, then one line
+// per row. A null is \N, a boolean True or False, an integer its digits; inside a text,
+// tab, CR, LF and backslash are written \t \r \n \\.
+#ifndef SKARNVEL_CLI_TABLE_TEXT_H_
+#define SKARNVEL_CLI_TABLE_TEXT_H_
+
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "dbaccess/ado/recordset.h"
+#include "dbaccess/variant.h"
+
+namespace cli {
+
+std::string EscapeText(std::string_view text);
+std::string CellText(const dbaccess::Variant& value);
+void WriteLine(std::ostream& out, const std::vector<std::string>& cells);
+
+// The header, then every row from the first to EOF.
+void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset);
+
+}  // namespace cli
+
+#endif  // SKARNVEL_CLI_TABLE_TEXT_H_
