@@ -51,5 +51,5 @@ ALTER TABLE Товары ADD CONSTRAINT fk_tovary_postavshiki FOREIGN KEY (По�
 INSERT INTO Customers (Name, Phone, Town, Email) VALUES ('Петров П. П.', '+7 812 000-00-03', 'Санкт-Петербург', 'petrov@example.org');
 INSERT INTO Поставщики (Имя, Телефон) VALUES ('ООО «Чайный дом»', '+7 495 000-00-09');
 INSERT INTO Товары (Код, Название, Цена, Артикул, Поставщик) VALUES (1, 'Чай зелёный', 150, 'T-001', 1);
-INSERT INTO Orders (OrderID, CustomerID, Amount) VALUES (500, 1, 150);
+INSERT INTO Orders (OrderID, CustomerID, OrderDate, Amount) VALUES (500, 1, #2024-03-15 10:30:00#, 150);
 INSERT INTO OrderLines (OrderID, LineNo, ProductID, Qty, UnitPrice) VALUES (500, 1, 1, 1, 150);

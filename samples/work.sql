@@ -49,7 +49,7 @@ INSERT INTO Customers (Name, Phone, City) VALUES ('Иванов И. И.', '+7 49
 INSERT INTO Customers (Name, Phone, City) VALUES ('Smith & Sons', '+44 20 0000 0002', 'London');
 INSERT INTO Товары (Код, Название, Цена, Артикул) VALUES (1, 'Чай', 120, 'T-001');
 INSERT INTO Товары (Код, Название, Цена, Артикул) VALUES (2, 'Coffee', 340.5, 'C-002');
-INSERT INTO Orders (OrderID, CustomerID, Amount, Status) VALUES (100, 1, 240, 'paid');
+INSERT INTO Orders (OrderID, CustomerID, OrderDate, Amount, Status) VALUES (100, 1, #2023-11-02 09:15:00#, 240, 'paid');
 INSERT INTO Orders (OrderID, CustomerID, Amount) VALUES (101, 2, 340.5);
 INSERT INTO OrderLines (OrderID, LineNo, ProductID, Qty, Price) VALUES (100, 1, 1, 2, 120);
 INSERT INTO OrderLines (OrderID, LineNo, ProductID, Qty, Price) VALUES (101, 1, 2, 1, 340.5);
