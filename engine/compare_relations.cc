@@ -1,0 +1,123 @@
+#include "engine/compare_relations.h"
+
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/name_match.h"
+#include "engine/result_texts.h"
+
+namespace uAlg {
+namespace {
+
+constexpr std::string_view kAlterTable = "ALTER TABLE [";
+constexpr std::string_view kDropConstraint = "] DROP CONSTRAINT [";
+constexpr std::string_view kAddConstraint = "] ADD CONSTRAINT [";
+constexpr std::string_view kForeignKey = "] FOREIGN KEY ([";
+constexpr std::string_view kReferences = "]) REFERENCES [";
+constexpr std::string_view kReferencedColumn = "] ([";
+constexpr std::string_view kReferencedColumnEnd = "])";
+constexpr std::string_view kOnUpdate = " ON UPDATE ";
+constexpr std::string_view kOnDelete = " ON DELETE ";
+constexpr std::string_view kLineBreak = "\r\n";
+constexpr std::string_view kStatementSeparator = ";";
+
+std::string KeyOf(const TFKey& key) {
+  return MatchKey({key.PK_TABLE_NAME, key.PK_COLUMN_NAME, key.FK_TABLE_NAME, key.FK_COLUMN_NAME});
+}
+
+TfkResult NamesOf(const TFKey& key) {
+  TfkResult r;
+  r.PK_TABLE_NAME = key.PK_TABLE_NAME;
+  r.PK_COLUMN_NAME = key.PK_COLUMN_NAME;
+  r.FK_TABLE_NAME = key.FK_TABLE_NAME;
+  r.FK_COLUMN_NAME = key.FK_COLUMN_NAME;
+  r.FK_NAME = key.FK_NAME;
+  return r;
+}
+
+}  // namespace
+
+std::string DropRelationSQL(const TFKey& key) {
+  std::string sql(kAlterTable);
+  sql += key.FK_TABLE_NAME;
+  sql += kDropConstraint;
+  sql += key.FK_NAME;
+  sql += ']';
+  return sql;
+}
+
+std::string AddRelationSQL(const TFKey& key, const std::string& update_rule,
+                           const std::string& delete_rule) {
+  std::string sql(kAlterTable);
+  sql += key.FK_TABLE_NAME;
+  sql += kAddConstraint;
+  sql += key.FK_NAME;
+  sql += kForeignKey;
+  sql += key.FK_COLUMN_NAME;
+  sql += kReferences;
+  sql += key.PK_TABLE_NAME;
+  sql += kReferencedColumn;
+  sql += key.PK_COLUMN_NAME;
+  sql += kReferencedColumnEnd;
+  sql += kOnUpdate;
+  sql += update_rule;
+  sql += kOnDelete;
+  sql += delete_rule;
+  return sql;
+}
+
+std::string JoinStatements(const std::string& first, const std::string& second) {
+  std::string sql = first;
+  sql += kLineBreak;
+  sql += kStatementSeparator;
+  sql += kLineBreak;
+  sql += second;
+  return sql;
+}
+
+void CompareRelations(const TFKeys& working, const TFKeys& fresh, TfkResults& results) {
+  std::unordered_map<std::string, size_t> first_fresh;
+  first_fresh.reserve(fresh.size());
+  for (size_t i = 0; i < fresh.size(); ++i) first_fresh.try_emplace(KeyOf(fresh[i]), i);
+  std::unordered_set<std::string> working_keys;
+  working_keys.reserve(working.size());
+
+  TfkResults found;
+  for (const TFKey& old : working) {
+    std::string key = KeyOf(old);
+    auto match = first_fresh.find(key);
+    working_keys.insert(std::move(key));
+    if (match == first_fresh.end()) {
+      TfkResult& r = found.emplace_back(NamesOf(old));
+      r.OldUpdate_Rule = old.UPDATE_RULE;
+      r.OldDelete_Rule = old.DELETE_RULE;
+      r.Result = std::string(kDroppedRelation);
+      r.SQL = DropRelationSQL(old);
+      continue;
+    }
+    const TFKey& now = fresh[match->second];
+    if (old.UPDATE_RULE == now.UPDATE_RULE && old.DELETE_RULE == now.DELETE_RULE) continue;
+    TfkResult& r = found.emplace_back(NamesOf(old));
+    r.OldUpdate_Rule = old.UPDATE_RULE;
+    r.NewUpdate_Rule = now.UPDATE_RULE;
+    r.OldDelete_Rule = old.DELETE_RULE;
+    r.NewDelete_Rule = now.DELETE_RULE;
+    r.Result = std::string(kChangedRelationRules);
+    // Re-created under the working database's constraint name, with the new rules.
+    r.SQL =
+        JoinStatements(DropRelationSQL(old), AddRelationSQL(old, now.UPDATE_RULE, now.DELETE_RULE));
+  }
+  for (const TFKey& now : fresh) {
+    if (working_keys.count(KeyOf(now))) continue;
+    TfkResult& r = found.emplace_back(NamesOf(now));
+    r.NewUpdate_Rule = now.UPDATE_RULE;
+    r.NewDelete_Rule = now.DELETE_RULE;
+    r.Result = std::string(kNewRelation);
+    r.SQL = AddRelationSQL(now, now.UPDATE_RULE, now.DELETE_RULE);
+  }
+  results.insert(results.end(), std::make_move_iterator(found.begin()),
+                 std::make_move_iterator(found.end()));
+}
+
+}  // namespace uAlg
