@@ -72,6 +72,8 @@ void CompareIndexes(const TInds& working, const TInds& fresh, TIResults& results
     found.push_back(ResultFor(key, primary_keys ? kNewPrimaryKey : kNewUniqueIndex,
                               AddKeySQL(key, primary_keys)));
   }
+  // Reserved first, so that appending cannot fail half way.
+  results.reserve(results.size() + found.size());
   results.insert(results.end(), std::make_move_iterator(found.begin()),
                  std::make_move_iterator(found.end()));
 }

@@ -40,6 +40,8 @@ void CompareQueries(const TQuerys& working, const TQuerys& fresh, TQResults& res
     if (working_names.count(MatchKey(now.Name))) continue;
     found.push_back(ResultFor(now.Name, "", now.SQL, kNewQuery, kAddQueryAction));
   }
+  // Reserved first, so that appending cannot fail half way.
+  results.reserve(results.size() + found.size());
   results.insert(results.end(), std::make_move_iterator(found.begin()),
                  std::make_move_iterator(found.end()));
 }

@@ -116,6 +116,8 @@ void CompareRelations(const TFKeys& working, const TFKeys& fresh, TfkResults& re
     r.Result = std::string(kNewRelation);
     r.SQL = AddRelationSQL(now, now.UPDATE_RULE, now.DELETE_RULE);
   }
+  // Reserved first, so that appending cannot fail half way.
+  results.reserve(results.size() + found.size());
   results.insert(results.end(), std::make_move_iterator(found.begin()),
                  std::make_move_iterator(found.end()));
 }
