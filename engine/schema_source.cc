@@ -19,12 +19,7 @@ Recordset AdoSchema::Columns(const std::string& table) {
   return connection_.OpenSchema(dbaccess::ado::adSchemaColumns, restrictions);
 }
 
-Recordset AdoSchema::Indexes(const std::string& table) {
-  // TABLE_CATALOG, TABLE_SCHEMA, INDEX_NAME, TYPE, TABLE_NAME
-  const std::vector<Variant> restrictions = {Variant(), Variant(), Variant(), Variant(),
-                                             Variant::Text(table)};
-  return connection_.OpenSchema(dbaccess::ado::adSchemaIndexes, restrictions);
-}
+Recordset AdoSchema::Indexes() { return connection_.OpenSchema(dbaccess::ado::adSchemaIndexes); }
 
 Recordset AdoSchema::ForeignKeys() {
   return connection_.OpenSchema(dbaccess::ado::adSchemaForeignKeys);

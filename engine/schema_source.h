@@ -24,7 +24,7 @@ class SchemaSource {
   virtual ~SchemaSource() = default;
   virtual dbaccess::ado::Recordset Tables() = 0;                           // unrestricted
   virtual dbaccess::ado::Recordset Columns(const std::string& table) = 0;  // of one table
-  virtual dbaccess::ado::Recordset Indexes(const std::string& table) = 0;  // of one table
+  virtual dbaccess::ado::Recordset Indexes() = 0;                          // unrestricted
   virtual dbaccess::ado::Recordset ForeignKeys() = 0;                      // unrestricted
 };
 
@@ -36,7 +36,7 @@ class AdoSchema : public SchemaSource {
 
   dbaccess::ado::Recordset Tables() override;
   dbaccess::ado::Recordset Columns(const std::string& table) override;
-  dbaccess::ado::Recordset Indexes(const std::string& table) override;
+  dbaccess::ado::Recordset Indexes() override;
   dbaccess::ado::Recordset ForeignKeys() override;
 
  private:
