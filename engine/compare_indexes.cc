@@ -1,7 +1,6 @@
 #include "engine/compare_indexes.h"
 
 #include <string_view>
-#include <unordered_set>
 
 #include "engine/name_match.h"
 #include "engine/result_texts.h"
@@ -17,13 +16,14 @@ constexpr std::string_view kUniqueWord = "UNIQUE";
 constexpr std::string_view kColumnListStart = " ([";
 constexpr std::string_view kColumnListEnd = "] )";
 
-std::string KeyOf(const TInd& key) { return MatchKey({key.TABLE_NAME, key.COLUMN_NAME}); }
+using KeyIndex = MatchIndex<2>;
 
-std::unordered_set<std::string> KeysOf(const TInds& inds) {
-  std::unordered_set<std::string> keys;
-  keys.reserve(inds.size());
-  for (const TInd& ind : inds) keys.insert(KeyOf(ind));
-  return keys;
+KeyIndex::Key KeyOf(const TInd& key) { return {key.TABLE_NAME, key.COLUMN_NAME}; }
+
+KeyIndex IndexKeys(const TInds& inds) {
+  KeyIndex index(inds.size());
+  for (size_t i = 0; i < inds.size(); ++i) index.Add(KeyOf(inds[i]), i);
+  return index;
 }
 
 TIResult ResultFor(const TInd& key, std::string_view result, std::string sql) {
@@ -59,16 +59,16 @@ void CompareIndexes(const TInds& working, const TInds& fresh, TIResults& results
                     bool primary_keys) {
   // A key row is present on the other side when any row there has the same table and
   // column; which row that is does not matter, only whether there is one.
-  const auto fresh_keys = KeysOf(fresh);
-  const auto working_keys = KeysOf(working);
+  const KeyIndex fresh_keys = IndexKeys(fresh);
+  const KeyIndex working_keys = IndexKeys(working);
   TIResults found;
   for (const TInd& key : working) {
-    if (fresh_keys.count(KeyOf(key))) continue;
+    if (fresh_keys.Contains(KeyOf(key))) continue;
     found.push_back(
         ResultFor(key, primary_keys ? kDroppedPrimaryKey : kDroppedUniqueIndex, DropKeySQL(key)));
   }
   for (const TInd& key : fresh) {
-    if (working_keys.count(KeyOf(key))) continue;
+    if (working_keys.Contains(KeyOf(key))) continue;
     found.push_back(ResultFor(key, primary_keys ? kNewPrimaryKey : kNewUniqueIndex,
                               AddKeySQL(key, primary_keys)));
   }

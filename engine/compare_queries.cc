@@ -1,8 +1,6 @@
 #include "engine/compare_queries.h"
 
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "engine/name_match.h"
 #include "engine/result_texts.h"
@@ -18,26 +16,22 @@ TQResult ResultFor(const std::string& name, const std::string& old_sql, const st
 }  // namespace
 
 void CompareQueries(const TQuerys& working, const TQuerys& fresh, TQResults& results) {
-  std::unordered_map<std::string, size_t> first_fresh;
-  first_fresh.reserve(fresh.size());
-  for (size_t i = 0; i < fresh.size(); ++i) first_fresh.try_emplace(MatchKey(fresh[i].Name), i);
-  std::unordered_set<std::string> working_names;
-  working_names.reserve(working.size());
+  MatchIndex<1> fresh_names(fresh.size()), working_names(working.size());
+  for (size_t i = 0; i < fresh.size(); ++i) fresh_names.Add({fresh[i].Name}, i);
+  for (size_t i = 0; i < working.size(); ++i) working_names.Add({working[i].Name}, i);
 
   TQResults found;
   for (const TQuery& old : working) {
-    std::string key = MatchKey(old.Name);
-    auto match = first_fresh.find(key);
-    working_names.insert(std::move(key));
-    if (match == first_fresh.end()) {
+    const size_t match = fresh_names.Find({old.Name});
+    if (match == MatchIndex<1>::kNotFound) {
       found.push_back(ResultFor(old.Name, old.SQL, "", kDroppedQuery, kDeleteQueryAction));
-    } else if (!NamesMatch(old.SQL, fresh[match->second].SQL)) {
-      found.push_back(ResultFor(old.Name, old.SQL, fresh[match->second].SQL, kChangedQueryText,
-                                kReplaceQueryAction));
+    } else if (!NamesMatch(old.SQL, fresh[match].SQL)) {
+      found.push_back(
+          ResultFor(old.Name, old.SQL, fresh[match].SQL, kChangedQueryText, kReplaceQueryAction));
     }
   }
   for (const TQuery& now : fresh) {
-    if (working_names.count(MatchKey(now.Name))) continue;
+    if (working_names.Contains({now.Name})) continue;
     found.push_back(ResultFor(now.Name, "", now.SQL, kNewQuery, kAddQueryAction));
   }
   // Reserved first, so that appending cannot fail half way.

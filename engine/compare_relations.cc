@@ -1,8 +1,6 @@
 #include "engine/compare_relations.h"
 
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "engine/name_match.h"
 #include "engine/result_texts.h"
@@ -22,8 +20,16 @@ constexpr std::string_view kOnDelete = " ON DELETE ";
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::string_view kStatementSeparator = ";";
 
-std::string KeyOf(const TFKey& key) {
-  return MatchKey({key.PK_TABLE_NAME, key.PK_COLUMN_NAME, key.FK_TABLE_NAME, key.FK_COLUMN_NAME});
+using RelationIndex = MatchIndex<4>;
+
+RelationIndex::Key KeyOf(const TFKey& key) {
+  return {key.PK_TABLE_NAME, key.PK_COLUMN_NAME, key.FK_TABLE_NAME, key.FK_COLUMN_NAME};
+}
+
+RelationIndex IndexRelations(const TFKeys& keys) {
+  RelationIndex index(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) index.Add(KeyOf(keys[i]), i);
+  return index;
 }
 
 TfkResult NamesOf(const TFKey& key) {
@@ -77,18 +83,13 @@ std::string JoinStatements(const std::string& first, const std::string& second) 
 }
 
 void CompareRelations(const TFKeys& working, const TFKeys& fresh, TfkResults& results) {
-  std::unordered_map<std::string, size_t> first_fresh;
-  first_fresh.reserve(fresh.size());
-  for (size_t i = 0; i < fresh.size(); ++i) first_fresh.try_emplace(KeyOf(fresh[i]), i);
-  std::unordered_set<std::string> working_keys;
-  working_keys.reserve(working.size());
+  const RelationIndex fresh_keys = IndexRelations(fresh);
+  const RelationIndex working_keys = IndexRelations(working);
 
   TfkResults found;
   for (const TFKey& old : working) {
-    std::string key = KeyOf(old);
-    auto match = first_fresh.find(key);
-    working_keys.insert(std::move(key));
-    if (match == first_fresh.end()) {
+    const size_t match = fresh_keys.Find(KeyOf(old));
+    if (match == RelationIndex::kNotFound) {
       TfkResult& r = found.emplace_back(NamesOf(old));
       r.OldUpdate_Rule = old.UPDATE_RULE;
       r.OldDelete_Rule = old.DELETE_RULE;
@@ -96,7 +97,7 @@ void CompareRelations(const TFKeys& working, const TFKeys& fresh, TfkResults& re
       r.SQL = DropRelationSQL(old);
       continue;
     }
-    const TFKey& now = fresh[match->second];
+    const TFKey& now = fresh[match];
     if (old.UPDATE_RULE == now.UPDATE_RULE && old.DELETE_RULE == now.DELETE_RULE) continue;
     TfkResult& r = found.emplace_back(NamesOf(old));
     r.OldUpdate_Rule = old.UPDATE_RULE;
@@ -109,7 +110,7 @@ void CompareRelations(const TFKeys& working, const TFKeys& fresh, TfkResults& re
         JoinStatements(DropRelationSQL(old), AddRelationSQL(old, now.UPDATE_RULE, now.DELETE_RULE));
   }
   for (const TFKey& now : fresh) {
-    if (working_keys.count(KeyOf(now))) continue;
+    if (working_keys.Contains(KeyOf(now))) continue;
     TfkResult& r = found.emplace_back(NamesOf(now));
     r.NewUpdate_Rule = now.UPDATE_RULE;
     r.NewDelete_Rule = now.DELETE_RULE;

@@ -1,8 +1,7 @@
 #include "engine/compare_tables.h"
 
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "engine/name_match.h"
 #include "engine/prop_value.h"
@@ -22,22 +21,13 @@ constexpr std::string_view kNotNull = " NOT NULL";
 constexpr std::string_view kDefault = " DEFAULT ";
 constexpr std::string_view kLineBreak = "\r\n";
 
-// The first position of each name, by match key: a look-up gives what a walk from the
-// start that stops at the first matching name would give.
-template <typename Item>
-std::unordered_map<std::string, size_t> FirstByName(const std::vector<Item>& items) {
-  std::unordered_map<std::string, size_t> first;
-  first.reserve(items.size());
-  for (size_t i = 0; i < items.size(); ++i) first.try_emplace(MatchKey(items[i].Name), i);
-  return first;
-}
+using NameIndex = MatchIndex<1>;
 
+// Indexes the names of `items` by their first position.
 template <typename Item>
-std::unordered_set<std::string> NameKeys(const std::vector<Item>& items) {
-  std::unordered_set<std::string> keys;
-  keys.reserve(items.size());
-  for (const Item& item : items) keys.insert(MatchKey(item.Name));
-  return keys;
+void IndexNames(const std::vector<Item>& items, NameIndex& index) {
+  index.Clear();
+  for (size_t i = 0; i < items.size(); ++i) index.Add({items[i].Name}, i);
 }
 
 TProps ValuesOnly(const TProps& props) {
@@ -52,13 +42,15 @@ std::string AlterTablePrefix(const std::string& table) {
   return sql;
 }
 
-// The results for a table present in both databases.
-void CompareFields(const TTable& working, const TTable& fresh, TResults& results) {
-  const auto fresh_by_name = FirstByName(fresh.Fields);
+// The results for a table present in both databases. The two indexes are scratch space,
+// kept from table to table.
+void CompareFields(const TTable& working, const TTable& fresh, NameIndex& working_fields,
+                   NameIndex& fresh_fields, TResults& results) {
+  IndexNames(fresh.Fields, fresh_fields);
   for (const TField& f : working.Fields) {
-    auto found = fresh_by_name.find(MatchKey(f.Name));
-    if (found != fresh_by_name.end()) {
-      const TField& g = fresh.Fields[found->second];
+    const size_t found = fresh_fields.Find({f.Name});
+    if (found != NameIndex::kNotFound) {
+      const TField& g = fresh.Fields[found];
       std::string sql;  // built once, shared by every property row of the column
       for (int k = kTypeProp; k <= kDefaultValueProp; ++k) {
         if (!PropValuesDiffer(f.Props[k].Value, g.Props[k].Value)) continue;
@@ -88,9 +80,9 @@ void CompareFields(const TTable& working, const TTable& fresh, TResults& results
       r.Props = ValuesOnly(f.Props);
     }
   }
-  const auto working_names = NameKeys(working.Fields);
+  IndexNames(working.Fields, working_fields);
   for (const TField& g : fresh.Fields) {
-    if (working_names.count(MatchKey(g.Name))) continue;
+    if (working_fields.Contains({g.Name})) continue;
     TResult& r = results.emplace_back();
     r.TableName = fresh.Name;
     r.FieldName = g.Name;
@@ -142,11 +134,13 @@ std::string CreateTableSQL(const TTable& table) {
 
 TResults CompareTables(const TTables& working, const TTables& fresh) {
   TResults results;
-  const auto fresh_by_name = FirstByName(fresh);
+  NameIndex fresh_tables(fresh.size()), working_tables(working.size());
+  NameIndex working_fields, fresh_fields;
+  IndexNames(fresh, fresh_tables);
   for (const TTable& t : working) {
-    auto found = fresh_by_name.find(MatchKey(t.Name));
-    if (found != fresh_by_name.end()) {
-      CompareFields(t, fresh[found->second], results);
+    const size_t found = fresh_tables.Find({t.Name});
+    if (found != NameIndex::kNotFound) {
+      CompareFields(t, fresh[found], working_fields, fresh_fields, results);
     } else {
       TResult& r = results.emplace_back();
       r.TableName = t.Name;
@@ -156,9 +150,9 @@ TResults CompareTables(const TTables& working, const TTables& fresh) {
       r.SQL += ']';
     }
   }
-  const auto working_names = NameKeys(working);
+  IndexNames(working, working_tables);
   for (const TTable& u : fresh) {
-    if (working_names.count(MatchKey(u.Name))) continue;
+    if (working_tables.Contains({u.Name})) continue;
     TResult& r = results.emplace_back();
     r.TableName = u.Name;
     r.Result = std::string(kNewTable);

@@ -1,13 +1,15 @@
 #include "engine/name_match.h"
 
+#include <cstdint>
+
 namespace uAlg {
 namespace {
 
 char FoldLatin(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-void AppendFolded(std::string& out, std::string_view text) {
-  for (char c : text) out.push_back(FoldLatin(c));
-}
+// FNV-1a, 64 bits.
+constexpr uint64_t kFnvOffset = 14695981039346656037ull;
+constexpr uint64_t kFnvPrime = 1099511628211ull;
 
 }  // namespace
 
@@ -19,24 +21,16 @@ bool NamesMatch(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string MatchKey(std::string_view text) {
-  std::string key;
-  key.reserve(text.size());
-  AppendFolded(key, text);
-  return key;
-}
-
-std::string MatchKey(std::initializer_list<std::string_view> parts) {
-  size_t total = 0;
-  for (std::string_view part : parts) total += part.size() + 1 + sizeof(size_t);
-  std::string key;
-  key.reserve(total);
-  for (std::string_view part : parts) {
-    key += std::to_string(part.size());
-    key.push_back(':');
-    AppendFolded(key, part);
+size_t MatchHash(std::string_view text, size_t seed) {
+  uint64_t h = kFnvOffset ^ (static_cast<uint64_t>(seed) * kFnvPrime);
+  for (char c : text) {
+    h ^= static_cast<unsigned char>(FoldLatin(c));
+    h *= kFnvPrime;
   }
-  return key;
+  // The length ends each text, so that a list of texts hashes by where each one ends too.
+  h ^= text.size();
+  h *= kFnvPrime;
+  return static_cast<size_t>(h);
 }
 
 }  // namespace uAlg

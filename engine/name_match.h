@@ -12,22 +12,59 @@
 #ifndef SKARNVEL_ENGINE_NAME_MATCH_H_
 #define SKARNVEL_ENGINE_NAME_MATCH_H_
 
-#include <initializer_list>
-#include <string>
+#include <array>
+#include <cstddef>
 #include <string_view>
+#include <unordered_map>
 
 namespace uAlg {
 
 bool NamesMatch(std::string_view a, std::string_view b);
 
-// The text with A to Z lowered and nothing else changed: NamesMatch(a, b) exactly when
-// MatchKey(a) == MatchKey(b). Used as the key of hashed look-ups.
-std::string MatchKey(std::string_view text);
+// A hash that agrees with NamesMatch: texts that match hash alike.
+size_t MatchHash(std::string_view text, size_t seed = 0);
 
-// One key for several texts matched together (e.g. table and column): equal exactly when
-// every part matches its counterpart. Each part is prefixed with its length, so no choice
-// of separator can make two different lists of parts collide.
-std::string MatchKey(std::initializer_list<std::string_view> parts);
+// Finds in a list the first entry whose N texts each match the given ones, as a walk from
+// the start of the list that stops at the first match would, in constant expected time.
+// The index refers to the texts it is given; they must outlive it.
+template <size_t N>
+class MatchIndex {
+ public:
+  using Key = std::array<std::string_view, N>;
+  static constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+  explicit MatchIndex(size_t expected = 0) { positions_.reserve(expected); }
+
+  // Records `position` for `key` unless an earlier entry matches it already.
+  void Add(const Key& key, size_t position) { positions_.try_emplace(key, position); }
+
+  // The position of the first entry that matches `key`, or kNotFound.
+  size_t Find(const Key& key) const {
+    auto found = positions_.find(key);
+    return found == positions_.end() ? kNotFound : found->second;
+  }
+  bool Contains(const Key& key) const { return positions_.count(key) != 0; }
+
+  void Clear() { positions_.clear(); }
+
+ private:
+  struct Hash {
+    size_t operator()(const Key& key) const {
+      size_t h = 0;
+      for (std::string_view part : key) h = MatchHash(part, h);
+      return h;
+    }
+  };
+  struct Equal {
+    bool operator()(const Key& a, const Key& b) const {
+      for (size_t i = 0; i < N; ++i) {
+        if (!NamesMatch(a[i], b[i])) return false;
+      }
+      return true;
+    }
+  };
+  std::unordered_map<Key, size_t, Hash, Equal> positions_;
+};
 
 }  // namespace uAlg
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 namespace uAlg {
 namespace {
 
@@ -19,15 +23,30 @@ TEST(NameMatchTest, FoldsOnlyLatinLetters) {
   EXPECT_FALSE(NamesMatch("@[", "`{"));
 }
 
-TEST(NameMatchTest, KeysAgreeWithTheRule) {
-  EXPECT_EQ(MatchKey("ORDERS"), MatchKey("orders"));
-  EXPECT_NE(MatchKey("ЗАКАЗЫ"), MatchKey("заказы"));
-  EXPECT_EQ(MatchKey("Заказы"), "Заказы");
-  EXPECT_EQ(MatchKey({"Orders", "ID"}), MatchKey({"ORDERS", "id"}));
-  // Parts never run into each other, whatever characters the names hold.
-  EXPECT_NE(MatchKey({"ab", "c"}), MatchKey({"a", "bc"}));
-  EXPECT_NE(MatchKey({"a:1", "b"}), MatchKey({"a", "1:b"}));
-  EXPECT_NE(MatchKey({"", "x"}), MatchKey({"x", ""}));
+TEST(NameMatchTest, HashesAgreeWithTheRule) {
+  EXPECT_EQ(MatchHash("ORDERS"), MatchHash("orders"));
+  EXPECT_EQ(MatchHash("Заказы Q"), MatchHash("Заказы q"));
+  // Not required by the rule, but a hash that told these apart by chance only would make
+  // every look-up of Cyrillic names slow.
+  EXPECT_NE(MatchHash("ЗАКАЗЫ"), MatchHash("заказы"));
+  EXPECT_NE(MatchHash("ab", MatchHash("c")), MatchHash("a", MatchHash("bc")));
+}
+
+TEST(NameMatchTest, IndexFindsTheFirstMatchingEntry) {
+  MatchIndex<2> index;
+  const std::vector<std::array<std::string, 2>> entries = {
+      {"Orders", "ID"}, {"ORDERS", "id"}, {"Заказы", "Код"}, {"ab", "c"}, {"", "x"}};
+  for (size_t i = 0; i < entries.size(); ++i) index.Add({entries[i][0], entries[i][1]}, i);
+  EXPECT_EQ(index.Find({"orders", "Id"}), 0u);
+  EXPECT_EQ(index.Find({"Заказы", "Код"}), 2u);
+  EXPECT_EQ(index.Find({"ЗАКАЗЫ", "Код"}), MatchIndex<2>::kNotFound);
+  EXPECT_EQ(index.Find({"Заказы", "код"}), MatchIndex<2>::kNotFound);
+  // The texts are matched part by part, never run together.
+  EXPECT_FALSE(index.Contains({"a", "bc"}));
+  EXPECT_FALSE(index.Contains({"x", ""}));
+  EXPECT_TRUE(index.Contains({"", "X"}));
+  index.Clear();
+  EXPECT_FALSE(index.Contains({"Orders", "ID"}));
 }
 
 }  // namespace
