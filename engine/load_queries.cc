@@ -10,14 +10,13 @@
 namespace uAlg {
 namespace {
 
-constexpr std::string_view kDaoEngineClass = "DAO.DBEngine.36";
 constexpr std::string_view kPasswordConnect = ";PWD=";
 
 }  // namespace
 
 TQuerys LoadQueries(const std::string& path, const std::string& password) {
   namespace dao = dbaccess::dao;
-  std::unique_ptr<dao::DBEngine> engine = dao::CreateOleObject(kDaoEngineClass);
+  std::unique_ptr<dao::DBEngine> engine = dao::CreateOleObject(dao::kDbEngineClass);
   engine->SetDefaultType(dao::dbUseJet);
   std::unique_ptr<dao::DaoDatabase> database = engine->Workspaces(0).OpenDatabase(
       path, false, false, std::string(kPasswordConnect) + password);

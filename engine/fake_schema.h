@@ -1,0 +1,71 @@
+// For the engine's tests: a SchemaSource whose rowsets are built in memory, so that the
+// loads can be fed what a real engine may deliver (odd orders, odd kinds, errors).
+#ifndef SKARNVEL_ENGINE_FAKE_SCHEMA_H_
+#define SKARNVEL_ENGINE_FAKE_SCHEMA_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dbaccess/jet_error.h"
+#include "engine/schema_source.h"
+
+namespace uAlg::testing {
+
+class FakeSchema : public SchemaSource {
+ public:
+  using Rows = std::vector<std::vector<dbaccess::Variant>>;
+
+  // TABLE_NAME, TABLE_TYPE.
+  void AddTable(const std::string& name, const std::string& type = "TABLE") {
+    tables_.push_back({dbaccess::Variant::Text(name), dbaccess::Variant::Text(type)});
+  }
+  // COLUMN_NAME, ORDINAL_POSITION, DATA_TYPE, CHARACTER_MAXIMUM_LENGTH, IS_NULLABLE,
+  // COLUMN_DEFAULT, in that order (field names in the engine's upper case).
+  void AddColumn(const std::string& table, std::vector<dbaccess::Variant> row) {
+    row.insert(row.begin(), dbaccess::Variant::Text(table));
+    columns_[table].push_back(std::move(row));
+  }
+  // TABLE_NAME, INDEX_NAME, PRIMARY_KEY, UNIQUE, COLUMN_NAME; rows of all tables in one
+  // rowset, in the order added.
+  void AddIndexColumn(const std::string& table, const std::string& index, bool primary, bool unique,
+                      const std::string& column) {
+    using V = dbaccess::Variant;
+    indexes_.push_back(
+        {V::Text(table), V::Text(index), V::Boolean(primary), V::Boolean(unique), V::Text(column)});
+  }
+  void AddForeignKey(std::vector<dbaccess::Variant> row) {
+    foreign_keys_.push_back(std::move(row));
+  }
+  void FailOnColumnsOf(const std::string& table) { failing_table_ = table; }
+
+  dbaccess::ado::Recordset Tables() override {
+    return dbaccess::ado::Recordset({"TABLE_NAME", "TABLE_TYPE"}, tables_);
+  }
+  dbaccess::ado::Recordset Columns(const std::string& table) override {
+    if (table == failing_table_) throw dbaccess::JetError(3343, "Unrecognized database format.");
+    return dbaccess::ado::Recordset({"TABLE_NAME", "COLUMN_NAME", "ORDINAL_POSITION", "DATA_TYPE",
+                                     "CHARACTER_MAXIMUM_LENGTH", "IS_NULLABLE", "COLUMN_DEFAULT"},
+                                    columns_[table]);
+  }
+  dbaccess::ado::Recordset Indexes() override {
+    return dbaccess::ado::Recordset(
+        {"TABLE_NAME", "INDEX_NAME", "PRIMARY_KEY", "UNIQUE", "COLUMN_NAME"}, indexes_);
+  }
+  dbaccess::ado::Recordset ForeignKeys() override {
+    return dbaccess::ado::Recordset({"PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_NAME",
+                                     "FK_COLUMN_NAME", "FK_NAME", "UPDATE_RULE", "DELETE_RULE"},
+                                    foreign_keys_);
+  }
+
+ private:
+  Rows tables_;
+  std::map<std::string, Rows> columns_;
+  Rows indexes_;
+  Rows foreign_keys_;
+  std::string failing_table_;
+};
+
+}  // namespace uAlg::testing
+
+#endif  // SKARNVEL_ENGINE_FAKE_SCHEMA_H_

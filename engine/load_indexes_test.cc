@@ -1,0 +1,103 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dbaccess/jet_error.h"
+#include "engine/compare_indexes.h"
+#include "engine/fake_schema.h"
+#include "engine/result_texts.h"
+#include "engine/test_database.h"
+
+namespace uAlg {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::string> Lines(const TInds& inds) {
+  std::vector<std::string> lines;
+  for (const TInd& i : inds)
+    lines.push_back(i.TABLE_NAME + "." + i.COLUMN_NAME + " " + i.INDEX_NAME);
+  return lines;
+}
+std::vector<std::string> Lines(const TIResults& results) {
+  std::vector<std::string> lines;
+  for (const TIResult& r : results) {
+    lines.push_back(r.Result + "|" + r.TABLE_NAME + "|" + r.COLUMN_NAME + "|" + r.INDEX_NAME + "|" +
+                    r.SQL);
+  }
+  return lines;
+}
+std::string S(std::string_view text) { return std::string(text); }
+
+TEST(ReadIndexesTest, KeepsPrimaryKeysOrUniqueIndexesOfUserTables) {
+  testing::FakeSchema schema;
+  schema.AddTable("T");
+  schema.AddTable("MSysObjects", "SYSTEM TABLE");
+  schema.AddTable("U");
+  // The index rowset lists its rows in an order of its own; the tables rowset's order counts.
+  schema.AddIndexColumn("U", "uAB", false, true, "A");
+  schema.AddIndexColumn("MSysObjects", "Id", true, true, "Id");
+  schema.AddIndexColumn("T", "PrimaryKey", true, true, "ID");
+  schema.AddIndexColumn("T", "uName", false, true, "Name");
+  schema.AddIndexColumn("T", "ixOther", false, false, "Other");
+  schema.AddIndexColumn("T", "RelTU", false, false, "UID");  // a relationship's hidden index
+  schema.AddIndexColumn("MSysObjects", "ParentIdName", false, true, "ParentId");
+  schema.AddIndexColumn("T", "PrimaryKey", true, true, "ID2");
+  schema.AddIndexColumn("U", "uAB", false, true, "B");
+  schema.AddIndexColumn("Gone", "PrimaryKey", true, true, "X");  // no such user table
+  EXPECT_THAT(Lines(ReadIndexes(schema, kPrimaryKeys)),
+              ElementsAre("T.ID PrimaryKey", "T.ID2 PrimaryKey"));
+  EXPECT_THAT(Lines(ReadIndexes(schema, kUniqueIndexes)),
+              ElementsAre("T.Name uName", "U.A uAB", "U.B uAB"));
+}
+
+class LoadIndexesTest : public testing::TestDatabases {};
+
+TEST_F(LoadIndexesTest, ComparesKeysByTableAndColumn) {
+  const std::string working =
+      Make("w.mdb", {"CREATE TABLE T (A LONG CONSTRAINT PK_T PRIMARY KEY, B LONG, C TEXT(10))",
+                     "CREATE UNIQUE INDEX uC ON T (C)",
+                     "CREATE TABLE M (X LONG, Y LONG, CONSTRAINT PK_M PRIMARY KEY (X, Y))",
+                     "CREATE TABLE Заказы (Номер LONG CONSTRAINT pk PRIMARY KEY, Код TEXT(5))",
+                     "CREATE TABLE orders (id LONG CONSTRAINT pko PRIMARY KEY)"});
+  const std::string fresh = Make(
+      "n.mdb", {"CREATE TABLE T (A LONG, B LONG CONSTRAINT PrimaryKey PRIMARY KEY, C TEXT(10))",
+                "CREATE UNIQUE INDEX Other ON T (C)", "CREATE TABLE M (X LONG, Y LONG, Z LONG)",
+                "CREATE UNIQUE INDEX uYZ ON M (Y, Z)",
+                "CREATE TABLE ЗАКАЗЫ (Номер LONG CONSTRAINT pk PRIMARY KEY, Код TEXT(5))",
+                "CREATE TABLE ORDERS (ID LONG CONSTRAINT PrimaryKey PRIMARY KEY)"});
+  TIResults results;
+  CompareIndexes(working, fresh, "", "", results, kPrimaryKeys);
+  CompareIndexes(working, fresh, "", "", results, kUniqueIndexes);
+  EXPECT_THAT(
+      Lines(results),
+      ElementsAre(
+          S(kDroppedPrimaryKey) + "|M|X|PK_M|ALTER TABLE [M] DROP CONSTRAINT [PK_M]",
+          S(kDroppedPrimaryKey) + "|M|Y|PK_M|ALTER TABLE [M] DROP CONSTRAINT [PK_M]",
+          S(kDroppedPrimaryKey) + "|T|A|PK_T|ALTER TABLE [T] DROP CONSTRAINT [PK_T]",
+          S(kDroppedPrimaryKey) + "|Заказы|Номер|pk|ALTER TABLE [Заказы] DROP CONSTRAINT [pk]",
+          S(kNewPrimaryKey) +
+              "|T|B|PrimaryKey|ALTER TABLE [T] ADD CONSTRAINT [PrimaryKey] PRIMARY KEY ([B] )",
+          S(kNewPrimaryKey) + "|ЗАКАЗЫ|Номер|pk|ALTER TABLE [ЗАКАЗЫ] ADD CONSTRAINT [pk] PRIMARY "
+                              "KEY ([Номер] )",
+          S(kNewUniqueIndex) + "|M|Y|uYZ|ALTER TABLE [M] ADD CONSTRAINT [uYZ] UNIQUE ([Y] )",
+          S(kNewUniqueIndex) + "|M|Z|uYZ|ALTER TABLE [M] ADD CONSTRAINT [uYZ] UNIQUE ([Z] )"));
+}
+
+TEST_F(LoadIndexesTest, AFailedLoadAppendsNothing) {
+  const std::string working =
+      Make("w.mdb", {"CREATE TABLE T (A LONG CONSTRAINT PK PRIMARY KEY)"}, {}, "pw");
+  TIResults results = {TIResult{"kept", "", "", "", ""}};
+  EXPECT_THROW(CompareIndexes(working, Path("none.mdb"), "pw", "", results, kPrimaryKeys),
+               dbaccess::JetError);
+  EXPECT_THROW(CompareIndexes(working, working, "pw", "wrong", results, kPrimaryKeys),
+               dbaccess::JetError);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].TABLE_NAME, "kept");
+}
+
+}  // namespace
+}  // namespace uAlg
