@@ -23,47 +23,6 @@ std::vector<std::string> Lines(const TQResults& results) {
 }
 std::string S(std::string_view text) { return std::string(text); }
 
-TEST(CompareQueriesTest, NamesAndTextsMatchIgnoringLatinCaseOnly) {
-  const TQuerys working = {{"qOrders", "select * from Orders;"}};
-  const TQuerys fresh = {{"QORDERS", "SELECT * FROM ORDERS;"}};
-  TQResults results;
-  CompareQueries(working, fresh, results);
-  EXPECT_THAT(results, IsEmpty());
-}
-
-TEST(CompareQueriesTest, TextsDifferingByALineBreakOrABlankAreReplaced) {
-  const TQuerys working = {{"q1", "SELECT *\r\nFROM T;"},
-                           {"q2", "SELECT a FROM T;"},
-                           {"Отчет", "SELECT * FROM Заказы;"}};
-  const TQuerys fresh = {{"Q2", "SELECT  a FROM T;"},
-                         {"Q1", "SELECT *\r\nFROM T;\r\n"},
-                         {"Отчет", "SELECT * FROM ЗАКАЗЫ;"}};
-  TQResults results;
-  CompareQueries(working, fresh, results);
-  EXPECT_THAT(Lines(results),
-              ElementsAre(S(kChangedQueryText) + "|" + S(kReplaceQueryAction) +
-                              "|q1|SELECT *\r\nFROM T;|SELECT *\r\nFROM T;\r\n",
-                          S(kChangedQueryText) + "|" + S(kReplaceQueryAction) +
-                              "|q2|SELECT a FROM T;|SELECT  a FROM T;",
-                          S(kChangedQueryText) + "|" + S(kReplaceQueryAction) +
-                              "|Отчет|SELECT * FROM Заказы;|SELECT * FROM ЗАКАЗЫ;"));
-}
-
-TEST(CompareQueriesTest, DeletedAndChangedFirstThenNewOnes) {
-  const TQuerys working = {{"Отчет", "SELECT 1;"}, {"Keep", "SELECT 2;"}, {"Gone", "SELECT 3;"}};
-  const TQuerys fresh = {{"Added", "SELECT 4;"}, {"keep", "SELECT 22;"}, {"ОТЧЕТ", "SELECT 1;"}};
-  TQResults results = {TQResult{"x", "", "", "earlier", ""}};
-  CompareQueries(working, fresh, results);
-  EXPECT_THAT(
-      Lines(results),
-      ElementsAre(
-          "earlier||x||", S(kDroppedQuery) + "|" + S(kDeleteQueryAction) + "|Отчет|SELECT 1;|",
-          S(kChangedQueryText) + "|" + S(kReplaceQueryAction) + "|Keep|SELECT 2;|SELECT 22;",
-          S(kDroppedQuery) + "|" + S(kDeleteQueryAction) + "|Gone|SELECT 3;|",
-          S(kNewQuery) + "|" + S(kAddQueryAction) + "|Added||SELECT 4;",
-          S(kNewQuery) + "|" + S(kAddQueryAction) + "|ОТЧЕТ||SELECT 1;"));
-}
-
 TEST(CompareQueriesTest, OneSideWithoutQueries) {
   const TQuerys some = {{"a", "SELECT 1;"}, {"b", "SELECT 2;"}};
   TQResults added;

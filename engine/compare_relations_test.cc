@@ -41,21 +41,6 @@ TEST(CompareRelationsTest, RelationsThatDifferOnlyInNamesGiveNothing) {
   EXPECT_THAT(results, IsEmpty());
 }
 
-TEST(CompareRelationsTest, RuleChangeRecreatesTheConstraintUnderTheWorkingName) {
-  const TFKeys working = {
-      Key("Orders", "ID", "Items", "OrderID", "OrdersItems", "NO ACTION", "CASCADE")};
-  const TFKeys fresh = {Key("orders", "ID", "Items", "OrderID", "rel7", "CASCADE", "CASCADE")};
-  TfkResults results;
-  CompareRelations(working, fresh, results);
-  EXPECT_THAT(
-      Lines(results),
-      ElementsAre(S(kChangedRelationRules) +
-                  "|Orders.ID-<Items.OrderID|OrdersItems|NO ACTION|CASCADE|CASCADE|CASCADE|"
-                  "ALTER TABLE [Items] DROP CONSTRAINT [OrdersItems]\r\n;\r\n"
-                  "ALTER TABLE [Items] ADD CONSTRAINT [OrdersItems] FOREIGN KEY ([OrderID]) "
-                  "REFERENCES [Orders] ([ID]) ON UPDATE CASCADE ON DELETE CASCADE"));
-}
-
 TEST(CompareRelationsTest, RuleTextsCompareExactly) {
   const TFKeys working = {Key("A", "id", "B", "a_id", "AB", "CASCADE", "NO ACTION")};
   const TFKeys fresh = {Key("A", "id", "B", "a_id", "AB", "Cascade", "NO ACTION")};

@@ -72,30 +72,6 @@ TEST(CreateTableSqlTest, BracketsTheTableNameAndPutsEachColumnOnItsOwnLine) {
   EXPECT_EQ(CreateTableSQL(Table("Empty", {})), "CREATE TABLE [Empty] ()");
 }
 
-TEST(CompareTablesTest, IdenticalSnapshotsGiveNothing) {
-  const TTables db = {Table("A", {Col("ID", 1, "Long", 0, true), Col("N", 2, "Text", 50)}),
-                      Table("B", {Col("X", 1, "Bit", 0, false, "False")})};
-  EXPECT_THAT(CompareTables(db, db), IsEmpty());
-  EXPECT_THAT(CompareTables(TTables{}, TTables{}), IsEmpty());
-}
-
-TEST(CompareTablesTest, DroppedAndNewTablesComeOncePerTableNewOnesLast) {
-  const TTables working = {Table("Old", {Col("A", 1, "Long"), Col("B", 2, "Long")}),
-                           Table("Kept", {Col("A", 1, "Long")})};
-  const TTables fresh = {Table("Fresh", {Col("ID", 1, "Long", 0, true), Col("Nm", 2, "Text", 20)}),
-                         Table("Kept", {Col("A", 1, "Long"), Col("B", 2, "Long")})};
-  const TResults results = CompareTables(working, fresh);
-  EXPECT_THAT(Lines(results),
-              ElementsAre(S(kDroppedTable) + "|Old||||" + "|DROP TABLE [Old]",
-                          S(kNewField) + "|Kept|B||||ALTER TABLE [Kept] ADD [B] Long",
-                          S(kNewTable) + "|Fresh||||" +
-                              "|CREATE TABLE [Fresh] (\r\n[ID] Long NOT NULL,\r\n[Nm] Text(20))"));
-  // Table results carry no property values.
-  for (const TResult& r : {results[0], results[2]}) {
-    for (const TProp& p : r.Props) EXPECT_TRUE(p.Value.IsEmpty());
-  }
-}
-
 TEST(CompareTablesTest, TablesAndColumnsMatchByFoldedLatinLettersOnly) {
   const TTables working = {Table("ORDERS", {Col("QTY", 1, "Long")}),
                            Table("Заказы", {Col("Сумма", 1, "Currency")})};
@@ -112,52 +88,6 @@ TEST(CompareTablesTest, TablesAndColumnsMatchByFoldedLatinLettersOnly) {
   EXPECT_THAT(Lines(CompareTables(w2, n2)),
               ElementsAre(S(kDroppedField) + "|T|Имя||||ALTER TABLE [T] DROP COLUMN [Имя]",
                           S(kNewField) + "|t|ИМЯ||||ALTER TABLE [t] ADD [ИМЯ] Text(10)"));
-}
-
-TEST(CompareTablesTest, SeveralPropertiesOfOneColumnGiveOneResultEachWithOneCommand) {
-  const TTables working = {Table("T", {Col("c", 1, "Long", 0, false, "0")})};
-  const TTables fresh = {Table("T", {Col("C", 3, "Text", 50, true, "'x'")})};
-  const std::string sql = "ALTER TABLE [T] ALTER COLUMN [C] Text(50) NOT NULL DEFAULT 'x'";
-  const TResults results = CompareTables(working, fresh);
-  EXPECT_THAT(Lines(results),
-              ElementsAre(S(kChangedFieldProps) + "|T|c|TYPE|Long|Text|" + sql,
-                          S(kChangedFieldProps) + "|T|c|SIZE||50|" + sql,
-                          S(kChangedFieldProps) + "|T|c|NotNull|False|True|" + sql,
-                          S(kChangedFieldProps) + "|T|c|DefaultValue|0|'x'|" + sql));
-  EXPECT_TRUE(results[1].OldPropValue.IsEmpty());
-  EXPECT_EQ(results[1].NewPropValue, Variant::Integer(50));
-  for (const TProp& p : results[0].Props) EXPECT_TRUE(p.Value.IsEmpty());
-}
-
-TEST(CompareTablesTest, LongToTextGivesTypeAndSizeWithTheSameCommand) {
-  const TTables working = {Table("T", {Col("c", 1, "Long")})};
-  const TTables fresh = {Table("T", {Col("c", 1, "Text", 50)})};
-  EXPECT_THAT(
-      Lines(CompareTables(working, fresh)),
-      ElementsAre(
-          S(kChangedFieldProps) + "|T|c|TYPE|Long|Text|ALTER TABLE [T] ALTER COLUMN [c] Text(50)",
-          S(kChangedFieldProps) + "|T|c|SIZE||50|ALTER TABLE [T] ALTER COLUMN [c] Text(50)"));
-}
-
-TEST(CompareTablesTest, DefaultsCompareAsTextsAndNullDiffersFromAnyText) {
-  const TTables working = {
-      Table("T", {Col("a", 1, "DateTime", 0, false, "now()"), Col("b", 2, "Long", 0, false, "0"),
-                  Col("c", 3, "Text", 5, false, std::nullopt)})};
-  const TTables fresh = {
-      Table("T", {Col("a", 1, "DateTime", 0, false, "Now()"),
-                  Col("b", 2, "Long", 0, false, std::nullopt), Col("c", 3, "Text", 5, false, "")})};
-  const TResults results = CompareTables(working, fresh);
-  ASSERT_EQ(results.size(), 3u);
-  EXPECT_EQ(
-      Line(results[0]),
-      S(kChangedFieldProps) +
-          "|T|a|DefaultValue|now()|Now()|ALTER TABLE [T] ALTER COLUMN [a] DateTime DEFAULT Now()");
-  EXPECT_EQ(results[1].PropName, "DefaultValue");
-  EXPECT_EQ(results[1].OldPropValue, Variant::Text("0"));
-  EXPECT_TRUE(results[1].NewPropValue.IsNull());
-  EXPECT_EQ(results[1].SQL, "ALTER TABLE [T] ALTER COLUMN [b] Long");
-  EXPECT_TRUE(results[2].OldPropValue.IsNull());
-  EXPECT_EQ(results[2].NewPropValue, Variant::Text(""));
 }
 
 TEST(CompareTablesTest, OrdinalPositionAloneIsNoDifference) {

@@ -26,17 +26,6 @@ class FakeSchema : public SchemaSource {
     row.insert(row.begin(), dbaccess::Variant::Text(table));
     columns_[table].push_back(std::move(row));
   }
-  // TABLE_NAME, INDEX_NAME, PRIMARY_KEY, UNIQUE, COLUMN_NAME; rows of all tables in one
-  // rowset, in the order added.
-  void AddIndexColumn(const std::string& table, const std::string& index, bool primary, bool unique,
-                      const std::string& column) {
-    using V = dbaccess::Variant;
-    indexes_.push_back(
-        {V::Text(table), V::Text(index), V::Boolean(primary), V::Boolean(unique), V::Text(column)});
-  }
-  void AddForeignKey(std::vector<dbaccess::Variant> row) {
-    foreign_keys_.push_back(std::move(row));
-  }
   void FailOnColumnsOf(const std::string& table) { failing_table_ = table; }
 
   dbaccess::ado::Recordset Tables() override {
@@ -48,21 +37,12 @@ class FakeSchema : public SchemaSource {
                                      "CHARACTER_MAXIMUM_LENGTH", "IS_NULLABLE", "COLUMN_DEFAULT"},
                                     columns_[table]);
   }
-  dbaccess::ado::Recordset Indexes() override {
-    return dbaccess::ado::Recordset(
-        {"TABLE_NAME", "INDEX_NAME", "PRIMARY_KEY", "UNIQUE", "COLUMN_NAME"}, indexes_);
-  }
-  dbaccess::ado::Recordset ForeignKeys() override {
-    return dbaccess::ado::Recordset({"PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_NAME",
-                                     "FK_COLUMN_NAME", "FK_NAME", "UPDATE_RULE", "DELETE_RULE"},
-                                    foreign_keys_);
-  }
+  dbaccess::ado::Recordset Indexes() override { return {}; }
+  dbaccess::ado::Recordset ForeignKeys() override { return {}; }
 
  private:
   Rows tables_;
   std::map<std::string, Rows> columns_;
-  Rows indexes_;
-  Rows foreign_keys_;
   std::string failing_table_;
 };
 

@@ -6,7 +6,6 @@
 
 #include "dbaccess/jet_error.h"
 #include "engine/compare_indexes.h"
-#include "engine/fake_schema.h"
 #include "engine/result_texts.h"
 #include "engine/test_database.h"
 
@@ -16,12 +15,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::vector<std::string> Lines(const TInds& inds) {
-  std::vector<std::string> lines;
-  for (const TInd& i : inds)
-    lines.push_back(i.TABLE_NAME + "." + i.COLUMN_NAME + " " + i.INDEX_NAME);
-  return lines;
-}
 std::vector<std::string> Lines(const TIResults& results) {
   std::vector<std::string> lines;
   for (const TIResult& r : results) {
@@ -31,28 +24,6 @@ std::vector<std::string> Lines(const TIResults& results) {
   return lines;
 }
 std::string S(std::string_view text) { return std::string(text); }
-
-TEST(ReadIndexesTest, KeepsPrimaryKeysOrUniqueIndexesOfUserTables) {
-  testing::FakeSchema schema;
-  schema.AddTable("T");
-  schema.AddTable("MSysObjects", "SYSTEM TABLE");
-  schema.AddTable("U");
-  // The index rowset lists its rows in an order of its own; the tables rowset's order counts.
-  schema.AddIndexColumn("U", "uAB", false, true, "A");
-  schema.AddIndexColumn("MSysObjects", "Id", true, true, "Id");
-  schema.AddIndexColumn("T", "PrimaryKey", true, true, "ID");
-  schema.AddIndexColumn("T", "uName", false, true, "Name");
-  schema.AddIndexColumn("T", "ixOther", false, false, "Other");
-  schema.AddIndexColumn("T", "RelTU", false, false, "UID");  // a relationship's hidden index
-  schema.AddIndexColumn("MSysObjects", "ParentIdName", false, true, "ParentId");
-  schema.AddIndexColumn("T", "PrimaryKey", true, true, "ID2");
-  schema.AddIndexColumn("U", "uAB", false, true, "B");
-  schema.AddIndexColumn("Gone", "PrimaryKey", true, true, "X");  // no such user table
-  EXPECT_THAT(Lines(ReadIndexes(schema, kPrimaryKeys)),
-              ElementsAre("T.ID PrimaryKey", "T.ID2 PrimaryKey"));
-  EXPECT_THAT(Lines(ReadIndexes(schema, kUniqueIndexes)),
-              ElementsAre("T.Name uName", "U.A uAB", "U.B uAB"));
-}
 
 class LoadIndexesTest : public testing::TestDatabases {};
 

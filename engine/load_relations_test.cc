@@ -6,14 +6,12 @@
 
 #include "dbaccess/jet_error.h"
 #include "engine/compare_relations.h"
-#include "engine/fake_schema.h"
 #include "engine/result_texts.h"
 #include "engine/test_database.h"
 
 namespace uAlg {
 namespace {
 
-using dbaccess::Variant;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -28,27 +26,6 @@ std::vector<std::string> Lines(const TfkResults& results) {
   return lines;
 }
 std::string S(std::string_view text) { return std::string(text); }
-
-TEST(ReadRelationsTest, ReadsEveryRowAsText) {
-  testing::FakeSchema schema;
-  auto t = [](const char* s) { return Variant::Text(s); };
-  schema.AddForeignKey(
-      {t("Orders"), t("ID"), t("Items"), t("OrderID"), t("OI"), t("CASCADE"), t("NO ACTION")});
-  schema.AddForeignKey(
-      {t("Two"), t("a"), t("Many"), t("ta"), t("TM"), t("SET NULL"), Variant::Null()});
-  const TFKeys keys = ReadRelations(schema);
-  ASSERT_EQ(keys.size(), 2u);
-  EXPECT_EQ(keys[0].PK_TABLE_NAME, "Orders");
-  EXPECT_EQ(keys[0].PK_COLUMN_NAME, "ID");
-  EXPECT_EQ(keys[0].FK_TABLE_NAME, "Items");
-  EXPECT_EQ(keys[0].FK_COLUMN_NAME, "OrderID");
-  EXPECT_EQ(keys[0].FK_NAME, "OI");
-  EXPECT_EQ(keys[0].UPDATE_RULE, "CASCADE");
-  EXPECT_EQ(keys[0].DELETE_RULE, "NO ACTION");
-  EXPECT_EQ(keys[1].UPDATE_RULE, "SET NULL");
-  EXPECT_EQ(keys[1].DELETE_RULE, "");
-  EXPECT_THAT(ReadRelations(*std::make_unique<testing::FakeSchema>()), IsEmpty());
-}
 
 class LoadRelationsTest : public testing::TestDatabases {};
 
