@@ -26,6 +26,7 @@ inline constexpr std::string_view kDaoClearRequiredWord = "DAO.Снять_обя
 inline constexpr std::string_view kDaoSetRequiredWord = "DAO.Установить_обязательность_поля";
 inline constexpr std::string_view kDaoRenameWord = "DAO.Переименовать_поле";
 inline constexpr std::string_view kDaoConnectPrefix = ";PWD=";
+inline constexpr std::string_view kDaoEngineClass = "DAO.DBEngine.36";
 
 // Table list results the builder writes itself.
 inline constexpr std::string_view kRenamedField = "Переименовано поле";

@@ -1,0 +1,26 @@
+// The index and relation action builders: rows of `qI` from the primary key and unique
+// index comparison, rows of `qFK` from the relation comparison.
+#ifndef SKARNVEL_ACTIONS_KEY_BUILDERS_H_
+#define SKARNVEL_ACTIONS_KEY_BUILDERS_H_
+
+#include "actions/action_list.h"
+#include "engine/compare_indexes.h"
+#include "engine/compare_relations.h"
+
+namespace actions {
+
+// Joins the rows of a primary key over several columns: the first row of each table (by
+// exact name) takes every later row's column into its column list (the first " )" of its
+// command becomes ",[column] )"), and the later rows get "^". A DROP command has no column
+// list, so a key is dropped once.
+void JoinPrimaryKeys(uAlg::TIResults& results);
+
+// Empties `qI` and appends one row per result, ticked unless its command is "^".
+void FillIndexList(ActionList& qI, const uAlg::TIResults& results);
+
+// Empties `qFK` and appends one row per result, every row ticked.
+void FillRelationList(ActionList& qFK, const uAlg::TfkResults& results);
+
+}  // namespace actions
+
+#endif  // SKARNVEL_ACTIONS_KEY_BUILDERS_H_

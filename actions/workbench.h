@@ -1,0 +1,215 @@
+// The workbench: the main window without its widgets. It owns the four action lists, the
+// paths, passwords and options, the message pane `Tablo`, `PreCount`, `Fon` and the list
+// files' paths, computes the enabled states and captions the window shows, and carries out
+// the window's commands under their handlers' names.
+//
+// It talks to a person only through Interaction (questions, notices, focus, busy cursor and
+// the general error handler) and tells its face about every change through
+// WorkbenchObserver. A command that fails outside the per-row handling of a run ends there:
+// the error's text goes to Interaction::ShowError and the command returns false.
+//
+// The program's folder is the folder of the list files and of the log file, and the
+// current directory that every comparison sets, so that bare database file names are found
+// beside the program.
+#ifndef SKARNVEL_ACTIONS_WORKBENCH_H_
+#define SKARNVEL_ACTIONS_WORKBENCH_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "actions/action_lists.h"
+#include "actions/database_access.h"
+#include "actions/interaction.h"
+#include "actions/local_time.h"
+#include "actions/message_pane.h"
+#include "actions/run_output.h"
+#include "dbaccess/ado/recordset.h"
+
+namespace actions {
+
+// The controls that start commands, as the handlers receive them.
+enum class Sender {
+  none,
+  bCompare,
+  bICompare,
+  bfkCompare,
+  bQCompare,
+  bCompareAll,
+  bRun,
+  bIRun,
+  bfkRun,
+  bQRun,
+  bRunAll,
+};
+
+// What the window shows besides the lists: enabled states, tab captions, status text.
+struct ControlStates {
+  // The path rule: all five follow whether both paths are filled in.
+  bool bCompare = true;
+  bool bICompare = true;
+  bool bfkCompare = true;
+  bool bQCompare = true;
+  bool bCompareAll = true;
+  // UpdateListState.
+  bool bRun = false;
+  bool bIRun = false;
+  bool bfkRun = false;
+  bool bQRun = false;
+  bool bRunAll = false;
+  bool bSaveXML = false;
+  bool bSaveT = false;
+  bool gI = true;
+  bool gFK = true;
+  bool gQ = true;
+  std::string TabT;
+  std::string TabI;
+  std::string TabFK;
+  std::string TabQ;
+  std::string status;  // StatusBar1
+  // cbPre can be ticked only while a saved table list exists (set by bSaveTClick).
+  bool cbPre_enabled = true;
+
+  friend bool operator==(const ControlStates&, const ControlStates&) = default;
+};
+
+class WorkbenchObserver {
+ public:
+  virtual ~WorkbenchObserver() = default;
+  // An enabled state, caption, status text, option, path or PreCount changed.
+  virtual void StateChanged() {}
+  // A line was appended to the message pane.
+  virtual void MessageAppended(const PaneLine& /*line*/) {}
+};
+
+// Where the program lives: its folder and its file name (e.g. "skarnvel").
+struct ProgramLocation {
+  std::string folder;
+  std::string name;
+};
+
+class Workbench : private ListObserver {
+ public:
+  Workbench(ProgramLocation program, Interaction& ui, DatabaseAccess& access,
+            Clock clock = SystemClock());
+  ~Workbench() override;
+  Workbench(const Workbench&) = delete;
+  Workbench& operator=(const Workbench&) = delete;
+
+  void AddObserver(WorkbenchObserver* observer);
+  void RemoveObserver(WorkbenchObserver* observer);
+
+  // The lists and the paths of their files.
+  ActionLists& lists() { return lists_; }
+  ActionList& qT() { return lists_.qT; }
+  ActionList& qI() { return lists_.qI; }
+  ActionList& qFK() { return lists_.qFK; }
+  ActionList& qQ() { return lists_.qQ; }
+  const ListFiles& files() const { return files_; }
+  const std::string& FileT() const { return files_.FileT; }
+  const std::string& FileI() const { return files_.FileI; }
+  const std::string& FileFK() const { return files_.FileFK; }
+  const std::string& FileQ() const { return files_.FileQ; }
+  // The list files in another folder (the program's folder by default).
+  void SetListFolder(const std::string& folder);
+
+  // Paths and passwords; setting a path applies the path rule, as editing it does.
+  const std::string& Path1() const { return Path1_; }
+  const std::string& Path2() const { return Path2_; }
+  const std::string& Pwd1() const { return Pwd1_; }
+  const std::string& Pwd2() const { return Pwd2_; }
+  void SetPath1(const std::string& path);
+  void SetPath2(const std::string& path);
+  void SetPwd1(const std::string& password);
+  void SetPwd2(const std::string& password);
+
+  // Options.
+  bool cbRenameField() const { return cbRenameField_; }
+  int rgRenameField() const { return rgRenameField_; }  // 0, 1, 2; -1 for none chosen
+  bool cbRefresh() const { return cbRefresh_; }
+  bool cbPre() const { return cbPre_; }
+  void SetRenameField(bool ticked);
+  void SetRenameMode(int item);
+  void SetRefresh(bool ticked);
+  void SetPre(bool ticked);
+  void SetPreEnabled(bool enabled);
+
+  int PreCount() const { return PreCount_; }
+  bool Fon() const { return Fon_; }
+  void SetFon(bool fon);
+  // Whether the program's arguments (without the program's name) ask for the unattended
+  // run: the first one is "/fon", letter case aside.
+  static bool FonRequested(const std::vector<std::string>& arguments);
+
+  const ControlStates& states() const { return states_; }
+  const MessagePane& Tablo() const { return Tablo_; }
+  // The foreign-key rowset of the last relation check, filtered as it checked.
+  const dbaccess::ado::Recordset& qRef() const { return qRef_; }
+  // The rows executed by the last run-all (or the runs since ResetTally).
+  const RunTally& tally() const { return tally_; }
+  void ResetTally() { tally_ = {}; }
+  std::string LogFile() const;
+
+  // Shared operations.
+  void Path1Change();      // the path rule
+  void UpdateListState();  // enabled states, captions, status text from the lists
+  bool CheckPaths();
+  void AppendMessage(const std::string& text, MessageColor color);
+
+  // Commands. Each returns false when an error ended it in the general error handler.
+  bool bCompareClick(Sender sender = Sender::bCompare);
+  bool bICompareClick(Sender sender = Sender::bICompare);
+  bool bfkCompareClick(Sender sender = Sender::bfkCompare);
+  bool bQCompareClick(Sender sender = Sender::bQCompare);
+  bool bRunClick(Sender sender);  // bRun, bIRun or bfkRun
+  bool bQRunClick(Sender sender = Sender::bQRun);
+  bool bCompareAllClick(Sender sender = Sender::bCompareAll);
+  bool bRunAllClick(Sender sender = Sender::bRunAll);
+  // The list commands of the table page and the save commands.
+  bool bSaveTClick();
+  bool bSaveXMLClick();
+  // Loads the saved lists, as at start; false when a file could not be read.
+  bool LoadListsAtStart();
+  // The unattended run: compare-all when its button is enabled, then run-all when its
+  // button is enabled. True when nothing ended in the general error handler, so the
+  // program may close.
+  bool RunUnattended();
+
+ private:
+  // The commands' bodies: they let errors pass.
+  void CompareTablesBody();
+  void CompareIndexesBody();
+  void CompareRelationsBody();
+  void CompareQueriesBody();
+  void RunBody(Sender sender);
+  void QueryRunBody();
+  void CompareAllBody(Sender sender);
+  void RunAllBody();
+  bool Guarded(const std::function<void()>& body);
+
+  void ListChanged(const ActionList& list, const ListEvent& event) override;
+  void StateChanged();
+
+  ProgramLocation program_;
+  Interaction& ui_;
+  DatabaseAccess& access_;
+  Clock clock_;
+  ActionLists lists_;
+  ListFiles files_;
+  std::string Path1_, Path2_, Pwd1_, Pwd2_;
+  bool cbRenameField_ = false;
+  int rgRenameField_ = 0;
+  bool cbRefresh_ = true;
+  bool cbPre_ = false;
+  int PreCount_ = 0;
+  bool Fon_ = false;
+  ControlStates states_;
+  MessagePane Tablo_;
+  dbaccess::ado::Recordset qRef_;
+  RunTally tally_;
+  std::vector<WorkbenchObserver*> observers_;
+};
+
+}  // namespace actions
+
+#endif  // SKARNVEL_ACTIONS_WORKBENCH_H_
