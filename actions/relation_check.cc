@@ -5,9 +5,17 @@
 #include <vector>
 
 #include "actions/workbench_texts.h"
-#include "engine/schema_source.h"
 
 namespace actions {
+namespace {
+
+// A rowset field as text; empty and null give "".
+std::string FieldText(const dbaccess::ado::Recordset& rowset, std::string_view field) {
+  const dbaccess::Variant& value = rowset.Field(field);
+  return value.IsText() ? value.AsText() : value.DisplayText();
+}
+
+}  // namespace
 
 std::string QuoteFilterValue(const std::string& x) {
   std::string quoted = "'";
@@ -63,8 +71,8 @@ RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Re
   std::vector<std::pair<std::string, std::string>> constraints;
   std::set<std::pair<std::string, std::string>> seen;
   for (qRef.MoveFirst(); !qRef.Eof(); qRef.MoveNext()) {
-    std::pair<std::string, std::string> constraint{uAlg::FieldText(qRef, "FK_TABLE_NAME"),
-                                                   uAlg::FieldText(qRef, "FK_NAME")};
+    std::pair<std::string, std::string> constraint{FieldText(qRef, "FK_TABLE_NAME"),
+                                                   FieldText(qRef, "FK_NAME")};
     if (seen.insert(constraint).second) constraints.push_back(std::move(constraint));
   }
   for (const auto& [fk_table, fk_name] : constraints) {

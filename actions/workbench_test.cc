@@ -1,0 +1,178 @@
+#include "actions/workbench.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "actions/test_folder.h"
+#include "actions/workbench_fakes.h"
+#include "actions/workbench_texts.h"
+#include "engine/result_texts.h"
+
+namespace actions {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::string S(std::string_view text) { return std::string(text); }
+
+class CountingObserver : public WorkbenchObserver {
+ public:
+  void StateChanged() override { ++changes; }
+  void MessageAppended(const PaneLine& line) override { lines.push_back(line); }
+  int changes = 0;
+  std::vector<PaneLine> lines;
+};
+
+class WorkbenchTest : public ::testing::Test {
+ protected:
+  WorkbenchTest() : access_(db_), bench_({folder_.path(), "skarnvel"}, ui_, access_) {}
+
+  // Both databases exist in the program's folder, named bare.
+  void UseBothDatabases() {
+    folder_.Write("work.mdb", "w");
+    folder_.Write("new.mdb", "n");
+    bench_.SetPath1("work.mdb");
+    bench_.SetPath2("new.mdb");
+  }
+
+  TestFolder folder_;
+  ScriptedInteraction ui_;
+  FakeDatabase db_;
+  FakeAccess access_;
+  Workbench bench_;
+};
+
+TEST_F(WorkbenchTest, InitialStates) {
+  const ControlStates& s = bench_.states();
+  EXPECT_FALSE(s.bCompare || s.bICompare || s.bfkCompare || s.bQCompare || s.bCompareAll);
+  EXPECT_FALSE(s.bRun || s.bIRun || s.bfkRun || s.bQRun || s.bRunAll || s.bSaveXML || s.bSaveT);
+  EXPECT_EQ(s.TabT, LayoutOf(ListId::qT).page_caption);
+  EXPECT_EQ(s.TabQ, LayoutOf(ListId::qQ).page_caption);
+  EXPECT_EQ(s.status, S(texts::kTotalPrefix) + "0");
+  EXPECT_TRUE(bench_.cbRefresh());
+  EXPECT_FALSE(bench_.cbRenameField());
+  EXPECT_EQ(bench_.rgRenameField(), 0);
+  EXPECT_EQ(bench_.FileT(), folder_.Path("updTable.xml"));
+  EXPECT_EQ(bench_.LogFile(), folder_.Path("skarnvel.log"));
+}
+
+TEST_F(WorkbenchTest, PathRuleEnablesAllCompareButtonsTogether) {
+  CountingObserver observer;
+  bench_.AddObserver(&observer);
+  bench_.SetPath1("a.mdb");
+  EXPECT_FALSE(bench_.states().bCompareAll);
+  bench_.SetPath2(" ");  // blanks count as text
+  const ControlStates& s = bench_.states();
+  EXPECT_TRUE(s.bCompare && s.bICompare && s.bfkCompare && s.bQCompare && s.bCompareAll);
+  bench_.SetPath1("");
+  EXPECT_FALSE(s.bCompare || s.bICompare || s.bfkCompare || s.bQCompare || s.bCompareAll);
+  EXPECT_GE(observer.changes, 3);
+  bench_.RemoveObserver(&observer);
+}
+
+TEST_F(WorkbenchTest, UpdateListStateFollowsTheLists) {
+  CountingObserver observer;
+  bench_.AddObserver(&observer);
+  bench_.qI().AppendRow({{"Result", dbaccess::Variant::Text("x")}});
+  bench_.qI().AppendRow({{"Result", dbaccess::Variant::Text("y")}});
+  bench_.qQ().AppendRow({{"Result", dbaccess::Variant::Text("z")}});
+  const ControlStates& s = bench_.states();
+  EXPECT_EQ(s.TabI, S(LayoutOf(ListId::qI).page_caption) + S(texts::kCaptionCountSeparator) + "2");
+  EXPECT_EQ(s.TabT, LayoutOf(ListId::qT).page_caption);  // never " - 0"
+  EXPECT_TRUE(s.bIRun && s.gI && s.bQRun && s.bRunAll && s.bSaveXML);
+  EXPECT_FALSE(s.bRun || s.bSaveT || s.bfkRun || s.gFK);
+  EXPECT_EQ(s.status, S(texts::kTotalPrefix) + "3");
+  EXPECT_GT(observer.changes, 0);
+
+  bench_.qI().Empty();  // another list still has rows
+  EXPECT_FALSE(s.bIRun || s.gI);
+  EXPECT_TRUE(s.bRunAll && s.bSaveXML);
+  bench_.qQ().Empty();
+  EXPECT_FALSE(s.bRunAll || s.bSaveXML);
+
+  // A closed list keeps the states it had and adds nothing to the total.
+  bench_.qT().AppendRow({{"Result", dbaccess::Variant::Text("t")}});
+  bench_.qT().Close();
+  bench_.UpdateListState();
+  EXPECT_TRUE(s.bRun);
+  EXPECT_EQ(s.TabT, LayoutOf(ListId::qT).page_caption);
+  EXPECT_EQ(s.status, S(texts::kTotalPrefix) + "0");
+  bench_.RemoveObserver(&observer);
+}
+
+TEST_F(WorkbenchTest, CheckPathsMessagesAndFocus) {
+  bench_.SetPath1("missing.mdb");
+  bench_.SetPath2("new.mdb");
+  EXPECT_FALSE(bench_.CheckPaths());
+  EXPECT_THAT(ui_.log, ElementsAre("notify " + S(texts::kFilePrefix) + "\"missing.mdb\"" +
+                                       S(texts::kMissingWorkingDb),
+                                   "focus 1"));
+  char cwd[4096];
+  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(std::filesystem::canonical(cwd), std::filesystem::canonical(folder_.path()));
+
+  ui_.log.clear();
+  folder_.Write("work.mdb", "w");
+  bench_.SetPath1("work.mdb");  // bare name, found beside the program
+  EXPECT_FALSE(bench_.CheckPaths());
+  EXPECT_THAT(ui_.log, ElementsAre("notify " + S(texts::kFilePrefix) + "\"new.mdb\"" +
+                                       S(texts::kMissingNewDb),
+                                   "focus 2"));
+
+  ui_.log.clear();
+  bench_.SetPath2("");  // an empty new path: silently false
+  EXPECT_FALSE(bench_.CheckPaths());
+  EXPECT_TRUE(ui_.log.empty());
+
+  folder_.Write("new.mdb", "n");
+  bench_.SetPath2(folder_.Path("new.mdb"));
+  EXPECT_TRUE(bench_.CheckPaths());
+
+  // A folder is not a database file.
+  bench_.SetPath1(folder_.path());
+  EXPECT_FALSE(bench_.CheckPaths());
+}
+
+TEST_F(WorkbenchTest, ComparisonErrorReachesTheErrorHandlerAndKeepsTheList) {
+  UseBothDatabases();
+  db_.tables = {{"T", "", "", {}, {}, S(uAlg::kNewTable), "CREATE TABLE [T] ([A] Long)", {}}};
+  ASSERT_TRUE(bench_.bCompareClick());
+  ASSERT_EQ(bench_.qT().RowCount(), 1);
+
+  ui_.log.clear();
+  db_.compare_error = "Не удается найти файл";
+  EXPECT_FALSE(bench_.bCompareClick());
+  EXPECT_FALSE(bench_.bICompareClick());
+  EXPECT_FALSE(bench_.bQCompareClick());
+  EXPECT_EQ(bench_.qT().RowCount(), 1);
+  EXPECT_EQ(ui_.With("error ").size(), 3u);
+  // The cursor is back to normal after each failure.
+  EXPECT_EQ(ui_.With("busy 1").size(), ui_.With("busy 0").size());
+  ASSERT_GE(ui_.log.size(), 2u);
+  EXPECT_EQ(ui_.log[ui_.log.size() - 2], "busy 0");
+}
+
+TEST_F(WorkbenchTest, AppendMessageKeepsEveryLineAndTellsTheFace) {
+  CountingObserver observer;
+  bench_.AddObserver(&observer);
+  bench_.AppendMessage("one", MessageColor::kWindowText);
+  bench_.AppendMessage("two", MessageColor::kRed);
+  EXPECT_THAT(bench_.Tablo(), ElementsAre(PaneLine{"one", MessageColor::kWindowText},
+                                          PaneLine{"two", MessageColor::kRed}));
+  EXPECT_EQ(observer.lines, bench_.Tablo());
+  bench_.RemoveObserver(&observer);
+}
+
+TEST_F(WorkbenchTest, UnattendedSwitch) {
+  EXPECT_TRUE(Workbench::FonRequested({S(texts::kUnattendedSwitch)}));
+  std::string upper = S(texts::kUnattendedSwitch);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(Workbench::FonRequested({upper, "x"}));
+  EXPECT_FALSE(Workbench::FonRequested({"x", S(texts::kUnattendedSwitch)}));
+  EXPECT_FALSE(Workbench::FonRequested({}));
+  EXPECT_FALSE(Workbench::FonRequested({S(texts::kUnattendedSwitch) + "x"}));
+}
+
+}  // namespace
+}  // namespace actions
