@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/cycle_commands.h"
 #include "dbaccess/jet_error.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
   cli::AddDaoCommand(app);
   cli::AddRowsetCommand(app);
   cli::AddSchemaCommand(app);
+  int cycle_exit = cli::kExitOk;  // compare, run and sync exit as diff does
+  cli::AddCompareCommand(app, cycle_exit);
+  cli::AddRunCommand(app, cycle_exit);
+  cli::AddSyncCommand(app, cycle_exit);
   try {
     app.parse(argc, argv);  // runs the chosen subcommand
   } catch (const CLI::Success& e) {
@@ -32,5 +37,5 @@ int main(int argc, char** argv) {
     std::cerr << e.what() << '\n';
     return cli::kExitRefused;
   }
-  return cli::kExitOk;
+  return cycle_exit;
 }

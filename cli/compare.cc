@@ -1,0 +1,34 @@
+// skarnvel-cli compare WORK NEW: compare-all, the four list files, the lists as tables.
+#include <exception>
+#include <iostream>
+
+#include "cli/cycle_commands.h"
+
+namespace cli {
+
+void AddCompareCommand(CLI::App& app, int& exit_code) {
+  auto options = std::make_shared<CycleOptions>();
+  CLI::App* command = app.add_subcommand(
+      "compare", "compares two databases and writes the four action lists (exit 0 same, 1 "
+                 "different, 2 trouble)");
+  AddCompareOptions(*command, *options);
+  command->callback([options, &exit_code] {
+    CycleSession session(*options);
+    actions::Workbench& bench = session.bench();
+    if (!bench.CheckPaths() || !bench.bCompareAllClick() || session.ui().trouble()) {
+      exit_code = kCycleTrouble;
+      return;
+    }
+    try {
+      session.SaveLists();
+    } catch (const std::exception& error) {
+      session.ui().ShowError(error.what());
+      exit_code = kCycleTrouble;
+      return;
+    }
+    const int rows = session.PrintLists(std::cout);
+    exit_code = rows > 0 ? kCycleDifferent : kCycleSame;
+  });
+}
+
+}  // namespace cli

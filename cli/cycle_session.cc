@@ -1,0 +1,116 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "actions/list_file.h"
+#include "cli/cycle_commands.h"
+#include "cli/list_table.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The command line's paths are the user's: relative to the current directory.
+std::string Absolute(const std::string& path) {
+  if (path.empty()) return path;
+  return fs::absolute(path).lexically_normal().string();
+}
+
+Answers AnswersOf(const CycleOptions& options) {
+  Answers answers;
+  answers.on_relation = options.on_relation == "no"       ? actions::Answer::kNo
+                        : options.on_relation == "cancel" ? actions::Answer::kCancel
+                                                          : actions::Answer::kYes;
+  answers.continue_on_error = options.on_error == "continue";
+  answers.make_backup = !options.no_backup;
+  return answers;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (error) return fs::current_path().string();
+  return self.parent_path().string();
+}
+
+void AddCompareOptions(CLI::App& command, CycleOptions& options) {
+  command.add_option("WORK", options.work, "the working database (its structure is changed)")
+      ->required();
+  command.add_option("NEW", options.fresh, "the new database (its structure is loaded)")
+      ->required();
+  command.add_option("--pwd1", options.pwd1, "password of the working database");
+  command.add_option("--pwd2", options.pwd2, "password of the new database");
+  command
+      .add_option("--rename-fields", options.rename_fields,
+                  "detect renamed fields: 0 by position, 1 by properties, 2 by both")
+      ->check(CLI::Range(0, 2));
+  command.add_flag("--preload", options.preload,
+                   "load the saved table actions before comparing tables");
+  command.add_option("--lists", options.lists,
+                     "folder of the list files and the log (default: beside the program)");
+}
+
+void AddRunOptions(CLI::App& command, CycleOptions& options) {
+  command.add_option("--pwd1", options.pwd1, "password of the working database");
+  command.add_option("--lists", options.lists,
+                     "folder of the list files and the log (default: beside the program)");
+  command.add_flag("--no-backup", options.no_backup, "make no backup copy before the changes");
+  command.add_option("--on-relation", options.on_relation,
+                     "relations in the way of a change: yes drop them, no keep them, cancel stop")
+      ->check(CLI::IsMember({"yes", "no", "cancel"}));
+  command.add_option("--on-error", options.on_error, "after a failed action: continue or stop")
+      ->check(CLI::IsMember({"continue", "stop"}));
+}
+
+CycleSession::CycleSession(const CycleOptions& options)
+    : ui_(AnswersOf(options), std::cerr, ::isatty(STDERR_FILENO) != 0) {
+  const std::string folder = options.lists.empty() ? ProgramFolder() : Absolute(options.lists);
+  bench_ = std::make_unique<actions::Workbench>(actions::ProgramLocation{folder, "skarnvel-cli"},
+                                                ui_, access_);
+  bench_->AddObserver(this);
+  bench_->SetPath1(Absolute(options.work));
+  bench_->SetPath2(Absolute(options.fresh));
+  bench_->SetPwd1(options.pwd1);
+  bench_->SetPwd2(options.pwd2);
+  bench_->SetRenameField(options.rename_fields >= 0);
+  bench_->SetRenameMode(options.rename_fields >= 0 ? options.rename_fields : 0);
+  bench_->SetPre(options.preload);
+  bench_->SetRefresh(!options.no_refresh);
+  // Without a backup copy run-all asks; with one it runs as the unattended start does.
+  bench_->SetFon(!options.no_backup);
+}
+
+CycleSession::~CycleSession() { bench_->RemoveObserver(this); }
+
+void CycleSession::MessageAppended(const actions::PaneLine& line) {
+  std::cout << MessageLines(line.text) << std::endl;
+}
+
+void CycleSession::SaveLists() {
+  for (actions::ListId id : actions::kAllLists) {
+    actions::SaveList(bench_->lists()[id], bench_->files()[id]);
+  }
+}
+
+int CycleSession::PrintLists(std::ostream& out) {
+  int rows = 0;
+  for (actions::ListId id : actions::kAllLists) {
+    PrintList(out, id, bench_->lists()[id]);
+    if (bench_->lists()[id].IsOpen()) rows += bench_->lists()[id].RowCount();
+  }
+  return rows;
+}
+
+bool CycleSession::NothingLeft() {
+  for (actions::ListId id : actions::kAllLists) {
+    const actions::ActionList& list = bench_->lists()[id];
+    if (list.IsOpen() && list.RowCount() > 0) return false;
+  }
+  return true;
+}
+
+}  // namespace cli

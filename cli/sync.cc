@@ -1,0 +1,57 @@
+// skarnvel-cli sync WORK NEW: the unattended cycle (compare-all, run-all) and a fresh
+// comparison that tells whether anything is left to do.
+#include <exception>
+#include <iostream>
+
+#include "cli/cycle_commands.h"
+
+namespace cli {
+
+void AddSyncCommand(CLI::App& app, int& exit_code) {
+  auto options = std::make_shared<CycleOptions>();
+  CLI::App* command = app.add_subcommand(
+      "sync", "brings the working database's structure into line with the new one's (exit 0 "
+              "done, 1 differences left or actions failed, 2 trouble)");
+  AddCompareOptions(*command, *options);
+  command->add_flag("--no-backup", options->no_backup, "make no backup copy before the changes");
+  command->add_option("--on-relation", options->on_relation,
+                      "relations in the way of a change: yes drop them, no keep them, cancel stop")
+      ->check(CLI::IsMember({"yes", "no", "cancel"}));
+  command->add_option("--on-error", options->on_error, "after a failed action: continue or stop")
+      ->check(CLI::IsMember({"continue", "stop"}));
+  command->add_flag("--no-refresh", options->no_refresh,
+                    "do not compare indexes and relations again after the table actions");
+  command->callback([options, &exit_code] {
+    CycleSession session(*options);
+    actions::Workbench& bench = session.bench();
+    if (!bench.CheckPaths() || !bench.RunUnattended() || session.ui().trouble()) {
+      exit_code = kCycleTrouble;
+      return;
+    }
+    if (!bench.Tablo().empty()) std::cerr << "log: " << bench.LogFile() << '\n';
+    // What is still different, without the saved actions.
+    bench.SetPre(false);
+    if (!bench.bCompareAllClick() || session.ui().trouble()) {
+      exit_code = kCycleTrouble;
+      return;
+    }
+    try {
+      session.SaveLists();
+    } catch (const std::exception& error) {
+      session.ui().ShowError(error.what());
+      exit_code = kCycleTrouble;
+      return;
+    }
+    const actions::RunTally& tally = bench.tally();
+    if (session.NothingLeft()) {
+      std::cout << "no differences left\n";
+    } else {
+      std::cout << "differences left:\n";
+      session.PrintLists(std::cout);
+    }
+    exit_code =
+        tally.failed == 0 && !tally.stopped && session.NothingLeft() ? kCycleSame : kCycleDifferent;
+  });
+}
+
+}  // namespace cli
