@@ -66,9 +66,9 @@ std::string HtmlText(const std::string& html) {
 }
 
 const MessagePane kPane = {
-    {"Успешно: ALTER TABLE [Заказы] ADD COLUMN [Сумма] INTEGER", MessageColor::kWindowText},
-    {"Начало изменений 08.12.2026 10:00:00", MessageColor::kGrayText},
-    {"Ошибка: DROP X\r\n;\r\nADD {Y} C:\\users\\путь", MessageColor::kRed},
+    {"Готово: ALTER TABLE [Заказы] ADD COLUMN [Сумма] INTEGER", MessageColor::kWindowText},
+    {"Серая строка 08.12.2026 10:00:00", MessageColor::kGrayText},
+    {"Сбой: DROP X\r\n;\r\nADD {Y} C:\\users\\путь", MessageColor::kRed},
     {"Ωμέγα 😀 №", MessageColor::kWindowText},
 };
 
@@ -79,7 +79,7 @@ TEST(RtfLogTest, DocumentIsWindows1251RtfWithColourTable) {
                      "\\red255\\green0\\blue0;}"),
             std::string::npos);
   // Cyrillic as code-page bytes, nothing else above 127 in the file.
-  EXPECT_NE(rtf.find("\\'d3\\'f1\\'ef\\'e5\\'f8\\'ed\\'ee"), std::string::npos);  // Успешно
+  EXPECT_NE(rtf.find("\\'c3\\'ee\\'f2\\'ee\\'e2\\'ee"), std::string::npos);  // Готово
   for (unsigned char c : rtf) EXPECT_LT(c, 0x80);
   // One paragraph per line, each in its colour.
   size_t paragraphs = 0;
@@ -100,9 +100,9 @@ TEST(RtfLogTest, AnIndependentReaderGetsTheLinesAndColoursBack) {
   WriteRtfLog(kPane, log);
   const std::string html = Unrtf(log, "--html");
   EXPECT_EQ(HtmlText(html),
-            "Успешно: ALTER TABLE [Заказы] ADD COLUMN [Сумма] INTEGER\n"
-            "Начало изменений 08.12.2026 10:00:00\n"
-            "Ошибка: DROP X\n;\nADD {Y} C:\\users\\путь\n"
+            "Готово: ALTER TABLE [Заказы] ADD COLUMN [Сумма] INTEGER\n"
+            "Серая строка 08.12.2026 10:00:00\n"
+            "Сбой: DROP X\n;\nADD {Y} C:\\users\\путь\n"
             "Ωμέγα 😀 №\n")
       << html;
   EXPECT_NE(html.find("#ff0000"), std::string::npos) << html;
