@@ -182,16 +182,6 @@ class RelationCheckTest : public ListRunTest {
   }
 };
 
-TEST_F(RelationCheckTest, FilterTexts) {
-  EXPECT_EQ(TableRelationFilter("O'Neil"),
-            S(texts::kFilterPkTable) + "'O''Neil'" + S(texts::kFilterClose) +
-                S(texts::kFilterOrFkTable) + "'O''Neil'" + S(texts::kFilterClose));
-  EXPECT_EQ(ColumnRelationFilter("T", "F"),
-            S(texts::kFilterPkTable) + "'T'" + S(texts::kFilterAndPkColumn) + "'F'" +
-                S(texts::kFilterClose) + S(texts::kFilterOrFkTable) + "'T'" +
-                S(texts::kFilterAndFkColumn) + "'F'" + S(texts::kFilterClose));
-}
-
 TEST_F(RelationCheckTest, YesDropsEachRelationOnceInGrey) {
   TableRow(true, "Customers", "", "DROP TABLE [Customers]");
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));

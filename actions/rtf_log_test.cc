@@ -113,11 +113,5 @@ TEST(RtfLogTest, AnIndependentReaderGetsTheLinesAndColoursBack) {
   EXPECT_EQ(HtmlText(Unrtf(log, "--html")), "одна строка\n");
 }
 
-TEST(RtfLogTest, LogPathBesideTheProgram) {
-  EXPECT_EQ(LogFilePath("/opt/skarnvel/skarnvel"), "/opt/skarnvel/skarnvel.log");
-  EXPECT_EQ(LogFilePath("/opt/skarnvel/skarnvel.exe"), "/opt/skarnvel/skarnvel.log");
-  EXPECT_EQ(LogFilePath("/opt/v1.2/skarnvel"), "/opt/v1.2/skarnvel.log");
-}
-
 }  // namespace
 }  // namespace actions

@@ -43,20 +43,6 @@ class WorkbenchTest : public ::testing::Test {
   Workbench bench_;
 };
 
-TEST_F(WorkbenchTest, InitialStates) {
-  const ControlStates& s = bench_.states();
-  EXPECT_FALSE(s.bCompare || s.bICompare || s.bfkCompare || s.bQCompare || s.bCompareAll);
-  EXPECT_FALSE(s.bRun || s.bIRun || s.bfkRun || s.bQRun || s.bRunAll || s.bSaveXML || s.bSaveT);
-  EXPECT_EQ(s.TabT, LayoutOf(ListId::qT).page_caption);
-  EXPECT_EQ(s.TabQ, LayoutOf(ListId::qQ).page_caption);
-  EXPECT_EQ(s.status, S(texts::kTotalPrefix) + "0");
-  EXPECT_TRUE(bench_.cbRefresh());
-  EXPECT_FALSE(bench_.cbRenameField());
-  EXPECT_EQ(bench_.rgRenameField(), 0);
-  EXPECT_EQ(bench_.FileT(), folder_.Path("updTable.xml"));
-  EXPECT_EQ(bench_.LogFile(), folder_.Path("skarnvel.log"));
-}
-
 TEST_F(WorkbenchTest, PathRuleEnablesAllCompareButtonsTogether) {
   CountingObserver observer;
   bench_.AddObserver(&observer);
@@ -151,17 +137,6 @@ TEST_F(WorkbenchTest, ComparisonErrorReachesTheErrorHandlerAndKeepsTheList) {
   EXPECT_EQ(ui_.With("busy 1").size(), ui_.With("busy 0").size());
   ASSERT_GE(ui_.log.size(), 2u);
   EXPECT_EQ(ui_.log[ui_.log.size() - 2], "busy 0");
-}
-
-TEST_F(WorkbenchTest, AppendMessageKeepsEveryLineAndTellsTheFace) {
-  CountingObserver observer;
-  bench_.AddObserver(&observer);
-  bench_.AppendMessage("one", MessageColor::kWindowText);
-  bench_.AppendMessage("two", MessageColor::kRed);
-  EXPECT_THAT(bench_.Tablo(), ElementsAre(PaneLine{"one", MessageColor::kWindowText},
-                                          PaneLine{"two", MessageColor::kRed}));
-  EXPECT_EQ(observer.lines, bench_.Tablo());
-  bench_.RemoveObserver(&observer);
 }
 
 TEST_F(WorkbenchTest, UnattendedSwitch) {
