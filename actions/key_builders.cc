@@ -12,20 +12,40 @@ using dbaccess::Variant;
 
 const std::string kRepeated(texts::kRepeatedMark);
 
+// Row i takes row p's column into its column list; p's command becomes "^".
+void Absorb(uAlg::TIResult& first, uAlg::TIResult& later) {
+  const size_t end = first.SQL.find(texts::kKeyColumnsEnd);
+  if (end != std::string::npos) {
+    first.SQL.replace(end, texts::kKeyColumnsEnd.size(),
+                      std::string(texts::kKeyColumnOpen) + later.COLUMN_NAME +
+                          std::string(texts::kKeyColumnClose));
+  }
+  later.SQL = kRepeated;
+}
+
 }  // namespace
 
 void JoinPrimaryKeys(uAlg::TIResults& results) {
   for (size_t i = 0; i + 1 < results.size(); ++i) {
     for (size_t p = i + 1; p < results.size(); ++p) {
-      uAlg::TIResult& first = results[i];
-      if (first.SQL == kRepeated || first.TABLE_NAME != results[p].TABLE_NAME) continue;
-      const size_t end = first.SQL.find(texts::kKeyColumnsEnd);
-      if (end != std::string::npos) {
-        first.SQL.replace(end, texts::kKeyColumnsEnd.size(),
-                          std::string(texts::kKeyColumnOpen) + results[p].COLUMN_NAME +
-                              std::string(texts::kKeyColumnClose));
+      if (results[i].SQL == kRepeated || results[i].TABLE_NAME != results[p].TABLE_NAME) {
+        continue;
       }
-      results[p].SQL = kRepeated;
+      Absorb(results[i], results[p]);
+    }
+  }
+}
+
+void JoinUniqueIndexes(uAlg::TIResults& results, size_t first) {
+  for (size_t i = first; i + 1 < results.size(); ++i) {
+    for (size_t p = i + 1; p < results.size(); ++p) {
+      const uAlg::TIResult& a = results[i];
+      const uAlg::TIResult& b = results[p];
+      if (a.SQL == kRepeated || a.TABLE_NAME != b.TABLE_NAME || a.INDEX_NAME != b.INDEX_NAME ||
+          a.Result != b.Result) {
+        continue;
+      }
+      Absorb(results[i], results[p]);
     }
   }
 }

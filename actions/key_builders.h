@@ -15,6 +15,12 @@ namespace actions {
 // list, so a key is dropped once.
 void JoinPrimaryKeys(uAlg::TIResults& results);
 
+// Joins the rows of a unique index over several columns the same way, from position `first`
+// on: rows of one table, one index name and one result are one statement. (Left apart, the
+// first row would make the index unique over its first column alone and the next row would
+// fail on the name already taken.)
+void JoinUniqueIndexes(uAlg::TIResults& results, size_t first);
+
 // Empties `qI` and appends one row per result, ticked unless its command is "^".
 void FillIndexList(ActionList& qI, const uAlg::TIResults& results);
 

@@ -17,6 +17,13 @@ uAlg::TIResult Key(const std::string& table, const std::string& column, bool add
           add ? uAlg::AddKeySQL(key, uAlg::kPrimaryKeys) : uAlg::DropKeySQL(key)};
 }
 
+uAlg::TIResult Unique(const std::string& table, const std::string& column,
+                      const std::string& name, bool add) {
+  uAlg::TInd key{table, column, name};
+  return {table, column, name, S(add ? uAlg::kNewUniqueIndex : uAlg::kDroppedUniqueIndex),
+          add ? uAlg::AddKeySQL(key, uAlg::kUniqueIndexes) : uAlg::DropKeySQL(key)};
+}
+
 TEST(KeyBuildersTest, JoinsTheColumnsOfAPrimaryKey) {
   uAlg::TIResults results = {Key("T", "A", true), Key("T", "B", true), Key("T", "C", true),
                              Key("U", "X", false), Key("U", "Y", false)};
@@ -43,6 +50,21 @@ TEST(KeyBuildersTest, JoinsTheColumnsOfAPrimaryKey) {
   EXPECT_EQ(qI.Text("Result"), uAlg::kNewPrimaryKey);
   qI.GoTo(1);
   EXPECT_FALSE(qI.Boolean("V"));
+}
+
+TEST(KeyBuildersTest, JoinsTheColumnsOfAUniqueIndexByName) {
+  uAlg::TIResults results = {Key("T", "A", true),          Unique("T", "B", "UX1", true),
+                             Unique("T", "C", "UX2", true), Unique("T", "D", "UX1", true),
+                             Unique("T", "E", "UX3", false), Unique("T", "F", "UX3", false),
+                             Unique("U", "B", "UX1", true)};
+  JoinUniqueIndexes(results, 1);
+  EXPECT_EQ(results[0].SQL, "ALTER TABLE [T] ADD CONSTRAINT [PK_T] PRIMARY KEY ([A] )");
+  EXPECT_EQ(results[1].SQL, "ALTER TABLE [T] ADD CONSTRAINT [UX1] UNIQUE ([B],[D] )");
+  EXPECT_EQ(results[2].SQL, "ALTER TABLE [T] ADD CONSTRAINT [UX2] UNIQUE ([C] )");
+  EXPECT_EQ(results[3].SQL, "^");
+  EXPECT_EQ(results[4].SQL, "ALTER TABLE [T] DROP CONSTRAINT [UX3]");
+  EXPECT_EQ(results[5].SQL, "^");
+  EXPECT_EQ(results[6].SQL, "ALTER TABLE [U] ADD CONSTRAINT [UX1] UNIQUE ([B] )");
 }
 
 TEST(KeyBuildersTest, RelationRowsAllTicked) {

@@ -258,7 +258,9 @@ void Workbench::CompareIndexesBody() {
     ui_.Progress("Сравнение индексов");
     access_.CompareIndexes(Path1_, Path2_, Pwd1_, Pwd2_, results, uAlg::kPrimaryKeys);
     JoinPrimaryKeys(results);
+    const size_t unique_from = results.size();
     access_.CompareIndexes(Path1_, Path2_, Pwd1_, Pwd2_, results, uAlg::kUniqueIndexes);
+    JoinUniqueIndexes(results, unique_from);
   }
   FillIndexList(lists_.qI, results);
 }
