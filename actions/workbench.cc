@@ -175,9 +175,10 @@ void Workbench::UpdateListState() {
 }
 
 bool Workbench::CheckPaths() {
-  // Bare file names in the paths are found beside the program.
-  if (!program_.folder.empty() && ::chdir(program_.folder.c_str()) != 0) {
-    // The check below then looks in the current directory, as it is.
+  // Bare file names in the paths are found beside the program. Should the folder be gone,
+  // the check below looks in the current directory as it is.
+  if (!program_.folder.empty()) {
+    [[maybe_unused]] const int changed = ::chdir(program_.folder.c_str());
   }
   const std::string quote = "\"";
   if (!FileExists(Path1_)) {
