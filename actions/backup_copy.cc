@@ -96,8 +96,7 @@ std::string MakeBackupCopy(const std::string& database_path, const CalendarDay& 
   for (int n = 1; n <= kMaxCopiesPerDay; ++n) {
     const std::string target = BackupName(database_path, day, n);
     // O_EXCL: an existing file, whoever made it and whenever, is never touched.
-    Fd copy(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                   info.st_mode & 0666));
+    Fd copy(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0666));
     if (copy.get() < 0) {
       if (errno == EEXIST) continue;
       Fail(target, errno);

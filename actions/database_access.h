@@ -36,8 +36,7 @@ class RunConnection {
 class RunDao {
  public:
   virtual ~RunDao() = default;  // releases the database
-  virtual void SetRequired(const std::string& table, const std::string& field,
-                           bool required) = 0;
+  virtual void SetRequired(const std::string& table, const std::string& field, bool required) = 0;
   virtual void RenameField(const std::string& table, const std::string& field,
                            const std::string& new_name) = 0;
   // The SQL text of a saved query, or nothing when there is none of that name.
@@ -68,8 +67,7 @@ class DatabaseAccess {
                                                         const std::string& password) = 0;
   // The database opened through DAO: the engine object "DAO.DBEngine.36", Jet workspaces,
   // workspace 0, OpenDatabase shared and writable with ";PWD=" and the password.
-  virtual std::unique_ptr<RunDao> OpenDao(const std::string& path,
-                                          const std::string& password) = 0;
+  virtual std::unique_ptr<RunDao> OpenDao(const std::string& path, const std::string& password) = 0;
 };
 
 }  // namespace actions

@@ -86,44 +86,45 @@ class EndToEndTest : public ::testing::Test {
 };
 
 TEST_F(EndToEndTest, UnattendedCycleBringsTheWorkingDatabaseIntoLine) {
-  CreateDatabase(work_, {
-      "CREATE TABLE [Customers] ([ID] LONG CONSTRAINT [PK_Customers] PRIMARY KEY, "
-      "[Name] TEXT(20), [Phone] TEXT(10))",
-      "CREATE TABLE [Orders] ([ID] LONG CONSTRAINT [PK_Orders] PRIMARY KEY, [CustomerID] LONG, "
-      "[Qty] LONG NOT NULL, [Note] TEXT(10))",
-      "ALTER TABLE [Orders] ADD CONSTRAINT [FK_Orders] FOREIGN KEY ([CustomerID]) "
-      "REFERENCES [Customers] ([ID])",
-      "CREATE TABLE [Old] ([ID] LONG)",
-  });
+  CreateDatabase(
+      work_,
+      {
+          "CREATE TABLE [Customers] ([ID] LONG CONSTRAINT [PK_Customers] PRIMARY KEY, "
+          "[Name] TEXT(20), [Phone] TEXT(10))",
+          "CREATE TABLE [Orders] ([ID] LONG CONSTRAINT [PK_Orders] PRIMARY KEY, [CustomerID] LONG, "
+          "[Qty] LONG NOT NULL, [Note] TEXT(10))",
+          "ALTER TABLE [Orders] ADD CONSTRAINT [FK_Orders] FOREIGN KEY ([CustomerID]) "
+          "REFERENCES [Customers] ([ID])",
+          "CREATE TABLE [Old] ([ID] LONG)",
+      });
   CreateQuery(work_, "QOld", "SELECT * FROM Customers;");
   CreateQuery(work_, "QChange", "SELECT Name FROM Customers;");
-  CreateDatabase(fresh_, {
-      "CREATE TABLE [Customers] ([ID] LONG CONSTRAINT [PK_Customers] PRIMARY KEY, "
-      "[Name] TEXT(50), [Email] TEXT(40))",
-      "CREATE TABLE [Orders] ([ID] LONG CONSTRAINT [PK_Orders] PRIMARY KEY, [CustomerID] LONG, "
-      "[Qty] LONG, [Note] TEXT(10) NOT NULL)",
-      "ALTER TABLE [Orders] ADD CONSTRAINT [FK_Orders] FOREIGN KEY ([CustomerID]) "
-      "REFERENCES [Customers] ([ID]) ON DELETE CASCADE",
-      "CREATE TABLE [Products] ([ID] LONG, [Code] TEXT(10), [Shelf] TEXT(5))",
-      "ALTER TABLE [Products] ADD CONSTRAINT [PK_Products] PRIMARY KEY ([ID], [Shelf])",
-      "ALTER TABLE [Products] ADD CONSTRAINT [UQ_Code] UNIQUE ([Code])",
-  });
+  CreateDatabase(
+      fresh_,
+      {
+          "CREATE TABLE [Customers] ([ID] LONG CONSTRAINT [PK_Customers] PRIMARY KEY, "
+          "[Name] TEXT(50), [Email] TEXT(40))",
+          "CREATE TABLE [Orders] ([ID] LONG CONSTRAINT [PK_Orders] PRIMARY KEY, [CustomerID] LONG, "
+          "[Qty] LONG, [Note] TEXT(10) NOT NULL)",
+          "ALTER TABLE [Orders] ADD CONSTRAINT [FK_Orders] FOREIGN KEY ([CustomerID]) "
+          "REFERENCES [Customers] ([ID]) ON DELETE CASCADE",
+          "CREATE TABLE [Products] ([ID] LONG, [Code] TEXT(10), [Shelf] TEXT(5))",
+          "ALTER TABLE [Products] ADD CONSTRAINT [PK_Products] PRIMARY KEY ([ID], [Shelf])",
+          "ALTER TABLE [Products] ADD CONSTRAINT [UQ_Code] UNIQUE ([Code])",
+      });
   CreateQuery(fresh_, "QChange", "SELECT Name, Email FROM Customers;");
   CreateQuery(fresh_, "QNew", "SELECT * FROM Orders;");
   Open();
   bench_.SetFon(true);
 
   ASSERT_TRUE(bench_.bCompareAllClick());
-  EXPECT_THAT(Column(bench_.qT(), "Result"),
-              Contains(S(uAlg::kDroppedTable)));
+  EXPECT_THAT(Column(bench_.qT(), "Result"), Contains(S(uAlg::kDroppedTable)));
   EXPECT_THAT(Column(bench_.qT(), "SQL"), Contains(S(texts::kDaoClearRequired) + "Orders.Qty"));
   EXPECT_THAT(Column(bench_.qT(), "SQL"), Contains(S(texts::kDaoSetRequired) + "Orders.Note"));
-  EXPECT_THAT(Column(bench_.qI(), "SQL"),
-              Contains(HasSubstr("PRIMARY KEY ([ID],[Shelf] )")));
+  EXPECT_THAT(Column(bench_.qI(), "SQL"), Contains(HasSubstr("PRIMARY KEY ([ID],[Shelf] )")));
   EXPECT_THAT(Column(bench_.qFK(), "SQL"), Contains(HasSubstr("\r\n;\r\n")));
   EXPECT_THAT(Column(bench_.qQ(), "Result"),
-              ElementsAre(S(uAlg::kDroppedQuery), S(uAlg::kChangedQueryText),
-                          S(uAlg::kNewQuery)));
+              ElementsAre(S(uAlg::kDroppedQuery), S(uAlg::kChangedQueryText), S(uAlg::kNewQuery)));
 
   ASSERT_TRUE(bench_.RunUnattended());
   EXPECT_EQ(bench_.tally().failed, 0) << ::testing::PrintToString(Pane());
@@ -149,8 +150,8 @@ TEST_F(EndToEndTest, RenameAndTheRelationCheckWithEachAnswer) {
   bench_.SetRenameField(true);
   bench_.SetRenameMode(0);
   bench_.SetRefresh(false);
-  const std::string field_question = S(texts::kRelationFieldPrefix) + "R.TID" +
-                                     S(texts::kRelationQuestion);
+  const std::string field_question =
+      S(texts::kRelationFieldPrefix) + "R.TID" + S(texts::kRelationQuestion);
 
   // The working database's tables come in name order: R's row, then T's.
   CreateDatabase(work_, work);
@@ -162,8 +163,8 @@ TEST_F(EndToEndTest, RenameAndTheRelationCheckWithEachAnswer) {
   // Cancel: the run stops before the first row; nothing changes.
   ui_.Answer(S(texts::kRelationCaption), Answer::kCancel);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
-  EXPECT_THAT(ui_.With("ask"), ElementsAre("ask " + S(texts::kRelationCaption) + "|" +
-                                           field_question + "|cancel"));
+  EXPECT_THAT(ui_.With("ask"),
+              ElementsAre("ask " + S(texts::kRelationCaption) + "|" + field_question + "|cancel"));
   EXPECT_TRUE(bench_.Tablo().empty());
   EXPECT_EQ(bench_.qT().RowCount(), 2);
 
@@ -171,7 +172,8 @@ TEST_F(EndToEndTest, RenameAndTheRelationCheckWithEachAnswer) {
   // with the rename.
   ui_.Answer(S(texts::kRelationCaption), Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
-  EXPECT_THAT(Pane(), ElementsAre(S(texts::kErrorPrefix) + drop, S(texts::kSuccessPrefix) + rename));
+  EXPECT_THAT(Pane(),
+              ElementsAre(S(texts::kErrorPrefix) + drop, S(texts::kSuccessPrefix) + rename));
   EXPECT_EQ(bench_.Tablo()[0].color, MessageColor::kRed);
   EXPECT_THAT(Column(bench_.qT(), "SQL"), ElementsAre(drop));
 
@@ -214,9 +216,9 @@ TEST_F(EndToEndTest, PreloadedRenameCoversTheFreshRows) {
   bench_.SetPre(true);
   ASSERT_TRUE(bench_.bCompareClick());
   EXPECT_EQ(bench_.PreCount(), 1);
-  EXPECT_THAT(Column(bench_.qT(), "SQL"),
-              ElementsAre(S(texts::kDaoRename) + "T.B" + S(texts::kDaoRenameArrow) + "X",
-                          "^", "^"));
+  EXPECT_THAT(
+      Column(bench_.qT(), "SQL"),
+      ElementsAre(S(texts::kDaoRename) + "T.B" + S(texts::kDaoRenameArrow) + "X", "^", "^"));
   EXPECT_THAT(Column(bench_.qT(), "V"), ElementsAre("True", "False", "False"));
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   bench_.SetPre(false);

@@ -20,9 +20,9 @@ class AdoRunConnection : public RunConnection {
     return connection_.OpenSchema(dbaccess::ado::adSchemaForeignKeys);
   }
   dbaccess::ado::Recordset Columns() override {
-    return connection_.OpenSchema(dbaccess::ado::adSchemaColumns,
-                                  {dbaccess::Variant(), dbaccess::Variant(),
-                                   dbaccess::Variant(), dbaccess::Variant()});
+    return connection_.OpenSchema(
+        dbaccess::ado::adSchemaColumns,
+        {dbaccess::Variant(), dbaccess::Variant(), dbaccess::Variant(), dbaccess::Variant()});
   }
 
  private:
@@ -34,9 +34,9 @@ class EngineRunDao : public RunDao {
   EngineRunDao(const std::string& path, const std::string& password) {
     engine_ = dbaccess::dao::CreateOleObject(texts::kDaoEngineClass);
     engine_->SetDefaultType(dbaccess::dao::dbUseJet);
-    database_ = engine_->Workspaces(0).OpenDatabase(
-        path, /*exclusive=*/false, /*read_only=*/false,
-        std::string(texts::kDaoConnectPrefix) + password);
+    database_ =
+        engine_->Workspaces(0).OpenDatabase(path, /*exclusive=*/false, /*read_only=*/false,
+                                            std::string(texts::kDaoConnectPrefix) + password);
   }
   void SetRequired(const std::string& table, const std::string& field, bool required) override {
     database_->TableDefs(table).Fields(field).SetRequired(required);

@@ -11,15 +11,13 @@ class EngineAccess : public DatabaseAccess {
  public:
   uAlg::TResults CompareTables(const std::string& path1, const std::string& path2,
                                const std::string& pwd1, const std::string& pwd2) override;
-  void CompareIndexes(const std::string& path1, const std::string& path2,
-                      const std::string& pwd1, const std::string& pwd2,
-                      uAlg::TIResults& results, bool primary_keys) override;
-  void CompareRelations(const std::string& path1, const std::string& path2,
-                        const std::string& pwd1, const std::string& pwd2,
-                        uAlg::TfkResults& results) override;
-  void CompareQueries(const std::string& path1, const std::string& path2,
-                      const std::string& pwd1, const std::string& pwd2,
-                      uAlg::TQResults& results) override;
+  void CompareIndexes(const std::string& path1, const std::string& path2, const std::string& pwd1,
+                      const std::string& pwd2, uAlg::TIResults& results,
+                      bool primary_keys) override;
+  void CompareRelations(const std::string& path1, const std::string& path2, const std::string& pwd1,
+                        const std::string& pwd2, uAlg::TfkResults& results) override;
+  void CompareQueries(const std::string& path1, const std::string& path2, const std::string& pwd1,
+                      const std::string& pwd2, uAlg::TQResults& results) override;
   std::unique_ptr<RunConnection> OpenConnection(const std::string& path,
                                                 const std::string& password) override;
   std::unique_ptr<RunDao> OpenDao(const std::string& path, const std::string& password) override;

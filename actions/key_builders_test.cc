@@ -12,13 +12,12 @@ std::string S(std::string_view text) { return std::string(text); }
 
 uAlg::TIResult Key(const std::string& table, const std::string& column, bool add) {
   uAlg::TInd key{table, column, "PK_" + table};
-  return {table, column, key.INDEX_NAME,
-          S(add ? uAlg::kNewPrimaryKey : uAlg::kDroppedPrimaryKey),
+  return {table, column, key.INDEX_NAME, S(add ? uAlg::kNewPrimaryKey : uAlg::kDroppedPrimaryKey),
           add ? uAlg::AddKeySQL(key, uAlg::kPrimaryKeys) : uAlg::DropKeySQL(key)};
 }
 
-uAlg::TIResult Unique(const std::string& table, const std::string& column,
-                      const std::string& name, bool add) {
+uAlg::TIResult Unique(const std::string& table, const std::string& column, const std::string& name,
+                      bool add) {
   uAlg::TInd key{table, column, name};
   return {table, column, name, S(add ? uAlg::kNewUniqueIndex : uAlg::kDroppedUniqueIndex),
           add ? uAlg::AddKeySQL(key, uAlg::kUniqueIndexes) : uAlg::DropKeySQL(key)};
@@ -53,10 +52,10 @@ TEST(KeyBuildersTest, JoinsTheColumnsOfAPrimaryKey) {
 }
 
 TEST(KeyBuildersTest, JoinsTheColumnsOfAUniqueIndexByName) {
-  uAlg::TIResults results = {Key("T", "A", true),          Unique("T", "B", "UX1", true),
-                             Unique("T", "C", "UX2", true), Unique("T", "D", "UX1", true),
-                             Unique("T", "E", "UX3", false), Unique("T", "F", "UX3", false),
-                             Unique("U", "B", "UX1", true)};
+  uAlg::TIResults results = {
+      Key("T", "A", true),           Unique("T", "B", "UX1", true),  Unique("T", "C", "UX2", true),
+      Unique("T", "D", "UX1", true), Unique("T", "E", "UX3", false), Unique("T", "F", "UX3", false),
+      Unique("U", "B", "UX1", true)};
   JoinUniqueIndexes(results, 1);
   EXPECT_EQ(results[0].SQL, "ALTER TABLE [T] ADD CONSTRAINT [PK_T] PRIMARY KEY ([A] )");
   EXPECT_EQ(results[1].SQL, "ALTER TABLE [T] ADD CONSTRAINT [UX1] UNIQUE ([B],[D] )");
@@ -68,10 +67,10 @@ TEST(KeyBuildersTest, JoinsTheColumnsOfAUniqueIndexByName) {
 }
 
 TEST(KeyBuildersTest, RelationRowsAllTicked) {
-  uAlg::TfkResults results = {{"P", "ID", "C", "PID", "R1", "", "CASCADE", "", "NO ACTION",
-                               S(uAlg::kNewRelation), "ALTER TABLE [C] ADD CONSTRAINT [R1] ..."},
-                              {"P", "ID2", "C", "PID2", "R1", "", "CASCADE", "", "NO ACTION",
-                               S(uAlg::kNewRelation), "^"}};
+  uAlg::TfkResults results = {
+      {"P", "ID", "C", "PID", "R1", "", "CASCADE", "", "NO ACTION", S(uAlg::kNewRelation),
+       "ALTER TABLE [C] ADD CONSTRAINT [R1] ..."},
+      {"P", "ID2", "C", "PID2", "R1", "", "CASCADE", "", "NO ACTION", S(uAlg::kNewRelation), "^"}};
   ActionList qFK(ColumnsOf(ListId::qFK));
   FillRelationList(qFK, results);
   ASSERT_EQ(qFK.RowCount(), 2);

@@ -50,8 +50,8 @@ void RunTwoStatements(const std::string& s, RunConnection& connection) {
 
 void RunSingleStatement(const std::string& s, RunTarget& target, RunOutput& out) {
   if (s.find(texts::kDropTable) != std::string::npos) {
-    if (CheckRelations(target.connection, target.qRef, target.qT.Text("TableName"),
-                       std::nullopt, out) == RelationCheckOutcome::kStop) {
+    if (CheckRelations(target.connection, target.qRef, target.qT.Text("TableName"), std::nullopt,
+                       out) == RelationCheckOutcome::kStop) {
       throw RunCancelled{};
     }
   }
@@ -96,8 +96,8 @@ void RunTickedRows(ActionList& list, RunTarget& target, RunOutput& out) {
       ++out.tally.failed;
       out.append(std::string(texts::kErrorPrefix) + s, MessageColor::kRed);
       const std::string question = std::string(texts::kRunErrorText) + s + "\r" +
-                                   std::string(texts::kErrorTextRule) + "\r" + error.what() +
-                                   "\r" + std::string(texts::kErrorTextRule) + "\r" +
+                                   std::string(texts::kErrorTextRule) + "\r" + error.what() + "\r" +
+                                   std::string(texts::kErrorTextRule) + "\r" +
                                    std::string(texts::kContinueQuestion);
       if (out.ui.Ask(std::string(texts::kRunErrorCaption), question, false) != Answer::kYes) {
         out.tally.stopped = true;

@@ -117,9 +117,9 @@ TEST_F(ListRunTest, TwoStatementsInOneTransaction) {
   bench_.qFK().AppendRow({{"V", Variant::Boolean(true)}, {"SQL", Variant::Text(bad)}});
   db_.failing["\nADD R2"] = "Нарушение";
   ASSERT_TRUE(bench_.bRunClick(Sender::bfkRun));
-  EXPECT_THAT(db_.log, ElementsAre("open", "begin", "exec DROP R1\r\n", "exec \nADD R1", "commit",
-                                   "begin", "exec DROP R2\r\n", "exec \nADD R2", "rollback",
-                                   "close", "relations"));
+  EXPECT_THAT(db_.log,
+              ElementsAre("open", "begin", "exec DROP R1\r\n", "exec \nADD R1", "commit", "begin",
+                          "exec DROP R2\r\n", "exec \nADD R2", "rollback", "close", "relations"));
   EXPECT_THAT(Pane(), ElementsAre(Ok(ok), "red " + Err(bad)));
 }
 
@@ -150,8 +150,8 @@ TEST_F(ListRunTest, FailedDaoOpeningIsTriedAgainAtTheNextDaoCommand) {
   db_.dao_failures = 1;
   bench_.SetRefresh(false);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
-  EXPECT_THAT(db_.log, ElementsAre("open", "dao open failed", "dao open", "required T.B 0",
-                                   "close", "tables", "dao close"));
+  EXPECT_THAT(db_.log, ElementsAre("open", "dao open failed", "dao open", "required T.B 0", "close",
+                                   "tables", "dao close"));
   EXPECT_THAT(Pane(), ElementsAre("red " + Err(S(texts::kDaoClearRequired) + "T.A"),
                                   Ok(S(texts::kDaoClearRequired) + "T.B")));
 }
@@ -186,9 +186,9 @@ TEST_F(RelationCheckTest, YesDropsEachRelationOnceInGrey) {
   TableRow(true, "Customers", "", "DROP TABLE [Customers]");
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(ui_.With("ask"), ElementsAre(TableQuestion("Customers")));
-  EXPECT_THAT(db_.Executed(), ElementsAre("ALTER TABLE [Orders] DROP CONSTRAINT [R1]",
-                                          "ALTER TABLE [Orders] DROP CONSTRAINT [R2]",
-                                          "DROP TABLE [Customers]"));
+  EXPECT_THAT(db_.Executed(),
+              ElementsAre("ALTER TABLE [Orders] DROP CONSTRAINT [R1]",
+                          "ALTER TABLE [Orders] DROP CONSTRAINT [R2]", "DROP TABLE [Customers]"));
   EXPECT_THAT(Pane(), ElementsAre("grey " + Ok("ALTER TABLE [Orders] DROP CONSTRAINT [R1]"),
                                   "grey " + Ok("ALTER TABLE [Orders] DROP CONSTRAINT [R2]"),
                                   Ok("DROP TABLE [Customers]")));
@@ -204,11 +204,10 @@ TEST_F(RelationCheckTest, ColumnCheckAndSelfRelation) {
               ElementsAre("ask " + RelationCaption() + "|" + S(texts::kRelationFieldPrefix) +
                               "Orders.CB" + S(texts::kRelationQuestion) + "|cancel",
                           TableQuestion("Items")));
-  EXPECT_THAT(db_.Executed(),
-              ElementsAre("ALTER TABLE [Orders] DROP CONSTRAINT [R2]",
-                          "ALTER TABLE [Orders] DROP COLUMN [CB]",
-                          "ALTER TABLE [Items] DROP CONSTRAINT [R3]", "DROP TABLE [Items]",
-                          "DROP TABLE [Lonely]"));
+  EXPECT_THAT(db_.Executed(), ElementsAre("ALTER TABLE [Orders] DROP CONSTRAINT [R2]",
+                                          "ALTER TABLE [Orders] DROP COLUMN [CB]",
+                                          "ALTER TABLE [Items] DROP CONSTRAINT [R3]",
+                                          "DROP TABLE [Items]", "DROP TABLE [Lonely]"));
 }
 
 TEST_F(RelationCheckTest, NoRunsTheCommandWithTheRelationsInPlace) {

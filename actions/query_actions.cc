@@ -70,8 +70,8 @@ void RunQueryRows(ActionList& qQ, RunDao& dao, RunOutput& out) {
     } catch (const std::exception&) {
       ++out.tally.failed;
       out.append(std::string(texts::kErrorPrefix) + act, MessageColor::kRed);
-      const std::string question = std::string(texts::kQueryErrorText) + act + "\r" +
-                                   std::string(texts::kContinueQuestion);
+      const std::string question =
+          std::string(texts::kQueryErrorText) + act + "\r" + std::string(texts::kContinueQuestion);
       if (out.ui.Ask(std::string(texts::kQueryErrorCaption), question, false) != Answer::kYes) {
         out.tally.stopped = true;
         break;

@@ -29,11 +29,10 @@ class QueryActionsTest : public ::testing::Test {
     bench_.SetPath1("work.mdb");
     bench_.SetPath2("new.mdb");
     db_.saved_queries = {{"Old", "SELECT 1"}, {"Changed", "SELECT 2"}};
-    db_.queries = {
-        Query(uAlg::kDroppedQuery, uAlg::kDeleteQueryAction, "Old", "SELECT 1", ""),
-        Query(uAlg::kChangedQueryText, uAlg::kReplaceQueryAction, "Changed", "SELECT 2",
-              "SELECT 22"),
-        Query(uAlg::kNewQuery, uAlg::kAddQueryAction, "Fresh", "", "SELECT 3")};
+    db_.queries = {Query(uAlg::kDroppedQuery, uAlg::kDeleteQueryAction, "Old", "SELECT 1", ""),
+                   Query(uAlg::kChangedQueryText, uAlg::kReplaceQueryAction, "Changed", "SELECT 2",
+                         "SELECT 22"),
+                   Query(uAlg::kNewQuery, uAlg::kAddQueryAction, "Fresh", "", "SELECT 3")};
   }
 
   TestFolder folder_;
@@ -55,10 +54,10 @@ TEST_F(QueryActionsTest, CompareFillsTickedRowsAndRunDoesEachAction) {
   db_.log.clear();
   ASSERT_TRUE(bench_.bQRunClick());
   EXPECT_THAT(db_.log, ElementsAre("dao open", "delete query Old", "delete query Changed",
-                                   "create query Changed: SELECT 22", "create query Fresh: SELECT 3",
-                                   "queries", "dao close"));
-  EXPECT_EQ(db_.saved_queries, (std::map<std::string, std::string>{{"Changed", "SELECT 22"},
-                                                                   {"Fresh", "SELECT 3"}}));
+                                   "create query Changed: SELECT 22",
+                                   "create query Fresh: SELECT 3", "queries", "dao close"));
+  EXPECT_EQ(db_.saved_queries,
+            (std::map<std::string, std::string>{{"Changed", "SELECT 22"}, {"Fresh", "SELECT 3"}}));
   ASSERT_EQ(bench_.Tablo().size(), 3u);
   EXPECT_EQ(bench_.Tablo()[0].text, S(texts::kSuccessPrefix) + S(uAlg::kDeleteQueryAction));
 }
@@ -74,9 +73,8 @@ TEST_F(QueryActionsTest, FailedReplacementPutsTheOldQueryBack) {
   EXPECT_EQ(bench_.Tablo()[1],
             (PaneLine{S(texts::kErrorPrefix) + S(uAlg::kReplaceQueryAction), MessageColor::kRed}));
   EXPECT_THAT(ui_.With("ask"),
-              ElementsAre("ask " + S(texts::kQueryErrorCaption) + "|" +
-                          S(texts::kQueryErrorText) + S(uAlg::kReplaceQueryAction) + "\r" +
-                          S(texts::kContinueQuestion)));
+              ElementsAre("ask " + S(texts::kQueryErrorCaption) + "|" + S(texts::kQueryErrorText) +
+                          S(uAlg::kReplaceQueryAction) + "\r" + S(texts::kContinueQuestion)));
   EXPECT_EQ(bench_.tally().failed, 1);
 }
 
@@ -96,9 +94,9 @@ TEST_F(QueryActionsTest, EditedTextUntickedRowsAndOtherResults) {
                 {"Act", dbaccess::Variant::Text("нечто")}});
   db_.log.clear();
   ASSERT_TRUE(bench_.bQRunClick());
-  EXPECT_THAT(db_.log, ElementsAre("dao open", "delete query Changed",
-                                   "create query Changed: SELECT 22",
-                                   "create query Fresh: SELECT 333", "queries", "dao close"));
+  EXPECT_THAT(db_.log,
+              ElementsAre("dao open", "delete query Changed", "create query Changed: SELECT 22",
+                          "create query Fresh: SELECT 333", "queries", "dao close"));
   EXPECT_EQ(bench_.Tablo().back().text, S(texts::kSuccessPrefix) + "нечто");
 }
 

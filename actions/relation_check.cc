@@ -53,11 +53,10 @@ RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Re
   qRef.SetFilter(column ? ColumnRelationFilter(table, *column) : TableRelationFilter(table));
   if (qRef.RecordCount() == 0) return RelationCheckOutcome::kGoOn;
 
-  const std::string question =
-      column ? std::string(texts::kRelationFieldPrefix) + table + "." + *column +
-                   std::string(texts::kRelationQuestion)
-             : std::string(texts::kRelationTablePrefix) + table +
-                   std::string(texts::kRelationQuestion);
+  const std::string question = column ? std::string(texts::kRelationFieldPrefix) + table + "." +
+                                            *column + std::string(texts::kRelationQuestion)
+                                      : std::string(texts::kRelationTablePrefix) + table +
+                                            std::string(texts::kRelationQuestion);
   switch (out.ui.Ask(std::string(texts::kRelationCaption), question, /*with_cancel=*/true)) {
     case Answer::kCancel:
       return RelationCheckOutcome::kStop;

@@ -94,11 +94,11 @@ RgbColor LogColorOf(MessageColor color) {
 std::string EncodeRtfLog(const MessagePane& pane) {
   std::string out(kHeader);
   out += "{\\colortbl ;";
-  for (MessageColor color : {MessageColor::kWindowText, MessageColor::kGrayText,
-                             MessageColor::kRed}) {
+  for (MessageColor color :
+       {MessageColor::kWindowText, MessageColor::kGrayText, MessageColor::kRed}) {
     const RgbColor rgb = LogColorOf(color);
-    out += "\\red" + std::to_string(rgb.red) + "\\green" + std::to_string(rgb.green) +
-           "\\blue" + std::to_string(rgb.blue) + ";";
+    out += "\\red" + std::to_string(rgb.red) + "\\green" + std::to_string(rgb.green) + "\\blue" +
+           std::to_string(rgb.blue) + ";";
   }
   out += "}\r\n";
   out += kBodyStart;

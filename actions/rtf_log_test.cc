@@ -22,7 +22,8 @@ std::string Unrtf(const std::string& path, const char* format) {
   std::string out;
   std::array<char, 4096> buffer{};
   size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) out.append(buffer.data(), n);
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+    out.append(buffer.data(), n);
   return out;
 }
 
@@ -30,7 +31,7 @@ std::string Unrtf(const std::string& path, const char* format) {
 // dropped, <br> as a line break, character references decoded.
 std::string HtmlText(const std::string& html) {
   static const std::map<std::string, char32_t> kNamed = {
-      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"nbsp", 0xA0},
+      {"amp", '&'},     {"lt", '<'},   {"gt", '>'},      {"quot", '"'},   {"nbsp", 0xA0},
       {"Omega", 0x3A9}, {"mu", 0x3BC}, {"gamma", 0x3B3}, {"alpha", 0x3B1}};
   const size_t body = html.find("<body>");
   std::string out;
@@ -46,8 +47,9 @@ std::string HtmlText(const std::string& html) {
     } else if (html[i] == '&') {
       const size_t end = html.find(';', i);
       const std::string name = html.substr(i + 1, end - i - 1);
-      char32_t c = name[0] == '#' ? static_cast<char32_t>(std::stoul(name.substr(1)))
-                                  : kNamed.count(name) ? kNamed.at(name) : U'?';
+      char32_t c = name[0] == '#'       ? static_cast<char32_t>(std::stoul(name.substr(1)))
+                   : kNamed.count(name) ? kNamed.at(name)
+                                        : U'?';
       if (c >= 0xD800 && c < 0xDC00) {
         high_surrogate = c;
       } else {
@@ -83,7 +85,8 @@ TEST(RtfLogTest, DocumentIsWindows1251RtfWithColourTable) {
   for (unsigned char c : rtf) EXPECT_LT(c, 0x80);
   // One paragraph per line, each in its colour.
   size_t paragraphs = 0;
-  for (size_t at = rtf.find("\\par\r\n"); at != std::string::npos; at = rtf.find("\\par\r\n", at + 1)) {
+  for (size_t at = rtf.find("\\par\r\n"); at != std::string::npos;
+       at = rtf.find("\\par\r\n", at + 1)) {
     ++paragraphs;
   }
   EXPECT_EQ(paragraphs, kPane.size());

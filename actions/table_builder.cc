@@ -18,9 +18,7 @@ const std::string kRepeated(texts::kRepeatedMark);
 const std::string kRenamed(texts::kRenamedMark);
 
 bool IsTrue(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(true)); }
-bool IsFalse(const Variant& value) {
-  return uAlg::PropValuesEqual(value, Variant::Boolean(false));
-}
+bool IsFalse(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(false)); }
 
 bool PropertiesAgree(const uAlg::TResult& dropped, const uAlg::TResult& added) {
   for (int p : {uAlg::kTypeProp, uAlg::kSizeProp, uAlg::kNotNullProp, uAlg::kDefaultValueProp}) {
@@ -98,8 +96,8 @@ void DetectRenames(uAlg::TResults& results, int mode) {
       dropped.PropName = texts::kFieldNameProp;
       dropped.OldPropValue = Variant::Text(dropped.FieldName);
       dropped.NewPropValue = Variant::Text(added.FieldName);
-      dropped.SQL = std::string(texts::kDaoRename) + dropped.TableName + "." +
-                    dropped.FieldName + std::string(texts::kDaoRenameArrow) + added.FieldName;
+      dropped.SQL = std::string(texts::kDaoRename) + dropped.TableName + "." + dropped.FieldName +
+                    std::string(texts::kDaoRenameArrow) + added.FieldName;
       added.SQL = kRenamed;
       break;
     }

@@ -28,13 +28,25 @@ uAlg::TProps Props(int64_t position, const std::string& type, int64_t size, bool
 }
 
 uAlg::TResult Dropped(const std::string& table, const std::string& field, uAlg::TProps props) {
-  return {table, field, "", {}, {}, S(uAlg::kDroppedField),
-          "ALTER TABLE [" + table + "] DROP COLUMN [" + field + "]", props};
+  return {table,
+          field,
+          "",
+          {},
+          {},
+          S(uAlg::kDroppedField),
+          "ALTER TABLE [" + table + "] DROP COLUMN [" + field + "]",
+          props};
 }
 
 uAlg::TResult Added(const std::string& table, const std::string& field, uAlg::TProps props) {
-  return {table, field, "", {}, {}, S(uAlg::kNewField),
-          "ALTER TABLE [" + table + "] ADD COLUMN [" + field + "] Text", props};
+  return {table,
+          field,
+          "",
+          {},
+          {},
+          S(uAlg::kNewField),
+          "ALTER TABLE [" + table + "] ADD COLUMN [" + field + "] Text",
+          props};
 }
 
 uAlg::TResult Changed(const std::string& table, const std::string& field, const std::string& prop,
@@ -59,9 +71,8 @@ TEST(TableBuilderTest, RepeatedCommandsAndRequiredFlag) {
       Changed("T", "D", "NotNull", Variant::Boolean(true), Variant::Boolean(true), "ALTER D"),
   };
   ReworkTableResults(results, false, kRenameByPosition);
-  EXPECT_THAT(Commands(results),
-              ElementsAre(alter, "^", S(texts::kDaoSetRequired) + "T.B", "^",
-                          S(texts::kDaoClearRequired) + "T.C", "ALTER D"));
+  EXPECT_THAT(Commands(results), ElementsAre(alter, "^", S(texts::kDaoSetRequired) + "T.B", "^",
+                                             S(texts::kDaoClearRequired) + "T.C", "ALTER D"));
 
   ActionList qT(ColumnsOf(ListId::qT));
   AppendTableRows(qT, results);
@@ -122,11 +133,10 @@ TEST(TableBuilderTest, RenameModes) {
 
 TEST(TableBuilderTest, SeveralCandidatesPairOneToOneInResultOrder) {
   // By properties, B and C both match X and Y: B takes X, C takes Y; Z stays new.
-  uAlg::TResults results = {Dropped("T", "B", Props(1, "Long", 0, false)),
-                            Dropped("T", "C", Props(2, "Long", 0, false)),
-                            Added("T", "X", Props(4, "Long", 0, false)),
-                            Added("T", "Y", Props(5, "Long", 0, false)),
-                            Added("T", "Z", Props(6, "Long", 0, false))};
+  uAlg::TResults results = {
+      Dropped("T", "B", Props(1, "Long", 0, false)), Dropped("T", "C", Props(2, "Long", 0, false)),
+      Added("T", "X", Props(4, "Long", 0, false)), Added("T", "Y", Props(5, "Long", 0, false)),
+      Added("T", "Z", Props(6, "Long", 0, false))};
   DetectRenames(results, kRenameByProperties);
   EXPECT_EQ(results[0].NewPropValue, Variant::Text("X"));
   EXPECT_EQ(results[1].NewPropValue, Variant::Text("Y"));
@@ -140,16 +150,22 @@ TEST(TableBuilderTest, SavedActionsPreloaded) {
   ActionList qT(ColumnsOf(ListId::qT));
   // Saved: a ticked rename T.B -> X (B still in the working database), a rename whose old
   // column is gone, a new column that exists meanwhile, a new column still missing.
-  qT.AppendRow({{"V", Variant::Boolean(true)}, {"TableName", Variant::Text("T")},
-                {"FieldName", Variant::Text("B")}, {"NewPropValue", Variant::Text("X")},
+  qT.AppendRow({{"V", Variant::Boolean(true)},
+                {"TableName", Variant::Text("T")},
+                {"FieldName", Variant::Text("B")},
+                {"NewPropValue", Variant::Text("X")},
                 {"Result", Variant::Text(S(texts::kRenamedField))}});
-  qT.AppendRow({{"V", Variant::Boolean(true)}, {"TableName", Variant::Text("T")},
-                {"FieldName", Variant::Text("Gone")}, {"NewPropValue", Variant::Text("Q")},
+  qT.AppendRow({{"V", Variant::Boolean(true)},
+                {"TableName", Variant::Text("T")},
+                {"FieldName", Variant::Text("Gone")},
+                {"NewPropValue", Variant::Text("Q")},
                 {"Result", Variant::Text(S(texts::kRenamedField))}});
-  qT.AppendRow({{"V", Variant::Boolean(true)}, {"TableName", Variant::Text("T")},
+  qT.AppendRow({{"V", Variant::Boolean(true)},
+                {"TableName", Variant::Text("T")},
                 {"FieldName", Variant::Text("Here")},
                 {"Result", Variant::Text(S(uAlg::kNewField))}});
-  qT.AppendRow({{"V", Variant::Boolean(false)}, {"TableName", Variant::Text("T")},
+  qT.AppendRow({{"V", Variant::Boolean(false)},
+                {"TableName", Variant::Text("T")},
                 {"FieldName", Variant::Text("Later")},
                 {"Result", Variant::Text(S(uAlg::kNewField))}});
   dbaccess::ado::Recordset columns(

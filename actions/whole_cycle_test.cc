@@ -35,14 +35,12 @@ class WholeCycleTest : public ::testing::Test {
     bench_.SetPath2("new.mdb");
     db_.tables = {{"T", "A", "", {}, {}, S(uAlg::kNewField), "ADD A", {}}};
     db_.primary_keys = {{"T", "A", "PK", S(uAlg::kNewPrimaryKey), "ADD PK ([A] )"}};
-    db_.relations = {{"P", "ID", "T", "A", "R", "", "CASCADE", "", "CASCADE",
-                      S(uAlg::kNewRelation), "ADD R"}};
+    db_.relations = {
+        {"P", "ID", "T", "A", "R", "", "CASCADE", "", "CASCADE", S(uAlg::kNewRelation), "ADD R"}};
     db_.queries = {{"Q", "", "SELECT 1", S(uAlg::kNewQuery), S(uAlg::kAddQueryAction)}};
   }
 
-  std::string Backup(int n = 1) const {
-    return BackupName("work.mdb", LocalDay(kNoon), n);
-  }
+  std::string Backup(int n = 1) const { return BackupName("work.mdb", LocalDay(kNoon), n); }
   std::vector<std::string> PaneTexts() const {
     std::vector<std::string> texts;
     for (const PaneLine& line : bench_.Tablo()) texts.push_back(line.text);
@@ -92,19 +90,19 @@ TEST_F(WholeCycleTest, RunAllAsksCopiesRunsStampsAndLogs) {
                               "work.mdb" + S(texts::kQuestionMark),
                           "ask " + S(texts::kCopyCaption) + "|" + S(texts::kCopyQuestion) +
                               "work.mdb" + S(texts::kQuestionMark)));
-  EXPECT_THAT(db_.log, ElementsAre("open", "exec ADD A", "close", "tables", "pk", "unique",
-                                   "relations", "dao open", "create query Q: SELECT 1", "queries",
-                                   "dao close"));
+  EXPECT_THAT(db_.log,
+              ElementsAre("open", "exec ADD A", "close", "tables", "pk", "unique", "relations",
+                          "dao open", "create query Q: SELECT 1", "queries", "dao close"));
   EXPECT_THAT(PaneTexts(),
-              ElementsAre(S(texts::kCopyMadeLine) + Backup(),
-                          S(texts::kChangesStartLine) + Stamp(),
+              ElementsAre(S(texts::kCopyMadeLine) + Backup(), S(texts::kChangesStartLine) + Stamp(),
                           S(texts::kSuccessPrefix) + "ADD A",
                           S(texts::kSuccessPrefix) + S(uAlg::kAddQueryAction),
                           S(texts::kChangesDoneLine) + Stamp()));
   EXPECT_EQ(bench_.Tablo()[0].color, MessageColor::kGrayText);
   EXPECT_EQ(ReadFile(folder_.Path(Backup())), "working database");
   EXPECT_EQ(ReadFile(bench_.LogFile()), EncodeRtfLog(bench_.Tablo()));
-  EXPECT_EQ(ui_.With("notify"), std::vector<std::string>{"notify " + S(texts::kChangesDoneMessage)});
+  EXPECT_EQ(ui_.With("notify"),
+            std::vector<std::string>{"notify " + S(texts::kChangesDoneMessage)});
   EXPECT_EQ(bench_.tally().succeeded, 2);
   EXPECT_EQ(bench_.tally().failed, 0);
 }

@@ -49,8 +49,7 @@ bool HasRows(const ActionList& list) { return list.IsOpen() && list.RowCount() >
 
 }  // namespace
 
-Workbench::Workbench(ProgramLocation program, Interaction& ui, DatabaseAccess& access,
-                     Clock clock)
+Workbench::Workbench(ProgramLocation program, Interaction& ui, DatabaseAccess& access, Clock clock)
     : program_(std::move(program)),
       ui_(ui),
       access_(access),
@@ -68,8 +67,7 @@ Workbench::~Workbench() {
 void Workbench::AddObserver(WorkbenchObserver* observer) { observers_.push_back(observer); }
 
 void Workbench::RemoveObserver(WorkbenchObserver* observer) {
-  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer),
-                   observers_.end());
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
 void Workbench::StateChanged() {
@@ -322,10 +320,7 @@ void Workbench::RunBody(Sender sender) {
   std::unique_ptr<RunDao> dao;
   {
     std::unique_ptr<RunConnection> connection = access_.OpenConnection(Path1_, Pwd1_);
-    RunTarget target{*connection,
-                     [this] { return access_.OpenDao(Path1_, Pwd1_); },
-                     dao,
-                     lists_.qT,
+    RunTarget target{*connection, [this] { return access_.OpenDao(Path1_, Pwd1_); }, dao, lists_.qT,
                      qRef_};
     RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
                   tally_};
@@ -351,8 +346,7 @@ void Workbench::RunBody(Sender sender) {
 void Workbench::QueryRunBody() {
   ui_.Progress("Выполнение действий: запросы");
   std::unique_ptr<RunDao> dao = access_.OpenDao(Path1_, Pwd1_);
-  RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
-                tally_};
+  RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); }, tally_};
   RunQueryRows(lists_.qQ, *dao, out);
   CompareQueriesBody();
 }

@@ -25,7 +25,8 @@ class ScriptedInteraction : public Interaction {
   void Answer(const std::string& caption, actions::Answer answer) {
     answers_[caption].push_back(answer);
   }
-  actions::Answer Ask(const std::string& caption, const std::string& text, bool with_cancel) override {
+  actions::Answer Ask(const std::string& caption, const std::string& text,
+                      bool with_cancel) override {
     log.push_back("ask " + caption + "|" + text + (with_cancel ? "|cancel" : ""));
     std::deque<actions::Answer>& queue = answers_[caption];
     if (queue.empty()) return actions::Answer::kYes;

@@ -9,7 +9,8 @@ namespace actions::texts {
 
 // The path check.
 inline constexpr std::string_view kFilePrefix = "Файл ";
-inline constexpr std::string_view kMissingWorkingDb = " не существует!\rНеобходимо выбрать рабочую БД.";
+inline constexpr std::string_view kMissingWorkingDb =
+    " не существует!\rНеобходимо выбрать рабочую БД.";
 inline constexpr std::string_view kMissingNewDb = " не существует!\rНеобходимо выбрать новую БД.";
 
 // Marks in the command text of a result.
@@ -41,7 +42,8 @@ inline constexpr std::string_view kStatementSeparator = ";";
 inline constexpr std::string_view kDropTable = "DROP TABLE";
 inline constexpr std::string_view kAlterColumn = "ALTER COLUMN";
 inline constexpr std::string_view kDropColumn = "DROP COLUMN";
-inline constexpr std::string_view kRunErrorCaption = "Подтверждение выполнения следующих SQL-запросов";
+inline constexpr std::string_view kRunErrorCaption =
+    "Подтверждение выполнения следующих SQL-запросов";
 inline constexpr std::string_view kRunErrorText = "Невозможно выполнить:\r";
 inline constexpr std::string_view kErrorTextRule = "---";
 inline constexpr std::string_view kContinueQuestion = "Продолжить?";
@@ -54,7 +56,8 @@ inline constexpr std::string_view kFilterAndPkColumn = " and PK_COLUMN_NAME=";
 inline constexpr std::string_view kFilterAndFkColumn = " and FK_COLUMN_NAME=";
 inline constexpr std::string_view kRelationCaption = "Подтверждение удаления связей";
 inline constexpr std::string_view kRelationTablePrefix = "Таблица ";
-inline constexpr std::string_view kRelationQuestion = " участвует в связи(ях).\r Удалить связь(и) и продолжить?";
+inline constexpr std::string_view kRelationQuestion =
+    " участвует в связи(ях).\r Удалить связь(и) и продолжить?";
 inline constexpr std::string_view kRelationFieldPrefix = "Поле ";
 inline constexpr std::string_view kDropConstraintHead = "ALTER TABLE [";
 inline constexpr std::string_view kDropConstraintMiddle = "] DROP CONSTRAINT [";
@@ -66,12 +69,14 @@ inline constexpr std::string_view kKeyColumnOpen = ",[";
 inline constexpr std::string_view kKeyColumnClose = "] )";
 
 // The query run.
-inline constexpr std::string_view kQueryErrorCaption = "Подтверждение выполнения следующих действий";
+inline constexpr std::string_view kQueryErrorCaption =
+    "Подтверждение выполнения следующих действий";
 inline constexpr std::string_view kQueryErrorText = "Невозможно выполнить действие:\r";
 
 // Run-all.
 inline constexpr std::string_view kRunAllCaption = "Подтверждение изменений";
-inline constexpr std::string_view kRunAllQuestion = "Выполнить отмеченные действия для рабочей БД:\r";
+inline constexpr std::string_view kRunAllQuestion =
+    "Выполнить отмеченные действия для рабочей БД:\r";
 inline constexpr std::string_view kQuestionMark = "?";
 inline constexpr std::string_view kCopyCaption = "Создание копии";
 inline constexpr std::string_view kCopyQuestion = "Создать копию рабочей БД:\r";

@@ -8,9 +8,10 @@ namespace cli {
 
 void AddCompareCommand(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<CycleOptions>();
-  CLI::App* command = app.add_subcommand(
-      "compare", "compares two databases and writes the four action lists (exit 0 same, 1 "
-                 "different, 2 trouble)");
+  CLI::App* command =
+      app.add_subcommand("compare",
+                         "compares two databases and writes the four action lists (exit 0 same, 1 "
+                         "different, 2 trouble)");
   AddCompareOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);

@@ -59,8 +59,9 @@ void AddRunOptions(CLI::App& command, CycleOptions& options) {
   command.add_option("--lists", options.lists,
                      "folder of the list files and the log (default: beside the program)");
   command.add_flag("--no-backup", options.no_backup, "make no backup copy before the changes");
-  command.add_option("--on-relation", options.on_relation,
-                     "relations in the way of a change: yes drop them, no keep them, cancel stop")
+  command
+      .add_option("--on-relation", options.on_relation,
+                  "relations in the way of a change: yes drop them, no keep them, cancel stop")
       ->check(CLI::IsMember({"yes", "no", "cancel"}));
   command.add_option("--on-error", options.on_error, "after a failed action: continue or stop")
       ->check(CLI::IsMember({"continue", "stop"}));

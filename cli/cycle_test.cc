@@ -45,14 +45,14 @@ void CreateDatabase(const std::string& path, const std::vector<std::string>& sta
 class CycleCommandsTest : public ::testing::Test {
  protected:
   CycleCommandsTest() {
-    CreateDatabase(folder_.Path("work.mdb"),
-                   {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(10))", "CREATE TABLE [Old] ([ID] LONG)"});
+    CreateDatabase(folder_.Path("work.mdb"), {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(10))",
+                                              "CREATE TABLE [Old] ([ID] LONG)"});
     CreateDatabase(folder_.Path("new.mdb"),
                    {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(20), [B] LONG)"});
   }
   std::string Args(const std::string& command, const std::string& more = "") const {
-    return command + " '" + folder_.Path("work.mdb") + "' " + more + " --lists '" +
-           folder_.path() + "'";
+    return command + " '" + folder_.Path("work.mdb") + "' " + more + " --lists '" + folder_.path() +
+           "'";
   }
 
   actions::TestFolder folder_;
@@ -84,14 +84,15 @@ TEST_F(CycleCommandsTest, RunExecutesTheSavedListsThenSyncFindsNothingLeft) {
 
 TEST_F(CycleCommandsTest, SyncMakesABackupAndReportsFailures) {
   // A relation in the way of dropping a table, kept by --on-relation no: the drop fails.
-  CreateDatabase(folder_.Path("other.mdb"),
-                 {"CREATE TABLE [P] ([ID] LONG CONSTRAINT [PK_P] PRIMARY KEY)",
-                  "CREATE TABLE [C] ([PID] LONG)",
-                  "ALTER TABLE [C] ADD CONSTRAINT [FK_C] FOREIGN KEY ([PID]) REFERENCES [P] ([ID])"});
+  CreateDatabase(
+      folder_.Path("other.mdb"),
+      {"CREATE TABLE [P] ([ID] LONG CONSTRAINT [PK_P] PRIMARY KEY)",
+       "CREATE TABLE [C] ([PID] LONG)",
+       "ALTER TABLE [C] ADD CONSTRAINT [FK_C] FOREIGN KEY ([PID]) REFERENCES [P] ([ID])"});
   CreateDatabase(folder_.Path("target.mdb"), {"CREATE TABLE [C] ([PID] LONG)"});
-  Outcome outcome = RunCli("sync '" + folder_.Path("other.mdb") + "' '" +
-                           folder_.Path("target.mdb") + "' --on-relation no --on-error continue" +
-                           " --lists '" + folder_.path() + "'");
+  Outcome outcome =
+      RunCli("sync '" + folder_.Path("other.mdb") + "' '" + folder_.Path("target.mdb") +
+             "' --on-relation no --on-error continue" + " --lists '" + folder_.path() + "'");
   EXPECT_EQ(outcome.exit_code, 1) << outcome.out;
   size_t backups = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {

@@ -8,8 +8,9 @@ namespace cli {
 void AddRunCommand(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<CycleOptions>();
   CLI::App* command = app.add_subcommand(
-      "run", "executes the ticked actions of the saved lists against the working database "
-             "(exit 0 all succeeded, 1 some failed, 2 trouble)");
+      "run",
+      "executes the ticked actions of the saved lists against the working database "
+      "(exit 0 all succeeded, 1 some failed, 2 trouble)");
   command->add_option("WORK", options->work, "the working database")->required();
   AddRunOptions(*command, *options);
   command->callback([options, &exit_code] {
@@ -20,9 +21,8 @@ void AddRunCommand(CLI::App& app, int& exit_code) {
       return;
     }
     if (!bench.states().bRunAll) {
-      std::cerr << "no actions in the list files of " << bench.files().FileT.substr(
-                       0, bench.files().FileT.rfind('/'))
-                << '\n';
+      std::cerr << "no actions in the list files of "
+                << bench.files().FileT.substr(0, bench.files().FileT.rfind('/')) << '\n';
       exit_code = kCycleSame;
       return;
     }
