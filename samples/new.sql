@@ -35,12 +35,13 @@ CREATE TABLE Товары (
 CREATE UNIQUE INDEX ux_article ON Товары (Артикул);
 
 CREATE TABLE OrderLines (
-  LineID COUNTER CONSTRAINT pk_orderlines PRIMARY KEY,
+  LineID LONG CONSTRAINT ux_lineid UNIQUE,
   OrderID LONG NOT NULL,
   LineNo SHORT NOT NULL,
   ProductID LONG,
   Qty LONG DEFAULT 1,
-  UnitPrice CURRENCY
+  UnitPrice CURRENCY,
+  CONSTRAINT PrimaryKey PRIMARY KEY (OrderID, LineNo)
 );
 CREATE UNIQUE INDEX ux_line ON OrderLines (OrderID, LineNo);
 
