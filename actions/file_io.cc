@@ -13,6 +13,7 @@ namespace actions {
 namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
+constexpr mode_t kOwnerOnlyMode = 0600;
 
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
@@ -117,7 +118,7 @@ std::string ReadFile(const std::string& path) {
   return bytes;
 }
 
-void ReplaceFile(const std::string& path, std::string_view bytes) {
+void ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access) {
   if (path.empty()) throw FileError(path, SystemErrorText(ENOENT));
   struct stat target {};
   const bool target_exists = ::stat(path.c_str(), &target) == 0;
@@ -127,14 +128,19 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
   int fd_number = -1;
   for (int attempt = 0; attempt < 100 && fd_number < 0; ++attempt) {
     temporary = TemporaryName(path);
-    fd_number = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_number = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                       access == FileAccess::kOwnerOnly ? kOwnerOnlyMode : 0666);
     if (fd_number < 0 && errno != EEXIST) break;
   }
   if (fd_number < 0) throw FileError(path, SystemErrorText(errno));
   Descriptor fd(fd_number);
 
   int error = 0;
-  if (target_exists && ::fchmod(fd.get(), target.st_mode & 07777) != 0) error = errno;
+  if (access == FileAccess::kOwnerOnly) {
+    if (::fchmod(fd.get(), kOwnerOnlyMode) != 0) error = errno;
+  } else if (target_exists && ::fchmod(fd.get(), target.st_mode & 07777) != 0) {
+    error = errno;
+  }
   if (error == 0 && !WriteAll(fd.get(), bytes)) error = errno;
   if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
   if (const int close_error = fd.Close(); error == 0) error = close_error;

@@ -32,8 +32,15 @@ bool FileExists(const std::string& path);
 // The whole content of a file.
 std::string ReadFile(const std::string& path);
 
-// Creates the file anew with `bytes`, replacing an existing one (whose permissions are kept).
-void ReplaceFile(const std::string& path, std::string_view bytes);
+// Who may read and write a file that ReplaceFile writes.
+enum class FileAccess {
+  kKeep,       // an existing file's permissions; a new file's as the umask allows
+  kOwnerOnly,  // readable and writable by its owner only (0600), new or replaced
+};
+
+// Creates the file anew with `bytes`, replacing an existing one.
+void ReplaceFile(const std::string& path, std::string_view bytes,
+                 FileAccess access = FileAccess::kKeep);
 
 // A short Russian description of a system error number.
 std::string SystemErrorText(int error_number);

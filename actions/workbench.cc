@@ -353,6 +353,33 @@ void Workbench::QueryRunBody() {
 
 // The list commands.
 
+bool Workbench::SetMarks(ListId list, int mode) {
+  return Guarded([this, list, mode] { actions::SetMarks(lists_[list], mode); });
+}
+
+bool Workbench::bVDefClick() {
+  return Guarded([this] { actions::bVDefClick(lists_.qT); });
+}
+
+bool Workbench::bDelClick() {
+  return Guarded([this] { actions::bDelClick(lists_.qT); });
+}
+
+bool Workbench::DeleteRow(ListId list, int row) {
+  bool deleted = false;
+  Guarded([this, list, row, &deleted] {
+    ActionList& target = lists_[list];
+    target.GoTo(row);
+    if (ui_.Ask(std::string(texts::kConfirmCaption), std::string(texts::kDeleteRowQuestion),
+                /*with_cancel=*/false) != Answer::kYes) {
+      return;
+    }
+    target.Delete();
+    deleted = true;
+  });
+  return deleted;
+}
+
 bool Workbench::bSaveTClick() {
   return Guarded([this] {
     bool enabled = states_.cbPre_enabled;

@@ -165,9 +165,16 @@ class Workbench : private ListObserver {
   bool bQRunClick(Sender sender = Sender::bQRun);
   bool bCompareAllClick(Sender sender = Sender::bCompareAll);
   bool bRunAllClick(Sender sender = Sender::bRunAll);
-  // The list commands of the table page and the save commands.
+  // The list commands: the mark buttons of the four pages (SetMarks with mode 0, 1 or 2),
+  // bVDef and bDel of the table page, and the save commands.
+  bool SetMarks(ListId list, int mode);
+  bool bVDefClick();
+  bool bDelClick();
   bool bSaveTClick();
   bool bSaveXMLClick();
+  // A grid's deletion of one row: asks first, deletes `row` of the list on Yes. True when
+  // the row is gone.
+  bool DeleteRow(ListId list, int row);
   // Loads the saved lists, as at start; false when a file could not be read.
   bool LoadListsAtStart();
   // The unattended run: compare-all when its button is enabled, then run-all when its

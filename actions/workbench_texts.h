@@ -95,6 +95,15 @@ inline constexpr std::string_view kUnattendedSwitch = "/fon";
 inline constexpr std::string_view kCaptionCountSeparator = " - ";
 inline constexpr std::string_view kTotalPrefix = "Всего изменений - ";
 
+// A grid's question before it deletes a row.
+inline constexpr std::string_view kConfirmCaption = "Подтверждение";
+inline constexpr std::string_view kDeleteRowQuestion = "Удалить запись?";
+
+// The window's colours: result texts and tab captions.
+inline constexpr std::string_view kNewMark = "Нов";
+inline constexpr std::string_view kDroppedMark = "Удален";
+inline constexpr std::string_view kTabCountMark = "-";
+
 }  // namespace actions::texts
 
 #endif  // SKARNVEL_ACTIONS_WORKBENCH_TEXTS_H_

@@ -12,6 +12,8 @@ packages=(
   libssl-dev
   mdbtools unrtf                     # independent readers used by the tests only
   fonts-dejavu-core                  # glyphs for the offscreen screenshots
+  fonts-liberation2                  # the widths of the window's Windows fonts
+  qt6-translations-l10n              # Qt's own dialogs in Russian
 )
 
 missing=()
