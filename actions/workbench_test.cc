@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "actions/list_commands.h"
 #include "actions/test_folder.h"
 #include "actions/workbench_fakes.h"
 #include "actions/workbench_texts.h"
@@ -147,6 +148,34 @@ TEST_F(WorkbenchTest, UnattendedSwitch) {
   EXPECT_FALSE(Workbench::FonRequested({"x", S(texts::kUnattendedSwitch)}));
   EXPECT_FALSE(Workbench::FonRequested({}));
   EXPECT_FALSE(Workbench::FonRequested({S(texts::kUnattendedSwitch) + "x"}));
+}
+
+TEST_F(WorkbenchTest, ListCommandsOfThePagesAndTheGridsRowDeletion) {
+  UseBothDatabases();
+  db_.tables = {{"T", "A", "", {}, {}, S(uAlg::kNewField), "ALTER TABLE [T] ADD [A] Long", {}},
+                {"T", "B", "", {}, {}, S(uAlg::kDroppedField), "ALTER TABLE [T] DROP [B]", {}}};
+  ASSERT_TRUE(bench_.bCompareClick());
+  ASSERT_TRUE(bench_.SetMarks(ListId::qT, kUnmarkAll));
+  EXPECT_FALSE(bench_.qT().Boolean("V"));
+  ASSERT_TRUE(bench_.bVDefClick());
+  bench_.qT().First();
+  EXPECT_TRUE(bench_.qT().Boolean("V"));
+
+  // The grid asks before it deletes; No keeps the row.
+  ui_.Answer(S(texts::kConfirmCaption), Answer::kNo);
+  EXPECT_FALSE(bench_.DeleteRow(ListId::qT, 1));
+  EXPECT_EQ(bench_.qT().RowCount(), 2);
+  EXPECT_EQ(ui_.With("ask ").back(),
+            "ask " + S(texts::kConfirmCaption) + "|" + S(texts::kDeleteRowQuestion));
+  EXPECT_TRUE(bench_.DeleteRow(ListId::qT, 1));
+  EXPECT_EQ(bench_.qT().RowCount(), 1);
+  EXPECT_EQ(bench_.states().TabT, S(LayoutOf(ListId::qT).page_caption) + " - 1");
+
+  // A closed list ends the command in the error handler.
+  bench_.qI().Close();
+  EXPECT_FALSE(bench_.SetMarks(ListId::qI, kMarkAll));
+  EXPECT_FALSE(bench_.DeleteRow(ListId::qI, 0));
+  EXPECT_EQ(ui_.With("error ").size(), 2u);
 }
 
 }  // namespace

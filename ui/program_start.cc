@@ -14,6 +14,17 @@
 
 namespace ui {
 
+ProgramWindows& ProgramWindows::operator=(ProgramWindows&& other) {
+  if (this != &other) {
+    FormAbout.reset();
+    fQRes.reset();
+    Form1 = std::move(other.Form1);
+    fQRes = std::move(other.fQRes);
+    FormAbout = std::move(other.FormAbout);
+  }
+  return *this;
+}
+
 ProgramWindows::~ProgramWindows() {
   FormAbout.reset();
   fQRes.reset();

@@ -19,7 +19,7 @@ struct ProgramWindows {
 
   ProgramWindows() = default;
   ProgramWindows(ProgramWindows&&) = default;
-  ProgramWindows& operator=(ProgramWindows&&) = default;
+  ProgramWindows& operator=(ProgramWindows&& other);
   ~ProgramWindows();  // the dialogs go before the main window
 };
 

@@ -1,0 +1,122 @@
+// The settings file: defaults, the integer rules, Windows-1251 on disk, the owner-only file.
+#include "ui/settings.h"
+
+#include <sys/stat.h>
+
+#include <QtTest>
+
+#include "actions/cp1251.h"
+#include "actions/file_io.h"
+#include "actions/test_folder.h"
+#include "ui/ui_texts.h"
+
+namespace ui {
+
+class SettingsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void missingFileAndKeysGiveTheDefaults() {
+    actions::TestFolder folder;
+    QCOMPARE(ReadSettings(folder.Path("none.ini")), Settings{});
+    const std::string path = folder.Write(
+        "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyCbRenameField + "=1\n");
+    Settings expected;
+    expected.cbRenameField = true;
+    const Settings read = ReadSettings(path);
+    QCOMPARE(read, expected);
+    QVERIFY(read.cbRefresh);  // missing: ticked
+    QVERIFY(!read.cbPre);     // missing: unticked
+  }
+
+  void integersAreDecimalOrHexadecimalAndOthersGiveTheDefault() {
+    QCOMPARE(ParseIniInteger("2", 0), 2);
+    QCOMPARE(ParseIniInteger("-1", 0), -1);
+    QCOMPARE(ParseIniInteger("0x1F", 0), 31);
+    QCOMPARE(ParseIniInteger("0X0", 7), 0);
+    QCOMPARE(ParseIniInteger("", 7), 7);
+    QCOMPARE(ParseIniInteger("yes", 7), 7);
+    QCOMPARE(ParseIniInteger("1x", 7), 7);
+    QCOMPARE(ParseIniInteger("0x", 7), 7);
+    QCOMPARE(ParseIniInteger("0xG", 7), 7);
+    QCOMPARE(ParseIniInteger("99999999999", 7), 7);
+
+    actions::TestFolder folder;
+    const std::string path = folder.Write(
+        "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyRgRenameField +
+                     "=0x2\n" + texts::kKeyCbRefresh + "=no\n" + texts::kKeyCbPre + "=0x10\n");
+    const Settings read = ReadSettings(path);
+    QCOMPARE(read.rgRenameField, 2);
+    QVERIFY(read.cbRefresh);  // not a number: the default
+    QVERIFY(read.cbPre);      // 16 is not zero
+  }
+
+  void roundTripInWindows1251WithPasswordsInPlainText() {
+    actions::TestFolder folder;
+    const std::string path = folder.Path("skarnvel.ini");
+    Settings settings;
+    settings.Path1 = "Рабочая база.mdb";
+    settings.Path2 = "/data/новая/new.mdb";
+    settings.Pwd1 = " пароль ";  // blanks around count
+    settings.Pwd2 = "";
+    settings.cbRenameField = true;
+    settings.rgRenameField = 1;
+    settings.cbRefresh = false;
+    settings.cbPre = true;
+    WriteSettings(path, settings);
+    QCOMPARE(ReadSettings(path), settings);
+
+    const std::string bytes = actions::ReadFile(path);
+    QVERIFY(bytes.find(actions::cp1251::Encode("Рабочая база.mdb", nullptr)) != std::string::npos);
+    QVERIFY(bytes.find("Рабочая") == std::string::npos);  // no UTF-8 on disk
+    QVERIFY(bytes.find(actions::cp1251::Encode("пароль", nullptr)) != std::string::npos);
+    QVERIFY(bytes.find(std::string(texts::kKeyPwd2) + " =") != std::string::npos ||
+            bytes.find(std::string(texts::kKeyPwd2) + "=") != std::string::npos);
+    // The keys in their order.
+    const char* keys[] = {texts::kKeyPath1,         texts::kKeyPath2,         texts::kKeyPwd1,
+                          texts::kKeyPwd2,          texts::kKeyCbRenameField, texts::kKeyRgRenameField,
+                          texts::kKeyCbRefresh,     texts::kKeyCbPre};
+    size_t at = 0;
+    for (const char* key : keys) {
+      const size_t found = bytes.find(std::string("\n") + key, at);
+      QVERIFY2(found != std::string::npos, key);
+      at = found + 1;
+    }
+  }
+
+  void theFileIsReadableByItsOwnerOnlyAndKeepsOtherSections() {
+    actions::TestFolder folder;
+    const std::string path =
+        folder.Write("skarnvel.ini", "[Other]\nkeep=me\n[Start]\nPath1=old.mdb\nExtra=1\n");
+    ::chmod(path.c_str(), 0644);
+    Settings settings;
+    settings.Path1 = "new.mdb";
+    WriteSettings(path, settings);
+    struct stat info {};
+    QCOMPARE(::stat(path.c_str(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
+    const std::string bytes = actions::ReadFile(path);
+    QVERIFY(bytes.find("keep") != std::string::npos);
+    QVERIFY(bytes.find("Extra") != std::string::npos);
+    QCOMPARE(ReadSettings(path).Path1, std::string("new.mdb"));
+  }
+
+  void aTextWindows1251CannotHoldIsRefusedAndNothingIsWritten() {
+    actions::TestFolder folder;
+    const std::string path = folder.Path("skarnvel.ini");
+    Settings settings;
+    settings.Path1 = "数据.mdb";
+    QVERIFY_THROWS_EXCEPTION(actions::FileError, WriteSettings(path, settings));
+    QVERIFY(!actions::FileExists(path));
+  }
+
+  void theFileLiesBesideTheProgram() {
+    QCOMPARE(SettingsFilePath("/opt/s/skarnvel"), std::string("/opt/s/skarnvel.ini"));
+    QCOMPARE(SettingsFilePath("/opt/s.d/skarnvel.bin"), std::string("/opt/s.d/skarnvel.ini"));
+  }
+};
+
+}  // namespace ui
+
+QTEST_GUILESS_MAIN(ui::SettingsTest)
+#include "settings_test.moc"
