@@ -118,6 +118,7 @@ void TfQRes::showEvent(QShowEvent* event) {
     area.moveCenter(screen->availableGeometry().center());
     move(area.topLeft());
   }
+  NewSQL_->setFocus();
   QDialog::showEvent(event);
 }
 
