@@ -42,9 +42,7 @@ CellLook CalcCellLook(ListId list, std::string_view column, std::string_view tex
   return look;
 }
 
-bool TabCaptionMarked(std::string_view caption) {
-  return Contains(caption, texts::kTabCountMark);
-}
+bool TabCaptionMarked(std::string_view caption) { return Contains(caption, texts::kTabCountMark); }
 
 std::string PickedDatabasePath(std::string_view picked_file, std::string_view program_folder) {
   const size_t slash = picked_file.rfind('/');

@@ -19,9 +19,9 @@ TEST(CalcCellLookTest, ResultTextsTakeTheirColours) {
                                 uAlg::kNewUniqueIndex, uAlg::kNewRelation, uAlg::kNewQuery}) {
     EXPECT_EQ(ResultColor(text), CellTextColor::kGreen) << text;
   }
-  for (std::string_view text : {uAlg::kDroppedTable, uAlg::kDroppedField, uAlg::kDroppedPrimaryKey,
-                                uAlg::kDroppedUniqueIndex, uAlg::kDroppedRelation,
-                                uAlg::kDroppedQuery}) {
+  for (std::string_view text :
+       {uAlg::kDroppedTable, uAlg::kDroppedField, uAlg::kDroppedPrimaryKey,
+        uAlg::kDroppedUniqueIndex, uAlg::kDroppedRelation, uAlg::kDroppedQuery}) {
     EXPECT_EQ(ResultColor(text), CellTextColor::kRed) << text;
   }
   EXPECT_EQ(ResultColor(texts::kRenamedField), CellTextColor::kFuchsia);

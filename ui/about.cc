@@ -39,8 +39,7 @@ QLineEdit* LabeledEdit(QWidget* parent, const char* name, const char* label, int
 
 }  // namespace
 
-TFormAbout::TFormAbout(const QString& main_caption, const QString& program_folder,
-                       QWidget* parent)
+TFormAbout::TFormAbout(const QString& main_caption, const QString& program_folder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("FormAbout"));

@@ -20,8 +20,7 @@ class TFormAbout : public QDialog {
   static constexpr int kClientHeight = 229;
 
   // `main_caption` is the main window's caption, `program_folder` the executable's folder.
-  TFormAbout(const QString& main_caption, const QString& program_folder,
-             QWidget* parent = nullptr);
+  TFormAbout(const QString& main_caption, const QString& program_folder, QWidget* parent = nullptr);
 
   void lMailClick();
   void BitBtn1Click();

@@ -1,9 +1,8 @@
 #include "ui/action_grid.h"
 
-#include <exception>
-
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <exception>
 
 #include "actions/presentation.h"
 #include "ui/memo_editor.h"

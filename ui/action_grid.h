@@ -5,10 +5,9 @@
 #ifndef SKARNVEL_UI_ACTION_GRID_H_
 #define SKARNVEL_UI_ACTION_GRID_H_
 
+#include <QTableView>
 #include <functional>
 #include <optional>
-
-#include <QTableView>
 
 #include "ui/action_table_model.h"
 #include "ui/cell_delegate.h"
@@ -16,9 +15,9 @@
 namespace ui {
 
 struct GridOptions {
-  bool memo_editor = true;  // memo cells open the memo editor
+  bool memo_editor = true;         // memo cells open the memo editor
   bool double_click_edits = true;  // a double click starts editing (or the memo editor)
-  int text_lines = 2;       // the height of a row in lines of text
+  int text_lines = 2;              // the height of a row in lines of text
   CellOptions cells;
 };
 
@@ -28,8 +27,8 @@ class ActionGrid : public QTableView {
  public:
   // Opens a memo editor: the parent, the column's title and the text; the edited text, or
   // nothing when the user cancelled.
-  using MemoEditing =
-      std::function<std::optional<QString>(QWidget* parent, const QString& title, const QString& text)>;
+  using MemoEditing = std::function<std::optional<QString>(QWidget* parent, const QString& title,
+                                                           const QString& text)>;
 
   ActionGrid(ActionTableModel* model, CellColors colors, GridOptions options,
              QWidget* parent = nullptr);

@@ -34,12 +34,15 @@ void ActionTableModel::BuildColumns() {
   const std::vector<actions::Column>& columns = list_.columns();
   for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
     const actions::Column& column = columns[i];
-    const auto known = std::find_if(layout.columns.begin(), layout.columns.end(),
-                                    [&](const actions::GridColumn& g) { return g.name == column.name; });
+    const auto known =
+        std::find_if(layout.columns.begin(), layout.columns.end(),
+                     [&](const actions::GridColumn& g) { return g.name == column.name; });
     if (known != layout.columns.end()) {
-      placed.push_back({known->grid_place, {i, column.name, Q(known->title), known->width, column.kind}});
+      placed.push_back(
+          {known->grid_place, {i, column.name, Q(known->title), known->width, column.kind}});
     } else {
-      placed.push_back({unknown_place++, {i, column.name, Q(column.name), kDefaultWidth, column.kind}});
+      placed.push_back(
+          {unknown_place++, {i, column.name, Q(column.name), kDefaultWidth, column.kind}});
     }
   }
   std::stable_sort(placed.begin(), placed.end(),
@@ -108,9 +111,8 @@ bool ActionTableModel::setData(const QModelIndex& index, const QVariant& value, 
     if (list_.CurrentRow() != index.row() || list_.AtEnd()) list_.GoTo(index.row());
     list_.Edit();
     if (column.kind == ColumnKind::kBoolean) {
-      const bool ticked = role == Qt::CheckStateRole
-                              ? value.value<Qt::CheckState>() == Qt::Checked
-                              : value.toBool();
+      const bool ticked = role == Qt::CheckStateRole ? value.value<Qt::CheckState>() == Qt::Checked
+                                                     : value.toBool();
       list_.SetBoolean(column.name, ticked);
     } else {
       list_.SetText(column.name, S(value.toString()));

@@ -6,10 +6,9 @@
 #ifndef SKARNVEL_UI_ACTION_TABLE_MODEL_H_
 #define SKARNVEL_UI_ACTION_TABLE_MODEL_H_
 
+#include <QAbstractTableModel>
 #include <string>
 #include <vector>
-
-#include <QAbstractTableModel>
 
 #include "actions/action_list.h"
 #include "actions/column_sets.h"

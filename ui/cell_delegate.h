@@ -6,12 +6,11 @@
 #ifndef SKARNVEL_UI_CELL_DELEGATE_H_
 #define SKARNVEL_UI_CELL_DELEGATE_H_
 
-#include <functional>
-
 #include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QStyledItemDelegate>
+#include <functional>
 
 #include "ui/action_table_model.h"
 
@@ -20,10 +19,9 @@ namespace ui {
 // The cell-colour callback: the grid's model, the row (from 0), the column being drawn,
 // whether the cell is highlighted, and the cell's font, font colour and background, which
 // it may change.
-using CellColors =
-    std::function<void(const ActionTableModel& model, int row,
-                       const ActionTableModel::ViewColumn& column, bool highlighted, QFont& font,
-                       QColor& font_color, QBrush& background)>;
+using CellColors = std::function<void(const ActionTableModel& model, int row,
+                                      const ActionTableModel::ViewColumn& column, bool highlighted,
+                                      QFont& font, QColor& font_color, QBrush& background)>;
 
 struct CellOptions {
   bool word_wrap = true;      // text cells wrap their words (memo cells always do)

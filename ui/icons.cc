@@ -1,10 +1,9 @@
 #include "ui/icons.h"
 
-#include <functional>
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <functional>
 
 namespace ui::icons {
 namespace {

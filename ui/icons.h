@@ -6,14 +6,14 @@
 
 namespace ui::icons {
 
-QIcon MarkAll();      // a ticked box
-QIcon UnmarkAll();    // an empty box
-QIcon InvertMarks();  // a box, half ticked
+QIcon MarkAll();         // a ticked box
+QIcon UnmarkAll();       // an empty box
+QIcon InvertMarks();     // a box, half ticked
 QIcon DeleteUnmarked();  // a red cross beside an empty box
 QIcon FirstRow();
 QIcon LastRow();
-QIcon PostRow();      // a tick
-QIcon SaveSettings(); // a disk
+QIcon PostRow();       // a tick
+QIcon SaveSettings();  // a disk
 
 }  // namespace ui::icons
 

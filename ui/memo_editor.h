@@ -3,9 +3,8 @@
 #ifndef SKARNVEL_UI_MEMO_EDITOR_H_
 #define SKARNVEL_UI_MEMO_EDITOR_H_
 
-#include <optional>
-
 #include <QDialog>
+#include <optional>
 
 class QPlainTextEdit;
 

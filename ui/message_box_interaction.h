@@ -3,10 +3,9 @@
 #ifndef SKARNVEL_UI_MESSAGE_BOX_INTERACTION_H_
 #define SKARNVEL_UI_MESSAGE_BOX_INTERACTION_H_
 
-#include <functional>
-
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "actions/interaction.h"
 

@@ -60,8 +60,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[1]);
-  const QString samples = argc > 2 ? QString::fromLocal8Bit(argv[2])
-                                   : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples");
+  const QString samples =
+      argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples");
   QDir().mkpath(out);
   ui::UseRussianToolkitTexts();
 

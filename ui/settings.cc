@@ -1,7 +1,7 @@
 #include "ui/settings.h"
 
-#include <cstdint>
 #include <charconv>
+#include <cstdint>
 #include <string>
 
 #define SI_NO_CONVERSION
@@ -24,8 +24,8 @@ constexpr int kDecimalBase = 10;
 std::string Encoded(const std::string& path, const std::string& utf8) {
   return actions::cp1251::Encode(utf8, [&path](char32_t c, std::string&) {
     const char32_t shown[] = {c, 0};
-    throw actions::FileError(
-        path, S(Q(texts::kNoCharacterInCodePage).arg(QString::fromUcs4(shown))));
+    throw actions::FileError(path,
+                             S(Q(texts::kNoCharacterInCodePage).arg(QString::fromUcs4(shown))));
   });
 }
 
@@ -47,9 +47,7 @@ class IniFile {
     return value == nullptr ? fallback : ParseIniInteger(value, fallback);
   }
 
-  bool Boolean(const char* key, bool fallback) const {
-    return Integer(key, fallback ? 1 : 0) != 0;
-  }
+  bool Boolean(const char* key, bool fallback) const { return Integer(key, fallback ? 1 : 0) != 0; }
 
   void Set(const char* key, const std::string& cp1251_bytes) {
     ini_.SetValue(texts::kSection, key, cp1251_bytes.c_str());

@@ -43,8 +43,8 @@ class SettingsTest : public QObject {
 
     actions::TestFolder folder;
     const std::string path = folder.Write(
-        "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyRgRenameField +
-                     "=0x2\n" + texts::kKeyCbRefresh + "=no\n" + texts::kKeyCbPre + "=0x10\n");
+        "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyRgRenameField + "=0x2\n" +
+                     texts::kKeyCbRefresh + "=no\n" + texts::kKeyCbPre + "=0x10\n");
     const Settings read = ReadSettings(path);
     QCOMPARE(read.rgRenameField, 2);
     QVERIFY(read.cbRefresh);  // not a number: the default
@@ -73,9 +73,9 @@ class SettingsTest : public QObject {
     QVERIFY(bytes.find(std::string(texts::kKeyPwd2) + " =") != std::string::npos ||
             bytes.find(std::string(texts::kKeyPwd2) + "=") != std::string::npos);
     // The keys in their order.
-    const char* keys[] = {texts::kKeyPath1,         texts::kKeyPath2,         texts::kKeyPwd1,
-                          texts::kKeyPwd2,          texts::kKeyCbRenameField, texts::kKeyRgRenameField,
-                          texts::kKeyCbRefresh,     texts::kKeyCbPre};
+    const char* keys[] = {texts::kKeyPath1,     texts::kKeyPath2,         texts::kKeyPwd1,
+                          texts::kKeyPwd2,      texts::kKeyCbRenameField, texts::kKeyRgRenameField,
+                          texts::kKeyCbRefresh, texts::kKeyCbPre};
     size_t at = 0;
     for (const char* key : keys) {
       const size_t found = bytes.find(std::string("\n") + key, at);

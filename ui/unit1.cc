@@ -342,10 +342,10 @@ void TForm1::BuildPages() {
     bCompare = command(bar, "bCompare", texts::kBCompare, texts::kBCompareHint, kCompareWidth);
     bRun = command(bar, "bRun", texts::kBRun, texts::kBRunHint, kTableRunWidth);
     bar->addSeparator();
-    QToolButton* first = PictureButton(bar, "DBNavigator1First", icons::FirstRow(),
-                                       texts::kFirstRowHint);
-    QToolButton* last = PictureButton(bar, "DBNavigator1Last", icons::LastRow(),
-                                      texts::kLastRowHint);
+    QToolButton* first =
+        PictureButton(bar, "DBNavigator1First", icons::FirstRow(), texts::kFirstRowHint);
+    QToolButton* last =
+        PictureButton(bar, "DBNavigator1Last", icons::LastRow(), texts::kLastRowHint);
     navigatorPost = PictureButton(bar, "DBNavigator1Post", icons::PostRow(), texts::kPostHint);
     bar->addWidget(first);
     bar->addWidget(last);
@@ -390,7 +390,8 @@ void TForm1::BuildPages() {
     bar->addSeparator();
     BuildListPage(ListId::qI, bar, GridOptions{});
   }
-  // Relations: the grid's plain behaviour, without word wrap and cut-off hints.
+  // Relations: the grid's plain behaviour, without word wrap (but in memo cells) and cut-off
+  // hints.
   {
     auto* bar = Named(new QToolBar(), "ToolBar3");
     bfkCompare =
@@ -401,7 +402,6 @@ void TForm1::BuildPages() {
     marks(bar, ListId::qFK, names);
     bar->addSeparator();
     GridOptions options;
-    options.text_lines = 1;
     options.cells.word_wrap = false;
     options.cells.cut_off_hints = false;
     BuildListPage(ListId::qFK, bar, options);

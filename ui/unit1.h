@@ -9,14 +9,13 @@
 #ifndef SKARNVEL_UI_UNIT1_H_
 #define SKARNVEL_UI_UNIT1_H_
 
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <QFileDialog>
-#include <QMainWindow>
-#include <QStringList>
 
 #include "actions/database_access.h"
 #include "actions/interaction.h"
@@ -50,8 +49,8 @@ inline constexpr char kProjectFile[] = "Skarnvel.pro";
 
 // What the window needs from outside.
 struct FormEnvironment {
-  actions::ProgramLocation program;  // the executable's folder and file name
-  QStringList arguments;             // the command line without the program's name
+  actions::ProgramLocation program;             // the executable's folder and file name
+  QStringList arguments;                        // the command line without the program's name
   actions::DatabaseAccess* access = nullptr;    // the structure engine when null
   actions::Interaction* interaction = nullptr;  // the window's message boxes when null
   std::string debug_database;                   // the database of the debug page

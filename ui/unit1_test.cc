@@ -59,6 +59,7 @@ class Unit1Test : public QObject {
   // The program's windows over the scripted databases, in the temporary program folder.
   TForm1& Create(QStringList arguments = {}) {
     FormEnvironment environment;
+    environment.debug_database = SKARNVEL_SOURCE_DIR "/samples/work.skdb";
     environment.program = {folder_->path(), "skarnvel"};
     environment.arguments = arguments;
     environment.access = access_.get();
@@ -141,9 +142,10 @@ class Unit1Test : public QObject {
     const QStringList captions = {"Таблицы", "Индексы", "Связи", "Запросы", "TabSheet5"};
     for (int i = 0; i < captions.size(); ++i) QCOMPARE(f.PageControl1()->tabText(i), captions[i]);
     // The keyboard order of the path box.
-    QWidget* expected[] = {Child<QLineEdit>("Path1"),        Child<QLineEdit>("Path2"),
-                           Child<QLineEdit>("Pwd1"),         Child<QLineEdit>("Pwd2"),
-                           Child<QCheckBox>("cbRenameField"), Child<QRadioButton>("rgRenameField0")};
+    QWidget* expected[] = {
+        Child<QLineEdit>("Path1"),         Child<QLineEdit>("Path2"),
+        Child<QLineEdit>("Pwd1"),          Child<QLineEdit>("Pwd2"),
+        Child<QCheckBox>("cbRenameField"), Child<QRadioButton>("rgRenameField0")};
     auto next_tab_stop = [](QWidget* widget) {
       do {
         widget = widget->nextInFocusChain();
@@ -291,7 +293,8 @@ class Unit1Test : public QObject {
   void pickersPutABareNameOnlyForTheProgramsFolder() {
     TForm1& f = Create();
     f.show();
-    QCOMPARE(f.OpenDialog1().nameFilters(), QStringList{QStringLiteral("Базы данных МS Access (*.mdb)")});
+    QCOMPARE(f.OpenDialog1().nameFilters(),
+             QStringList{QStringLiteral("Базы данных МS Access (*.mdb)")});
     QCOMPARE(QDir(f.OpenDialog1().directory()).canonicalPath(),
              QDir(Q(folder_->path())).canonicalPath());
     QString picked = Q(folder_->path()) + "/work.mdb";
@@ -412,6 +415,12 @@ class Unit1Test : public QObject {
     TForm1& f = Create();
     f.show();
     QVERIFY(f.PageControl1()->isTabVisible(4));
+    // Its button reads the index rowset of one table into its grid.
+    Child<QPushButton>("Button1")->click();
+    QVERIFY(person_->With("error ").empty());
+    auto* rowset = f.findChild<QAbstractItemModel*>("ADOQuery1");
+    QVERIFY(rowset->columnCount() > 0);
+    QCOMPARE(rowset->headerData(0, Qt::Horizontal).toString(), QStringLiteral("TABLE_CATALOG"));
   }
 
   void oneClickTicksAndRowsAreDeletedAfterTheQuestion() {

@@ -6,9 +6,8 @@
 #ifndef SKARNVEL_UI_UQRES_H_
 #define SKARNVEL_UI_UQRES_H_
 
-#include <string>
-
 #include <QDialog>
+#include <string>
 
 #include "actions/action_list.h"
 
