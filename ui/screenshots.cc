@@ -59,9 +59,11 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: skarnvel-screenshots OUTDIR [SAMPLES_DIR]\n");
     return 2;
   }
-  const QString out = QString::fromLocal8Bit(argv[1]);
-  const QString samples =
-      argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples");
+  // Absolute, because every comparison makes the program's folder the current directory.
+  const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  const QString samples = QDir(argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                        : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples"))
+                              .absolutePath();
   QDir().mkpath(out);
   ui::UseRussianToolkitTexts();
 
