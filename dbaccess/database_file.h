@@ -9,10 +9,21 @@
 // change first, so it is never overwritten, and a change is checked against it (the
 // storage refuses to write over a change it has not read, text_storage.h).
 //
+// When its last user lets go, a file stays in memory for a while: the kRetainedFiles most
+// recently released ones are kept, holding nothing open on disk (no handle, no lock; the
+// storage reads the whole file and lets go of it). Opening such a file again, or one in use,
+// reuses what was read as long as the file is unchanged on disk (the storage's own test,
+// file_stamp.h), and reads it anew when it has changed, been replaced or removed. The
+// password is checked on every open; one already accepted for the file as it was read last
+// is not checked against the file again (for a text storage that saves the slow password
+// hash).
+//
 // Made for one thread (the window's); only the registry of open files is guarded.
 #ifndef SKARNVEL_DBACCESS_DATABASE_FILE_H_
 #define SKARNVEL_DBACCESS_DATABASE_FILE_H_
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,15 +42,23 @@ using Mutation = std::function<void(Catalog& catalog, ChangeList& changes)>;
 class DatabaseFile {
  public:
   // Opens the file at `path` (relative paths against the current directory) with its
-  // database password, or joins the DatabaseFile already open for it; the password is
-  // checked on every open. Throws JetError 3024, 3343 or 3031.
+  // database password, or joins the DatabaseFile already open or retained for it; the
+  // password is checked on every open. Throws JetError 3024, 3343 or 3031.
   static std::shared_ptr<DatabaseFile> Open(const std::string& path, const std::string& password);
+
+  // How many files stay in memory after their last user let go: the two databases of a
+  // comparison, which is loaded again and again.
+  static constexpr size_t kRetainedFiles = 2;
+  // The canonical paths of the files so retained, the most recently released first.
+  static std::vector<std::string> RetainedPaths();
+  // Lets go of every retained file (files in use stay); their memory is freed.
+  static void ReleaseRetained();
 
   // Creates a new, empty database of the text storage at `path` ("" = no password).
   // Refuses an existing file (3204).
   static void CreateText(const std::string& path, const std::string& password);
 
-  ~DatabaseFile();
+  ~DatabaseFile() = default;
   DatabaseFile(const DatabaseFile&) = delete;
   DatabaseFile& operator=(const DatabaseFile&) = delete;
 
@@ -59,11 +78,25 @@ class DatabaseFile {
   void ApplyAll(const std::vector<Mutation>& mutations);
 
  private:
+  using PasswordDigest = std::array<unsigned char, 32>;
+
   DatabaseFile(std::string path, std::unique_ptr<Storage> storage);
+
+  // Reads the catalog afresh through the storage.
+  void Load();
+  // Checks `password` for a file joined in use or retained: against what was accepted for
+  // the file as last read while it is unchanged on disk; otherwise opens it as a new file
+  // and reads it again. Throws as Open; the file stays as it was then.
+  void Admit(const std::string& password);
+  bool Accepted(const std::string& password) const;
+  void Accept(const std::string& password);
 
   std::string path_;
   std::unique_ptr<Storage> storage_;
   std::shared_ptr<const Catalog> committed_;
+  // Salted digests of the passwords accepted since the file was last read from disk (a
+  // database without a password accepts any, so a few are kept).
+  std::vector<PasswordDigest> accepted_;
 };
 
 // A transaction of one connection: its mutations are seen through it at once, by everyone

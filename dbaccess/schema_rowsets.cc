@@ -288,7 +288,18 @@ SchemaRowset TablesRowset(const Catalog& catalog, const std::vector<Variant>& re
     if (!r.Passes(kName, name) || !r.Passes(kType, type)) return;
     entries.push_back({type, FoldName(name), name});
   };
-  if (!r.Restricts(kCatalog) && !r.Restricts(kSchema)) {
+  if (r.Restricts(kCatalog) || r.Restricts(kSchema)) {
+    // Jet keeps no catalogs or schemas: nothing passes.
+  } else if (r.Restricts(kName)) {
+    // One name: its table or its view, found directly.
+    if (r[kName].IsText()) {
+      const std::string& name = r[kName].AsText();
+      if (const Table* t = catalog.FindTable(name)) add(t->name, TableTypeText(t->kind));
+      if (const Query* q = catalog.FindQuery(name); q != nullptr && IsView(q->sql)) {
+        add(q->name, "VIEW");
+      }
+    }
+  } else {
     for (const Table& t : catalog.tables()) add(t.name, TableTypeText(t.kind));
     for (const Query& q : catalog.queries()) {
       if (IsView(q.sql)) add(q.name, "VIEW");
@@ -327,24 +338,17 @@ SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& r
     return out;
   }
 
-  // Hidden relationship indexes the catalog does not keep itself, by foreign table.
-  std::unordered_map<std::string, std::vector<Index>> hidden;
-  for (const Relationship& rel : catalog.relationships()) {
-    if (!rel.enforced) continue;
-    const Table* table = catalog.FindTable(rel.foreign_table);
-    if (table == nullptr || table->FindIndex(rel.name) != nullptr) continue;
-    hidden[FoldName(table->name)].push_back(HiddenIndex(rel));
-  }
-
   for (const Table* table : TablesInOrder(catalog, r, kTable)) {
     std::vector<const Index*> indexes;
     for (const Index& index : table->indexes) indexes.push_back(&index);
-    if (!hidden.empty()) {
-      const auto it = hidden.find(FoldName(table->name));
-      if (it != hidden.end()) {
-        for (const Index& index : it->second) indexes.push_back(&index);
-      }
+    // The hidden indexes of its enforced relationships that the catalog does not keep
+    // itself, found through the table's own relationships.
+    std::vector<Index> hidden;
+    for (const Relationship* rel : catalog.RelationshipsOf(table->name)) {
+      if (!rel->enforced || !SameName(rel->foreign_table, table->name)) continue;
+      if (table->FindIndex(rel->name) == nullptr) hidden.push_back(HiddenIndex(*rel));
     }
+    for (const Index& index : hidden) indexes.push_back(&index);
     for (size_t i : OrderByName(indexes.size(),
                                 [&](size_t i) -> std::string_view { return indexes[i]->name; })) {
       const Index& index = *indexes[i];
@@ -399,13 +403,22 @@ SchemaRowset ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant
     const Relationship* relationship;
   };
   std::vector<Entry> entries;
-  for (const Relationship& rel : catalog.relationships()) {
-    if (!rel.enforced) continue;
-    if (!r.Passes(kPkTable, rel.primary_table) || !r.Passes(kFkTable, rel.foreign_table)) {
-      continue;
-    }
+  const auto add = [&](const Relationship& rel) {
+    if (!rel.enforced) return;
+    if (!r.Passes(kPkTable, rel.primary_table) || !r.Passes(kFkTable, rel.foreign_table)) return;
     entries.push_back(
         {FoldName(rel.foreign_table), FoldName(rel.primary_table), FoldName(rel.name), &rel});
+  };
+  // A restriction to a table takes only that table's relationships.
+  const size_t table_restriction = r.Restricts(kFkTable) ? kFkTable : kPkTable;
+  if (r.Restricts(table_restriction)) {
+    if (r[table_restriction].IsText()) {
+      for (const Relationship* rel : catalog.RelationshipsOf(r[table_restriction].AsText())) {
+        add(*rel);
+      }
+    }
+  } else {
+    for (const Relationship& rel : catalog.relationships()) add(rel);
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     const Relationship& ra = *a.relationship;

@@ -5,7 +5,9 @@
 // (catalog, schema, GUID and property-id columns are always null). Restrictions come in
 // OLE DB's order for the rowset; an empty, null or "" entry restricts nothing, names are
 // matched by the engine's case-insensitive rule, more entries than the rowset has throw
-// JetError 3001. Building a rowset takes time linear in the catalog (plus sorting names).
+// JetError 3001. Building a rowset takes time linear in the catalog (plus sorting names);
+// restricted to one table (or, for TABLES, one name), linear in that table and its
+// relationships, so that reading a catalog table by table stays linear as a whole.
 //
 // Row order:
 //   TABLES        TABLE_TYPE ("ACCESS TABLE" < "LINK" < "SYSTEM TABLE" < "TABLE" < "VIEW"),

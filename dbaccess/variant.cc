@@ -4,6 +4,13 @@
 
 namespace dbaccess {
 
+// kind() reads the alternative's position as the Kind.
+static_assert(static_cast<int>(Variant::Kind::kEmpty) == 0 &&
+              static_cast<int>(Variant::Kind::kNull) == 1 &&
+              static_cast<int>(Variant::Kind::kInteger) == 2 &&
+              static_cast<int>(Variant::Kind::kText) == 3 &&
+              static_cast<int>(Variant::Kind::kBoolean) == 4);
+
 Variant Variant::Null() {
   Variant v;
   v.value_ = NullTag{};
@@ -28,16 +35,6 @@ Variant Variant::Boolean(bool value) {
   return v;
 }
 
-Variant::Kind Variant::kind() const {
-  switch (value_.index()) {
-    case 0: return Kind::kEmpty;
-    case 1: return Kind::kNull;
-    case 2: return Kind::kInteger;
-    case 3: return Kind::kText;
-    default: return Kind::kBoolean;
-  }
-}
-
 int64_t Variant::AsInteger() const {
   if (const auto* v = std::get_if<int64_t>(&value_)) return *v;
   throw std::logic_error("Variant does not hold an integer");
@@ -56,10 +53,14 @@ bool Variant::AsBoolean() const {
 std::string Variant::DisplayText() const {
   switch (kind()) {
     case Kind::kEmpty:
-    case Kind::kNull: return std::string();
-    case Kind::kInteger: return std::to_string(std::get<int64_t>(value_));
-    case Kind::kText: return std::get<std::string>(value_);
-    case Kind::kBoolean: return std::get<bool>(value_) ? "True" : "False";
+    case Kind::kNull:
+      return std::string();
+    case Kind::kInteger:
+      return std::to_string(std::get<int64_t>(value_));
+    case Kind::kText:
+      return std::get<std::string>(value_);
+    case Kind::kBoolean:
+      return std::get<bool>(value_) ? "True" : "False";
   }
   return std::string();
 }

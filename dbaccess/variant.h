@@ -22,7 +22,8 @@ class Variant {
   static Variant Text(std::string value);
   static Variant Boolean(bool value);
 
-  Kind kind() const;
+  // The alternatives of value_ are in the order of Kind.
+  Kind kind() const { return static_cast<Kind>(value_.index()); }
   bool IsEmpty() const { return kind() == Kind::kEmpty; }
   bool IsNull() const { return kind() == Kind::kNull; }
   bool IsInteger() const { return kind() == Kind::kInteger; }
