@@ -217,6 +217,10 @@ JetError ScriptError(int line, const JetError& cause) {
   return JetError(cause.number(),
                   "Line " + std::to_string(line) + " of the database script: " + cause.what());
 }
+JetError JetFileReadOnly(std::string_view path) {
+  return JetError(0, "Changing a Jet database file is not supported yet; " + Quoted(path) +
+                         " was not changed.");
+}
 
 JetError CommitWithoutBegin() {
   return JetError(3034,

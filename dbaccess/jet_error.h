@@ -102,6 +102,8 @@ JetError ChangedByAnotherProgram(std::string_view path);  // 3197
 // A database script that cannot be read: the error of the statement at `line`, its number
 // kept, its text prefixed with where it happened.
 JetError ScriptError(int line, const JetError& cause);
+// A change of a Jet .mdb file, which the engine layer cannot write yet (no Jet number).
+JetError JetFileReadOnly(std::string_view path);
 
 // Transactions and DAO.
 JetError CommitWithoutBegin();                         // 3034

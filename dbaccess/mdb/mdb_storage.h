@@ -1,0 +1,60 @@
+// A Jet 4 (Access 2000-2003) or Jet 3 (Access 97) .mdb file as a Storage.
+//
+// Opening checks the header and the database password at once. Load() reads the file
+// anew each time (tables, columns, properties, indexes, rows, relationships, saved
+// queries; see catalog_mapping.h). Writing is not supported yet: Commit() always refuses
+// with a clear error and never opens the file for writing, so the file stays byte for
+// byte as it was.
+#ifndef SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
+#define SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dbaccess/storage.h"
+
+namespace dbaccess::mdb {
+
+class MdbStorage : public Storage {
+ public:
+  // Throws JetError: 3024 for a missing file, 3343 for a file that is not a Jet 3 or Jet 4
+  // database, 3031 for a wrong or missing password.
+  MdbStorage(std::string path, std::string password);
+
+  // Throws JetError 3343 for a damaged file (and 3024/3031 as above, should the file have
+  // been replaced since it was opened).
+  Catalog Load() override;
+  // Always throws JetError (jet_errors::JetFileReadOnly); changes nothing.
+  void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;
+  bool ChangedOnDisk() const override;
+
+ private:
+  struct FileStamp {
+    bool present = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t modified_ns = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+  };
+  FileStamp Stamp() const;
+
+  std::string path_;
+  std::string password_;
+  FileStamp loaded_;
+};
+
+// True when the first bytes of a file (at least kJetSignatureLength of them) are those of a
+// Jet or ACE database, whatever its version: the test OpenStorage uses to choose this
+// storage. Versions this storage cannot read are then refused with 3343.
+constexpr size_t kJetSignatureLength = 0x15;
+bool LooksLikeJetDatabase(std::string_view first_bytes);
+
+std::unique_ptr<Storage> OpenMdbStorage(const std::string& path, const std::string& password);
+
+}  // namespace dbaccess::mdb
+
+#endif  // SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
