@@ -34,6 +34,8 @@ std::vector<uint8_t> LongValueReader::Read(ByteView field) {
   std::set<uint32_t> seen;
   while (data.size() < length) {
     if (!seen.insert(pointer.Encode()).second) throw FormatError("long value chain loops");
+    if (hops_ == 0) throw FormatError("long value chains longer than the file allows");
+    --hops_;
     const auto row = ReadRow(file_, pointer);
     if (!row) throw FormatError("long value row deleted");
     const uint32_t next = row->bytes.U32(0);

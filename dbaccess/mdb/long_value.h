@@ -18,9 +18,11 @@ namespace dbaccess::mdb {
 
 class LongValueReader {
  public:
-  // Reads at most `budget` bytes over its life, whatever the definitions claim: a file
-  // whose values point at the same data many times cannot make us allocate without end.
-  LongValueReader(const PageFile& file, uint64_t budget) : file_(file), budget_(budget) {}
+  // Reads at most `budget` bytes, following at most `hops` chain rows, over its life,
+  // whatever the definitions claim: a file whose values point at the same data many times
+  // cannot make us allocate or work without end.
+  LongValueReader(const PageFile& file, uint64_t budget, uint64_t hops = UINT64_MAX)
+      : file_(file), budget_(budget), hops_(hops) {}
 
   // The data of the field whose definition is `field`. Throws FormatError for a definition
   // that does not fit the file or a chain that breaks or loops.
@@ -29,6 +31,7 @@ class LongValueReader {
  private:
   const PageFile& file_;
   uint64_t budget_;
+  uint64_t hops_;
 };
 
 }  // namespace dbaccess::mdb

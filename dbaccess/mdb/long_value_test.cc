@@ -67,6 +67,16 @@ TEST(LongValueTest, StopsAtTheBudgetWhateverTheDefinitionsClaim) {
   EXPECT_EQ(reader.Read(ByteView(def)).size(), 1000u);
   EXPECT_THROW(reader.Read(ByteView(def)), FormatError);
   EXPECT_THROW(reader.Read(ByteView(Definition(kLongValueLengthMask, 0, {page, 0}))), FormatError);
+
+  // A chain of two rows read with room for one hop.
+  Jet4Builder chain;
+  const uint32_t tail = chain.AddDataPage(0, {ChainRow(0, "b")});
+  const uint32_t head = chain.AddDataPage(0, {ChainRow(RowPointer{tail, 0}.Encode(), "a")});
+  auto chained = chain.Build();
+  LongValueReader one_hop(*chained, 1 << 20, 1);
+  EXPECT_THROW(one_hop.Read(ByteView(Definition(2, 0, {head, 0}))), FormatError);
+  LongValueReader two_hops(*chained, 1 << 20, 2);
+  EXPECT_EQ(Text(two_hops.Read(ByteView(Definition(2, 0, {head, 0})))), "ab");
 }
 
 }  // namespace

@@ -14,17 +14,27 @@ constexpr uint64_t kCellsPerFileByte = 8;
 constexpr uint64_t kMinimumCells = uint64_t{1} << 20;
 // Each long value is stored once; a file cannot legitimately hold more than its own size.
 constexpr uint64_t kMinimumLongValueBytes = uint64_t{16} << 20;
+// Every page belongs to one table and every long value row to one value: a few visits per
+// page are plenty, and keep a hostile file's reading time linear in its size.
+constexpr uint64_t kSmallestPage = 2048;
+constexpr uint64_t kRowsPerPage = 256;
+constexpr uint64_t kVisitsPerPage = 4;
+constexpr uint64_t kMinimumVisits = 4096;
 
 }  // namespace
 
 ReadLimits ReadLimits::ForFileSize(uint64_t file_bytes) {
+  const uint64_t pages = file_bytes / kSmallestPage;
   return ReadLimits{kMinimumCells + kCellsPerFileByte * file_bytes,
-                    kMinimumLongValueBytes + 2 * file_bytes};
+                    kMinimumLongValueBytes + 2 * file_bytes,
+                    kMinimumVisits + kRowsPerPage * pages,
+                    kMinimumVisits + kVisitsPerPage * pages};
 }
 
 TableReader::TableReader(const PageFile& file, const TextDecoder& text, const ReadLimits& limits)
-    : file_(file), text_(text), long_values_(file, limits.long_value_bytes),
-      cells_left_(limits.cells) {}
+    : file_(file), text_(text),
+      long_values_(file, limits.long_value_bytes, limits.long_value_hops),
+      cells_left_(limits.cells), page_visits_left_(limits.page_visits) {}
 
 std::vector<Row> TableReader::ReadRows(const TableDefinition& def) {
   std::vector<Row> rows;
@@ -35,6 +45,8 @@ std::vector<Row> TableReader::ReadRows(const TableDefinition& def) {
 void TableReader::ForEachRow(const TableDefinition& def, const std::function<void(Row&&)>& visit) {
   const Layout& layout = file_.layout();
   for (uint32_t page_number : ReadUsageMap(file_, def.owned_pages)) {
+    if (page_visits_left_ == 0) throw FormatError("usage maps list pages many times over");
+    --page_visits_left_;
     std::shared_ptr<const Page> page = file_.Read(page_number);
     const ByteView view(*page);
     if (view.U8(0) != kPageData || view.U32(kDataPageTableDefinitionOffset) != def.page) continue;

@@ -20,6 +20,8 @@ namespace dbaccess::mdb {
 struct ReadLimits {
   uint64_t cells = 0;
   uint64_t long_value_bytes = 0;
+  uint64_t long_value_hops = 0;  // rows visited in long value chains
+  uint64_t page_visits = 0;      // pages listed by the tables' usage maps
 
   // Generous for any real database of `file_bytes` bytes.
   static ReadLimits ForFileSize(uint64_t file_bytes);
@@ -41,6 +43,7 @@ class TableReader {
   const TextDecoder& text_;
   LongValueReader long_values_;
   uint64_t cells_left_;
+  uint64_t page_visits_left_;
 };
 
 }  // namespace dbaccess::mdb
