@@ -65,9 +65,7 @@ class ByteView {
   }
   int16_t I16(size_t offset) const { return static_cast<int16_t>(U16(offset)); }
   int32_t I32(size_t offset) const { return static_cast<int32_t>(U32(offset)); }
-  uint64_t U64(size_t offset) const {
-    return U32(offset) | (uint64_t{U32(offset + 4)} << 32);
-  }
+  uint64_t U64(size_t offset) const { return U32(offset) | (uint64_t{U32(offset + 4)} << 32); }
   int64_t I64(size_t offset) const { return static_cast<int64_t>(U64(offset)); }
   float F32(size_t offset) const {
     const uint32_t bits = U32(offset);

@@ -25,8 +25,7 @@ bool PropertyIsTrue(const Property& property) {
   return false;
 }
 
-Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties,
-                 const Layout& layout) {
+Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout) {
   Column column;
   column.name = def.name;
   column.type = ModelType(def.type);
@@ -71,8 +70,9 @@ std::vector<Index> MapIndexes(const TableDefinition& def) {
     Index index;
     index.name = logical.name;
     for (const RealIndexColumn& c : real.columns) {
-      auto it = std::find_if(def.columns.begin(), def.columns.end(),
-                             [&c](const ColumnDefinition& d) { return d.number == c.column_number; });
+      auto it =
+          std::find_if(def.columns.begin(), def.columns.end(),
+                       [&c](const ColumnDefinition& d) { return d.number == c.column_number; });
       if (it != def.columns.end()) index.columns.push_back({it->name, !c.ascending});
     }
     if (logical.type == kLogicalIndexForeignKey) {
@@ -134,20 +134,34 @@ bool IsSystemKind(TableKind kind) {
 
 DataType ModelType(uint8_t column_type) {
   switch (column_type) {
-    case kTypeBoolean: return DataType::kBit;
-    case kTypeByte: return DataType::kByte;
-    case kTypeInt: return DataType::kShort;
-    case kTypeLong: return DataType::kLong;
-    case kTypeMoney: return DataType::kCurrency;
-    case kTypeFloat: return DataType::kSingle;
-    case kTypeDouble: return DataType::kDouble;
-    case kTypeDateTime: return DataType::kDateTime;
-    case kTypeText: return DataType::kText;
-    case kTypeOle: return DataType::kLongBinary;
-    case kTypeMemo: return DataType::kMemo;
-    case kTypeGuid: return DataType::kGuid;
-    case kTypeNumeric: return DataType::kDecimal;
-    default: return DataType::kBinary;
+    case kTypeBoolean:
+      return DataType::kBit;
+    case kTypeByte:
+      return DataType::kByte;
+    case kTypeInt:
+      return DataType::kShort;
+    case kTypeLong:
+      return DataType::kLong;
+    case kTypeMoney:
+      return DataType::kCurrency;
+    case kTypeFloat:
+      return DataType::kSingle;
+    case kTypeDouble:
+      return DataType::kDouble;
+    case kTypeDateTime:
+      return DataType::kDateTime;
+    case kTypeText:
+      return DataType::kText;
+    case kTypeOle:
+      return DataType::kLongBinary;
+    case kTypeMemo:
+      return DataType::kMemo;
+    case kTypeGuid:
+      return DataType::kGuid;
+    case kTypeNumeric:
+      return DataType::kDecimal;
+    default:
+      return DataType::kBinary;
   }
 }
 
@@ -195,7 +209,8 @@ Catalog BuildCatalog(const StoredDatabase& db) {
     if (catalog.FindQuery(stored->object.name) != nullptr) {
       throw FormatError("two queries named " + stored->object.name);
     }
-    catalog.AddQuery(Query{stored->object.name, RebuildQuerySql(stored->object.flags, stored->rows)});
+    catalog.AddQuery(
+        Query{stored->object.name, RebuildQuerySql(stored->object.flags, stored->rows)});
   }
   return catalog;
 }

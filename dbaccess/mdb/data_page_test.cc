@@ -17,7 +17,9 @@ std::vector<std::string> Rows(const PageFile& file, uint32_t page) {
   return rows;
 }
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 std::vector<uint8_t> Pointer(uint32_t page, uint8_t row) {
   const uint32_t packed = RowPointer{page, row}.Encode();
@@ -28,12 +30,12 @@ std::vector<uint8_t> Pointer(uint32_t page, uint8_t row) {
 TEST(DataPageTest, ScansLiveRowsAndFollowsMovedOnesOnce) {
   Jet4Builder b;
   // Page 1: the moved data (flagged deleted, as Jet flags it) and a deleted row.
-  const uint32_t other = b.AddDataPage(7, {Bytes("moved"), Bytes("gone")},
-                                       {kRowDeletedFlag, kRowDeletedFlag});
+  const uint32_t other =
+      b.AddDataPage(7, {Bytes("moved"), Bytes("gone")}, {kRowDeletedFlag, kRowDeletedFlag});
   // Page 2: a plain row, a pointer to the moved data, a deleted row, a plain row.
-  const uint32_t page = b.AddDataPage(
-      7, {Bytes("first"), Pointer(other, 0), Bytes("dead"), Bytes("last")},
-      {0, kRowOverflowFlag, kRowDeletedFlag, 0});
+  const uint32_t page =
+      b.AddDataPage(7, {Bytes("first"), Pointer(other, 0), Bytes("dead"), Bytes("last")},
+                    {0, kRowOverflowFlag, kRowDeletedFlag, 0});
   auto file = b.Build();
   EXPECT_EQ(Rows(*file, page), (std::vector<std::string>{"first", "moved", "last"}));
   EXPECT_TRUE(Rows(*file, other).empty());

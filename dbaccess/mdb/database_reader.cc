@@ -29,9 +29,8 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
 
   const TableDefinition catalog_def = ReadTableDefinition(file, kSystemCatalogPage, text);
   std::vector<CatalogObject> objects;
-  reader.ForEachRow(catalog_def, [&](Row&& row) {
-    objects.push_back(DecodeCatalogObject(catalog_def, row));
-  });
+  reader.ForEachRow(catalog_def,
+                    [&](Row&& row) { objects.push_back(DecodeCatalogObject(catalog_def, row)); });
   const int32_t tables_container = TablesContainerId(objects);
 
   std::set<uint32_t> definition_pages;

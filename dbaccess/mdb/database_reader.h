@@ -19,10 +19,10 @@ namespace dbaccess::mdb {
 
 struct StoredTable {
   CatalogObject object;
-  bool linked = false;         // a linked table: no definition or rows here
+  bool linked = false;  // a linked table: no definition or rows here
   TableDefinition definition;
   PropertyMaps properties;
-  std::vector<Row> rows;       // user tables only; each in definition column order
+  std::vector<Row> rows;  // user tables only; each in definition column order
 };
 
 struct StoredQuery {

@@ -25,12 +25,12 @@ enum PageType : uint8_t {
 // Header page (page 0).
 constexpr int kHeaderEngineNameOffset = 0x04;  // "Standard Jet DB" (15 bytes)
 constexpr int kHeaderEngineNameLength = 15;
-constexpr int kHeaderVersionOffset = 0x14;     // 0 Jet 3, 1 Jet 4, 2+ Access 2007 and later
+constexpr int kHeaderVersionOffset = 0x14;  // 0 Jet 3, 1 Jet 4, 2+ Access 2007 and later
 constexpr uint8_t kHeaderVersionJet3 = 0;
 constexpr uint8_t kHeaderVersionJet4 = 1;
-constexpr int kHeaderMaskedOffset = 0x18;      // start of the RC4-masked area
+constexpr int kHeaderMaskedOffset = 0x18;  // start of the RC4-masked area
 constexpr int kHeaderCodePageOffset = 0x3C;
-constexpr int kHeaderDatabaseKeyOffset = 0x3E; // non-zero: every other page is RC4-encrypted
+constexpr int kHeaderDatabaseKeyOffset = 0x3E;  // non-zero: every other page is RC4-encrypted
 constexpr int kHeaderPasswordOffset = 0x42;
 constexpr int kHeaderJet3SortOrderOffset = 0x3A;
 constexpr int kHeaderJet4SortOrderOffset = 0x6E;

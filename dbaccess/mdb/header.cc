@@ -82,9 +82,12 @@ std::optional<JetVersion> DetectVersion(ByteView first_bytes) {
     return std::nullopt;
   }
   switch (first_bytes.U8(kHeaderVersionOffset)) {
-    case kHeaderVersionJet3: return JetVersion::kJet3;
-    case kHeaderVersionJet4: return JetVersion::kJet4;
-    default: return std::nullopt;
+    case kHeaderVersionJet3:
+      return JetVersion::kJet3;
+    case kHeaderVersionJet4:
+      return JetVersion::kJet4;
+    default:
+      return std::nullopt;
   }
 }
 

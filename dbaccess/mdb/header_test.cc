@@ -44,7 +44,8 @@ TEST(HeaderTest, TellsJetVersionsFromOtherFiles) {
   EXPECT_FALSE(DetectVersion(ByteView(future)).has_value());
 
   const std::string text = "Standard Jet DB, but a text file";
-  EXPECT_FALSE(IsJetSignature(ByteView(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
+  EXPECT_FALSE(
+      IsJetSignature(ByteView(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
   EXPECT_FALSE(IsJetSignature(ByteView()));
   EXPECT_THROW(DecodeHeader(ByteView(FirstPage("testV2000.mdb", 40))), FormatError);
 }

@@ -12,17 +12,17 @@ using testing::Jet4Builder;
 
 std::vector<uint8_t> Definition(uint32_t length, uint8_t kind, RowPointer where,
                                 const std::string& inline_data = "") {
-  std::vector<uint8_t> def(kLongValueDefinitionSize, 0);
+  std::vector<uint8_t> def(kLongValueDefinitionSize + inline_data.size(), 0);
   testing::Put32(def, 0, length | (uint32_t{kind} << 24));
   testing::Put32(def, 4, where.Encode());
-  def.insert(def.end(), inline_data.begin(), inline_data.end());
+  std::copy(inline_data.begin(), inline_data.end(), def.begin() + kLongValueDefinitionSize);
   return def;
 }
 
 std::vector<uint8_t> ChainRow(uint32_t next, const std::string& data) {
-  std::vector<uint8_t> row(4, 0);
+  std::vector<uint8_t> row(4 + data.size(), 0);
   testing::Put32(row, 0, next);
-  row.insert(row.end(), data.begin(), data.end());
+  std::copy(data.begin(), data.end(), row.begin() + 4);
   return row;
 }
 

@@ -32,7 +32,7 @@ std::unique_ptr<PageFile> FileWith(const uint8_t* data, size_t size) {
 // A table of every column type, the variable ones last.
 TableDefinition AllTypes() {
   TableDefinition def;
-  const uint8_t fixed[] = {kTypeBoolean, kTypeByte,  kTypeInt,      kTypeLong, kTypeMoney,
+  const uint8_t fixed[] = {kTypeBoolean, kTypeByte,   kTypeInt,      kTypeLong, kTypeMoney,
                            kTypeFloat,   kTypeDouble, kTypeDateTime, kTypeGuid, kTypeNumeric};
   uint16_t number = 0;
   uint16_t offset = 0;
@@ -124,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               continue;
             }
             std::string value;
-            while (pos < input.size() && input.U8(pos) != 0) value.push_back(static_cast<char>(input.U8(pos++)));
+            while (pos < input.size() && input.U8(pos) != 0)
+              value.push_back(static_cast<char>(input.U8(pos++)));
             ++pos;
             *text = value;
           }

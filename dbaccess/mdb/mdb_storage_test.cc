@@ -49,8 +49,8 @@ std::vector<std::string> UserTables(const Catalog& catalog) {
 class TempDir {
  public:
   TempDir() {
-    path_ = fs::temp_directory_path() / ("skarnvel-mdb-" + std::to_string(::getpid()) + "-" +
-                                         std::to_string(counter_++));
+    path_ = fs::temp_directory_path() /
+            ("skarnvel-mdb-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
     fs::create_directories(path_);
   }
   ~TempDir() { fs::remove_all(path_); }
@@ -64,16 +64,26 @@ class TempDir {
 TEST(MdbStorageTest, OpensEveryTestFileWithTheTablesAndQueriesItHolds) {
   // user tables, saved queries, relationships between user tables
   const std::map<std::string, std::tuple<size_t, size_t, size_t>> expected = {
-      {"adox_jet4.mdb", {0, 0, 0}},           {"empty2000.mdb", {0, 0, 0}},
-      {"empty2003.mdb", {0, 0, 0}},           {"queryTestV2000.mdb", {3, 9, 0}},
-      {"queryTestV1997.mdb", {3, 9, 0}},      {"indexTestV2000.mdb", {3, 0, 2}},
-      {"testV2000.mdb", {4, 0, 0}},           {"testV1997.mdb", {4, 0, 0}},
-      {"fixedNumericTestV2000.mdb", {1, 0, 0}}, {"test2V2000.mdb", {1, 0, 0}},
-      {"testUnicodeCompV2003.mdb", {1, 0, 0}}, {"testIndexPropertiesV2000.mdb", {6, 0, 0}},
-      {"delColTestV2000.mdb", {1, 0, 0}},     {"bigIndexTestV2000.mdb", {1, 0, 0}},
-      {"compIndexTestV2000.mdb", {1, 0, 0}},  {"V2000_with-password.mdb", {1, 0, 0}},
-      {"V2000_no-password.mdb", {1, 0, 0}},   {"password_ucanaccess.mdb", {0, 0, 0}},
-      {"noRoman.mdb", {1, 0, 0}},             {"db-enc.mdb", {1, 0, 0}}};
+      {"adox_jet4.mdb", {0, 0, 0}},
+      {"empty2000.mdb", {0, 0, 0}},
+      {"empty2003.mdb", {0, 0, 0}},
+      {"queryTestV2000.mdb", {3, 9, 0}},
+      {"queryTestV1997.mdb", {3, 9, 0}},
+      {"indexTestV2000.mdb", {3, 0, 2}},
+      {"testV2000.mdb", {4, 0, 0}},
+      {"testV1997.mdb", {4, 0, 0}},
+      {"fixedNumericTestV2000.mdb", {1, 0, 0}},
+      {"test2V2000.mdb", {1, 0, 0}},
+      {"testUnicodeCompV2003.mdb", {1, 0, 0}},
+      {"testIndexPropertiesV2000.mdb", {6, 0, 0}},
+      {"delColTestV2000.mdb", {1, 0, 0}},
+      {"bigIndexTestV2000.mdb", {1, 0, 0}},
+      {"compIndexTestV2000.mdb", {1, 0, 0}},
+      {"V2000_with-password.mdb", {1, 0, 0}},
+      {"V2000_no-password.mdb", {1, 0, 0}},
+      {"password_ucanaccess.mdb", {0, 0, 0}},
+      {"noRoman.mdb", {1, 0, 0}},
+      {"db-enc.mdb", {1, 0, 0}}};
   size_t seen = 0;
   for (const auto& entry : fs::directory_iterator(TestFile(""))) {
     if (entry.path().extension() != ".mdb") continue;
@@ -159,8 +169,8 @@ TEST(MdbStorageTest, ReadsColumnTypesSizesAndProperties) {
   const Table* t1 = catalog.FindTable("Table1");
   ASSERT_NE(t1, nullptr);
   const std::vector<std::pair<std::string, DataType>> types = {
-      {"A", DataType::kText},    {"B", DataType::kText},   {"C", DataType::kByte},
-      {"D", DataType::kShort},   {"E", DataType::kLong},   {"F", DataType::kDouble},
+      {"A", DataType::kText},     {"B", DataType::kText},     {"C", DataType::kByte},
+      {"D", DataType::kShort},    {"E", DataType::kLong},     {"F", DataType::kDouble},
       {"G", DataType::kDateTime}, {"H", DataType::kCurrency}, {"I", DataType::kBit}};
   ASSERT_EQ(t1->columns.size(), types.size());
   for (size_t i = 0; i < types.size(); ++i) {
@@ -211,7 +221,7 @@ TEST(MdbStorageTest, ReadsRowsOfEveryTypeInBothVersions) {
     EXPECT_EQ(row[3], Cell{int64_t{222}});
     EXPECT_EQ(row[4], Cell{int64_t{333333333}});
     EXPECT_EQ(row[5], Cell{444.555});
-    EXPECT_EQ(row[6], Cell{27293.0});        // 1974-09-21
+    EXPECT_EQ(row[6], Cell{27293.0});         // 1974-09-21
     EXPECT_EQ(row[7], Cell{int64_t{35000}});  // 3.5000
     EXPECT_EQ(row[8], Cell{true});
     EXPECT_EQ(other[0], Cell{std::string("a")});
@@ -356,8 +366,8 @@ TEST(MdbStorageTest, RefusesEveryChangeAndLeavesTheFileAsItWas) {
     storage->Commit(catalog, after, {change::DropTable{"Table3"}});
     FAIL() << "a change was accepted";
   } catch (const JetError& e) {
-    EXPECT_EQ(std::string(e.what()), "Changing a Jet database file is not supported yet; '" +
-                                         path + "' was not changed.");
+    EXPECT_EQ(std::string(e.what()),
+              "Changing a Jet database file is not supported yet; '" + path + "' was not changed.");
   }
   EXPECT_THROW(storage->Commit(catalog, catalog, {}), JetError);
   EXPECT_EQ(ReadBytes(path), before);
@@ -391,7 +401,8 @@ TEST(MdbStorageTest, GivesClearErrorsForMissingForeignAndDamagedFiles) {
   try {
     OpenMdbStorage(dir.File("text.mdb"), "");
   } catch (const JetError& e) {
-    EXPECT_EQ(std::string(e.what()), "Unrecognized database format '" + dir.File("text.mdb") + "'.");
+    EXPECT_EQ(std::string(e.what()),
+              "Unrecognized database format '" + dir.File("text.mdb") + "'.");
   }
 
   const std::vector<uint8_t> good = ReadBytes(TestFile("queryTestV2000.mdb"));
@@ -401,7 +412,8 @@ TEST(MdbStorageTest, GivesClearErrorsForMissingForeignAndDamagedFiles) {
   WriteBytes(dir.File("ace.accdb"), ace);
   EXPECT_EQ(ErrorNumberOf(dir.File("ace.accdb")), 3343);
 
-  for (size_t size : {size_t{100}, size_t{4096}, size_t{3 * 4096}, good.size() / 2, good.size() - 1}) {
+  for (size_t size :
+       {size_t{100}, size_t{4096}, size_t{3 * 4096}, good.size() / 2, good.size() - 1}) {
     WriteBytes(dir.File("cut.mdb"), std::vector<uint8_t>(good.begin(), good.begin() + size));
     const int number = ErrorNumberOf(dir.File("cut.mdb"));
     EXPECT_TRUE(number == 3343 || number == 0) << size;  // the last page may hold nothing

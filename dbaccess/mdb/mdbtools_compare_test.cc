@@ -47,7 +47,9 @@ CommandResult RunCommand(const std::string& command) {
   return result;
 }
 
-bool MdbToolsInstalled() { return RunCommand("command -v mdb-schema >/dev/null && echo yes").out == "yes\n"; }
+bool MdbToolsInstalled() {
+  return RunCommand("command -v mdb-schema >/dev/null && echo yes").out == "yes\n";
+}
 
 std::string Quote(const std::string& path) { return "'" + path + "'"; }
 
@@ -107,19 +109,32 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 // mdbtools' name for a column type (its "access" schema backend).
 std::string MdbToolsType(const Column& c) {
   switch (c.type) {
-    case DataType::kBit: return "Boolean";
-    case DataType::kByte: return "Byte";
-    case DataType::kShort: return "Integer";
-    case DataType::kLong: return "Long Integer";
-    case DataType::kSingle: return "Single";
-    case DataType::kDouble: return "Double";
-    case DataType::kCurrency: return "Currency";
-    case DataType::kDateTime: return "DateTime";
-    case DataType::kText: return "Text (" + std::to_string(c.size) + ")";
-    case DataType::kMemo: return "Memo/Hyperlink";
-    case DataType::kBinary: return "Binary (" + std::to_string(c.size) + ")";
-    case DataType::kLongBinary: return "OLE";
-    case DataType::kGuid: return "Replication ID";
+    case DataType::kBit:
+      return "Boolean";
+    case DataType::kByte:
+      return "Byte";
+    case DataType::kShort:
+      return "Integer";
+    case DataType::kLong:
+      return "Long Integer";
+    case DataType::kSingle:
+      return "Single";
+    case DataType::kDouble:
+      return "Double";
+    case DataType::kCurrency:
+      return "Currency";
+    case DataType::kDateTime:
+      return "DateTime";
+    case DataType::kText:
+      return "Text (" + std::to_string(c.size) + ")";
+    case DataType::kMemo:
+      return "Memo/Hyperlink";
+    case DataType::kBinary:
+      return "Binary (" + std::to_string(c.size) + ")";
+    case DataType::kLongBinary:
+      return "OLE";
+    case DataType::kGuid:
+      return "Replication ID";
     case DataType::kDecimal:
       return "Numeric (" + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ")";
   }
@@ -222,7 +237,7 @@ TEST_P(MdbToolsCompareTest, SameTables) {
 TEST_P(MdbToolsCompareTest, SameColumnsInTheSameOrderWithTheSameTypes) {
   const auto tool = SchemaColumns(
       RunCommand("mdb-schema --no-indexes --no-relations --no-not-null --no-default-values " +
-          Quote(path_) + " access")
+                 Quote(path_) + " access")
           .out);
   size_t compared = 0;
   for (const Table& table : catalog_.tables()) {
@@ -238,8 +253,8 @@ TEST_P(MdbToolsCompareTest, SameColumnsInTheSameOrderWithTheSameTypes) {
 }
 
 TEST_P(MdbToolsCompareTest, SameIndexesWheremdbtoolsCanReadThem) {
-  const auto tool =
-      SchemaIndexes(RunCommand("mdb-schema --indexes --no-relations " + Quote(path_) + " mysql").out);
+  const auto tool = SchemaIndexes(
+      RunCommand("mdb-schema --indexes --no-relations " + Quote(path_) + " mysql").out);
   for (const Table& table : catalog_.tables()) {
     if (table.kind != TableKind::kUser) continue;
     SCOPED_TRACE(table.name);
@@ -262,7 +277,8 @@ TEST_P(MdbToolsCompareTest, SameIndexesWheremdbtoolsCanReadThem) {
       ASSERT_NE(ours, nullptr) << index.name;
       if (index.columns.empty()) continue;
       std::vector<std::string> columns;
-      for (const IndexColumn& c : ours->columns) columns.push_back(c.name + (c.descending ? " DESC" : ""));
+      for (const IndexColumn& c : ours->columns)
+        columns.push_back(c.name + (c.descending ? " DESC" : ""));
       EXPECT_EQ(columns, index.columns) << index.name;
       EXPECT_EQ(ours->unique, index.unique) << index.name;
     }
@@ -320,7 +336,8 @@ TEST_P(MdbToolsCompareTest, SameRowsAsmdbExport) {
   for (const Table& table : catalog_.tables()) {
     if (table.kind != TableKind::kUser) continue;
     SCOPED_TRACE(table.name);
-    const auto rows = ParseCsv(RunCommand("mdb-export -b strip " + Quote(path_) + " " + Quote(table.name)).out);
+    const auto rows =
+        ParseCsv(RunCommand("mdb-export -b strip " + Quote(path_) + " " + Quote(table.name)).out);
     ASSERT_FALSE(rows.empty());
     ASSERT_EQ(rows.size() - 1, table.rows.size());
     for (size_t r = 0; r < table.rows.size(); ++r) {
@@ -368,7 +385,8 @@ std::vector<std::string> AllTestFiles() {
 INSTANTIATE_TEST_SUITE_P(EveryTestFile, MdbToolsCompareTest, ::testing::ValuesIn(AllTestFiles()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string name;
-                           for (char c : info.param) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           for (char c : info.param)
+                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;
                          });
 

@@ -29,24 +29,35 @@ std::string ReadPropertyName(ByteView block, size_t& pos, const TextDecoder& tex
 Cell DecodePropertyValue(uint8_t type, const std::string& name, ByteView data,
                          const TextDecoder& text) {
   switch (type) {
-    case kTypeBoolean: return Cell{!data.empty() && data.U8(0) != 0};
-    case kTypeByte: return Cell{int64_t{data.U8(0)}};
-    case kTypeInt: return Cell{int64_t{data.I16(0)}};
-    case kTypeLong: return Cell{int64_t{data.I32(0)}};
-    case kTypeMoney: return Cell{data.I64(0)};
-    case kTypeFloat: return Cell{static_cast<double>(data.F32(0))};
+    case kTypeBoolean:
+      return Cell{!data.empty() && data.U8(0) != 0};
+    case kTypeByte:
+      return Cell{int64_t{data.U8(0)}};
+    case kTypeInt:
+      return Cell{int64_t{data.I16(0)}};
+    case kTypeLong:
+      return Cell{int64_t{data.I32(0)}};
+    case kTypeMoney:
+      return Cell{data.I64(0)};
+    case kTypeFloat:
+      return Cell{static_cast<double>(data.F32(0))};
     case kTypeDouble:
-    case kTypeDateTime: return Cell{data.F64(0)};
+    case kTypeDateTime:
+      return Cell{data.F64(0)};
     case kTypeText:
-    case kTypeMemo: return Cell{text.Decode(data)};
-    case kTypeGuid: return Cell{DecodeGuid(data)};
-    case kTypeNumeric: return Cell{DecodeDecimal(data, 0)};
+    case kTypeMemo:
+      return Cell{text.Decode(data)};
+    case kTypeGuid:
+      return Cell{DecodeGuid(data)};
+    case kTypeNumeric:
+      return Cell{DecodeDecimal(data, 0)};
     case kTypeBinary:
       if (data.size() == kGuidSize && SameName(name, kGuidPropertyName)) {
         return Cell{DecodeGuid(data)};
       }
       return Cell{Bytes{data.ToVector()}};
-    default: return Cell{Bytes{data.ToVector()}};
+    default:
+      return Cell{Bytes{data.ToVector()}};
   }
 }
 
@@ -76,9 +87,8 @@ void ReadValues(ByteView block, const std::vector<std::string>& names, uint16_t 
     const size_t data_size = value.U16(6);
     if (name_index >= names.size()) throw FormatError("property name index out of range");
     property.name = names[name_index];
-    property.value =
-        DecodePropertyValue(property.data_type, property.name,
-                            value.Sub(kValueHeaderSize, data_size), text);
+    property.value = DecodePropertyValue(property.data_type, property.name,
+                                         value.Sub(kValueHeaderSize, data_size), text);
     map.properties.push_back(std::move(property));
     pos += length;
   }
@@ -93,8 +103,8 @@ std::string FormatDouble(double value) {
 
 std::string FormatCurrency(int64_t ten_thousandths) {
   const bool negative = ten_thousandths < 0;
-  const uint64_t magnitude =
-      negative ? 0 - static_cast<uint64_t>(ten_thousandths) : static_cast<uint64_t>(ten_thousandths);
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(ten_thousandths)
+                                      : static_cast<uint64_t>(ten_thousandths);
   std::string text = std::to_string(magnitude / 10000);
   std::string fraction = std::to_string(10000 + magnitude % 10000).substr(1);
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();

@@ -63,7 +63,13 @@ bool NeedsBrackets(std::string_view name) {
 }
 
 std::string Bracketed(std::string_view text) {
-  return IsBracketed(text) ? std::string(text) : "[" + std::string(text) + "]";
+  if (IsBracketed(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 2);
+  out.push_back('[');
+  out.append(text);
+  out.push_back(']');
+  return out;
 }
 
 std::string NameText(std::string_view name) {
@@ -116,30 +122,49 @@ std::string CleanUnionPart(std::string_view text) {
 
 std::string ParameterTypeName(int type, int size) {
   switch (type) {
-    case 0: return "Value";
-    case kTypeBoolean: return "Bit";
-    case kTypeByte: return "Byte";
-    case kTypeInt: return "Short";
-    case kTypeLong: return "Long";
-    case kTypeMoney: return "Currency";
-    case kTypeFloat: return "IEEESingle";
-    case kTypeDouble: return "IEEEDouble";
-    case kTypeDateTime: return "DateTime";
-    case kTypeBinary: return "Binary";
-    case kTypeText: return size > 0 ? "Text(" + std::to_string(size) + ")" : "Text";
-    case kTypeOle: return "LongBinary";
-    case kTypeMemo: return "Memo";
-    case kTypeGuid: return "Guid";
-    case kTypeNumeric: return "Decimal";
-    default: return "Value";
+    case 0:
+      return "Value";
+    case kTypeBoolean:
+      return "Bit";
+    case kTypeByte:
+      return "Byte";
+    case kTypeInt:
+      return "Short";
+    case kTypeLong:
+      return "Long";
+    case kTypeMoney:
+      return "Currency";
+    case kTypeFloat:
+      return "IEEESingle";
+    case kTypeDouble:
+      return "IEEEDouble";
+    case kTypeDateTime:
+      return "DateTime";
+    case kTypeBinary:
+      return "Binary";
+    case kTypeText:
+      return size > 0 ? "Text(" + std::to_string(size) + ")" : "Text";
+    case kTypeOle:
+      return "LongBinary";
+    case kTypeMemo:
+      return "Memo";
+    case kTypeGuid:
+      return "Guid";
+    case kTypeNumeric:
+      return "Decimal";
+    default:
+      return "Value";
   }
 }
 
 std::string_view JoinWords(int kind) {
   switch (kind) {
-    case 2: return " LEFT JOIN ";
-    case 3: return " RIGHT JOIN ";
-    default: return " INNER JOIN ";
+    case 2:
+      return " LEFT JOIN ";
+    case 3:
+      return " RIGHT JOIN ";
+    default:
+      return " INNER JOIN ";
   }
 }
 
@@ -311,10 +336,10 @@ bool NotAppendValue(const QueryRow* row) { return !HasFlag(row, kAppendValue); }
 bool CrosstabRowHeading(const QueryRow* row) { return HasFlag(row, kCrosstabRowHeading); }
 
 struct SelectParts {
-  bool keyword = true;                         // "SELECT " and its options
+  bool keyword = true;  // "SELECT " and its options
   bool (*column_filter)(const QueryRow*) = AnyColumn;
-  bool crosstab_grouping = false;              // GROUP BY only the row headings
-  std::string into;                            // " INTO ..." of a make-table query
+  bool crosstab_grouping = false;  // GROUP BY only the row headings
+  std::string into;                // " INTO ..." of a make-table query
 };
 
 // SELECT ... FROM ... WHERE ... GROUP BY ... HAVING ... ORDER BY ..., without ";".
@@ -336,7 +361,8 @@ std::string SelectText(const QueryRows& q, const SelectParts& parts) {
       groups.push_back(row->expression.value_or(""));
     }
   }
-  if (!groups.empty()) out += kNewLine + std::string("GROUP BY ") + JoinList(groups, kListSeparator);
+  if (!groups.empty())
+    out += kNewLine + std::string("GROUP BY ") + JoinList(groups, kListSeparator);
   if (auto having = q.Expression(kQueryHaving)) out += kNewLine + std::string("HAVING ") + *having;
   const std::string order = OrderByList(q);
   if (!order.empty()) out += kNewLine + std::string("ORDER BY ") + order;
@@ -409,8 +435,8 @@ std::string Body(QueryKind kind, const QueryRows& q) {
       std::string out;
       for (const QueryRow* column : q.All(kQueryColumn)) {
         if (!HasFlag(column, kCrosstabPivot | kCrosstabRowHeading)) {
-          out = "TRANSFORM " + column->expression.value_or("") + AliasText(column->name1) +
-                kNewLine;
+          out =
+              "TRANSFORM " + column->expression.value_or("") + AliasText(column->name1) + kNewLine;
           break;
         }
       }
@@ -462,20 +488,30 @@ QueryKind KindOfQuery(uint32_t object_flags, const std::vector<QueryRow>& rows) 
   const QueryRow* type_row = q.First(kQueryType);
   if (type_row != nullptr && type_row->flag) {
     const int type = *type_row->flag;
-    if (type >= static_cast<int>(QueryKind::kSelect) && type <= static_cast<int>(QueryKind::kUnion)) {
+    if (type >= static_cast<int>(QueryKind::kSelect) &&
+        type <= static_cast<int>(QueryKind::kUnion)) {
       return static_cast<QueryKind>(type);
     }
   }
   switch (object_flags & kQueryObjectFlagMask) {
-    case 80: return QueryKind::kMakeTable;
-    case 64: return QueryKind::kAppend;
-    case 48: return QueryKind::kUpdate;
-    case 32: return QueryKind::kDelete;
-    case 16: return QueryKind::kCrosstab;
-    case 96: return QueryKind::kDataDefinition;
-    case 112: return QueryKind::kPassThrough;
-    case 128: return QueryKind::kUnion;
-    default: return QueryKind::kSelect;
+    case 80:
+      return QueryKind::kMakeTable;
+    case 64:
+      return QueryKind::kAppend;
+    case 48:
+      return QueryKind::kUpdate;
+    case 32:
+      return QueryKind::kDelete;
+    case 16:
+      return QueryKind::kCrosstab;
+    case 96:
+      return QueryKind::kDataDefinition;
+    case 112:
+      return QueryKind::kPassThrough;
+    case 128:
+      return QueryKind::kUnion;
+    default:
+      return QueryKind::kSelect;
   }
 }
 

@@ -133,8 +133,7 @@ TEST(QueryTextTest, NeverFailsOnOddRows) {
                           {kQueryJoin, N, 7, "P", N},
                           {kQueryJoin, "x", 1, "P", "Q"},
                           {kQueryOrderBy}});
-  EXPECT_EQ(RebuildQuerySql(0, rows),
-            "SELECT \r\nFROM (P INNER JOIN  ON ) INNER JOIN Q ON x;");
+  EXPECT_EQ(RebuildQuerySql(0, rows), "SELECT \r\nFROM (P INNER JOIN  ON ) INNER JOIN Q ON x;");
   std::vector<QueryRow> many = Rows({{kQueryType, N, 1}});
   for (int i = 0; i < 2000; ++i) many.push_back(Rows({{kQueryJoin, "c", 1, "A", "B"}})[0]);
   EXPECT_THROW(RebuildQuerySql(0, many), FormatError);

@@ -35,7 +35,7 @@ std::vector<size_t> VariableOffsets(ByteView row, size_t mask_size, const Layout
   size_t jumps = (n - 1) / kJumpSpan;
   if (count_pos < jumps + count + 1) throw FormatError("variable offsets outside row");
   const size_t first_entry = count_pos - jumps - 1;  // entry 0; entry i at first_entry - i
-  const size_t end_entry = first_entry - count;       // the end-of-data entry
+  const size_t end_entry = first_entry - count;      // the end-of-data entry
   // An entry for a boundary the data never reaches is a placeholder.
   if (jumps > 0 && end_entry / kJumpSpan < jumps) --jumps;
   offsets.resize(count + 1);
@@ -53,10 +53,14 @@ std::vector<size_t> VariableOffsets(ByteView row, size_t mask_size, const Layout
 int64_t SignedField(ByteView bytes, size_t size) {
   bytes.Require(0, size);
   switch (size) {
-    case 1: return bytes.U8(0);
-    case 2: return bytes.I16(0);
-    case 4: return bytes.I32(0);
-    default: return bytes.I64(0);
+    case 1:
+      return bytes.U8(0);
+    case 2:
+      return bytes.I16(0);
+    case 4:
+      return bytes.I32(0);
+    default:
+      return bytes.I64(0);
   }
 }
 
@@ -64,17 +68,26 @@ int64_t SignedField(ByteView bytes, size_t size) {
 
 size_t FixedFieldSize(const ColumnDefinition& column) {
   switch (column.type) {
-    case kTypeBoolean: return 0;
-    case kTypeByte: return 1;
-    case kTypeInt: return 2;
-    case kTypeLong: return 4;
-    case kTypeFloat: return 4;
+    case kTypeBoolean:
+      return 0;
+    case kTypeByte:
+      return 1;
+    case kTypeInt:
+      return 2;
+    case kTypeLong:
+      return 4;
+    case kTypeFloat:
+      return 4;
     case kTypeMoney:
     case kTypeDouble:
-    case kTypeDateTime: return 8;
-    case kTypeGuid: return kGuidSize;
-    case kTypeNumeric: return kDecimalSize;
-    default: return column.length;
+    case kTypeDateTime:
+      return 8;
+    case kTypeGuid:
+      return kGuidSize;
+    case kTypeNumeric:
+      return kDecimalSize;
+    default:
+      return column.length;
   }
 }
 
@@ -158,28 +171,42 @@ std::string DecodeDecimal(ByteView bytes, int scale) {
 Cell DecodeField(const ColumnDefinition& column, const RawField& field, const TextDecoder& text,
                  LongValueReader& long_values) {
   switch (field.kind) {
-    case RawField::Kind::kNull: return Cell{};
-    case RawField::Kind::kBoolean: return Cell{field.boolean};
-    case RawField::Kind::kBytes: break;
+    case RawField::Kind::kNull:
+      return Cell{};
+    case RawField::Kind::kBoolean:
+      return Cell{field.boolean};
+    case RawField::Kind::kBytes:
+      break;
   }
   const ByteView bytes = field.bytes;
   switch (column.type) {
-    case kTypeByte: return Cell{SignedField(bytes, 1)};
-    case kTypeInt: return Cell{SignedField(bytes, 2)};
-    case kTypeLong: return Cell{SignedField(bytes, 4)};
-    case kTypeMoney: return Cell{SignedField(bytes, 8)};
-    case kTypeFloat: return Cell{static_cast<double>(bytes.F32(0))};
+    case kTypeByte:
+      return Cell{SignedField(bytes, 1)};
+    case kTypeInt:
+      return Cell{SignedField(bytes, 2)};
+    case kTypeLong:
+      return Cell{SignedField(bytes, 4)};
+    case kTypeMoney:
+      return Cell{SignedField(bytes, 8)};
+    case kTypeFloat:
+      return Cell{static_cast<double>(bytes.F32(0))};
     case kTypeDouble:
-    case kTypeDateTime: return Cell{bytes.F64(0)};
-    case kTypeGuid: return Cell{DecodeGuid(bytes)};
-    case kTypeNumeric: return Cell{DecodeDecimal(bytes, column.scale)};
-    case kTypeText: return Cell{text.Decode(bytes)};
+    case kTypeDateTime:
+      return Cell{bytes.F64(0)};
+    case kTypeGuid:
+      return Cell{DecodeGuid(bytes)};
+    case kTypeNumeric:
+      return Cell{DecodeDecimal(bytes, column.scale)};
+    case kTypeText:
+      return Cell{text.Decode(bytes)};
     case kTypeMemo: {
       const std::vector<uint8_t> data = long_values.Read(bytes);
       return Cell{text.Decode(ByteView(data))};
     }
-    case kTypeOle: return Cell{Bytes{long_values.Read(bytes)}};
-    default: return Cell{Bytes{bytes.ToVector()}};  // Binary and types we do not interpret
+    case kTypeOle:
+      return Cell{Bytes{long_values.Read(bytes)}};
+    default:
+      return Cell{Bytes{bytes.ToVector()}};  // Binary and types we do not interpret
   }
 }
 

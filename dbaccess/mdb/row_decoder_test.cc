@@ -34,9 +34,9 @@ ColumnDefinition Variable(const std::string& name, uint8_t type, uint16_t number
 std::vector<uint8_t> Jet4Row(uint16_t column_count, const std::vector<uint8_t>& fixed,
                              const std::vector<std::vector<uint8_t>>& variable,
                              const std::vector<uint8_t>& mask) {
-  std::vector<uint8_t> row(2, 0);
-  testing::Put16(row, 0, column_count);
-  row.insert(row.end(), fixed.begin(), fixed.end());
+  std::vector<uint8_t> row = {static_cast<uint8_t>(column_count),
+                              static_cast<uint8_t>(column_count >> 8)};
+  for (uint8_t b : fixed) row.push_back(b);
   std::vector<uint16_t> offsets;
   for (const auto& field : variable) {
     offsets.push_back(static_cast<uint16_t>(row.size()));
@@ -77,9 +77,9 @@ Row Decode(const std::vector<uint8_t>& row, const TableDefinition& def, const La
 
 TEST(RowDecoderTest, SplitsAJet4RowIntoFixedVariableNullAndYesNoFields) {
   TableDefinition def;
-  def.columns = {Fixed("id", kTypeLong, 0, 0),          Fixed("flag", kTypeBoolean, 1, 0),
-                 Variable("name", kTypeText, 2, 0),       Variable("note", kTypeText, 3, 1),
-                 Fixed("small", kTypeInt, 4, 4),          Fixed("added", kTypeLong, 9, 6)};
+  def.columns = {Fixed("id", kTypeLong, 0, 0),      Fixed("flag", kTypeBoolean, 1, 0),
+                 Variable("name", kTypeText, 2, 0), Variable("note", kTypeText, 3, 1),
+                 Fixed("small", kTypeInt, 4, 4),    Fixed("added", kTypeLong, 9, 6)};
   // Columns 0, 1 (true), 2 and 4 set; 3 null; column 9 is newer than the row.
   const std::vector<uint8_t> row =
       Jet4Row(5, {42, 0, 0, 0, 0xFE, 0xFF}, {Ucs2(u"Мир"), {}}, {0b00010111});

@@ -40,9 +40,9 @@ struct CatalogObject {
   std::string name;
   int type = 0;
   uint32_t flags = 0;
-  std::string database;      // linked tables: the other database
-  std::string connect;       // linked tables: the connection text
-  std::string foreign_name;  // linked tables: the table's name over there
+  std::string database;             // linked tables: the other database
+  std::string connect;              // linked tables: the connection text
+  std::string foreign_name;         // linked tables: the table's name over there
   std::vector<uint8_t> properties;  // LvProp
 
   bool system() const { return (flags & kObjectFlagSystem) != 0; }

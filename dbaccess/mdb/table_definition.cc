@@ -99,8 +99,7 @@ TableDefinition DecodeTableDefinition(ByteView bytes, const Layout& layout,
   return def;
 }
 
-TableDefinition ReadTableDefinition(const PageFile& file, uint32_t page,
-                                    const TextDecoder& text) {
+TableDefinition ReadTableDefinition(const PageFile& file, uint32_t page, const TextDecoder& text) {
   std::vector<uint8_t> bytes;
   std::set<uint32_t> seen;
   uint32_t next = page;

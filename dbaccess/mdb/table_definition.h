@@ -21,15 +21,15 @@ namespace dbaccess::mdb {
 
 struct ColumnDefinition {
   std::string name;
-  uint8_t type = 0;               // ColumnType
-  uint16_t number = 0;            // the column's bit in the null mask; gaps after deletions
-  uint16_t variable_index = 0;    // variable-length columns: entry in the row's offset table
-  uint16_t fixed_offset = 0;      // fixed-length columns: offset in the fixed data
-  uint16_t length = 0;            // bytes (Text: 2 per character in Jet 4); 0 for long values
-  uint8_t precision = 0;          // Numeric
-  uint8_t scale = 0;              // Numeric
-  uint8_t flags = 0;              // kColumnFlag*
-  uint8_t ext_flags = 0;          // kColumnExtFlag* (Jet 4)
+  uint8_t type = 0;             // ColumnType
+  uint16_t number = 0;          // the column's bit in the null mask; gaps after deletions
+  uint16_t variable_index = 0;  // variable-length columns: entry in the row's offset table
+  uint16_t fixed_offset = 0;    // fixed-length columns: offset in the fixed data
+  uint16_t length = 0;          // bytes (Text: 2 per character in Jet 4); 0 for long values
+  uint8_t precision = 0;        // Numeric
+  uint8_t scale = 0;            // Numeric
+  uint8_t flags = 0;            // kColumnFlag*
+  uint8_t ext_flags = 0;        // kColumnExtFlag* (Jet 4)
 
   bool fixed() const { return (flags & kColumnFlagFixed) != 0; }
 };
@@ -48,8 +48,8 @@ struct RealIndex {
 struct LogicalIndex {
   std::string name;
   uint32_t number = 0;
-  uint32_t real_index = 0;      // position in TableDefinition::real_indexes
-  uint8_t type = 0;             // kLogicalIndex*
+  uint32_t real_index = 0;  // position in TableDefinition::real_indexes
+  uint8_t type = 0;         // kLogicalIndex*
   // Foreign-key indexes: the other side of the relationship.
   uint8_t relationship_side = 0;  // kRelationshipSide* of this index
   uint32_t other_index = 0xFFFFFFFF;
@@ -60,11 +60,11 @@ struct LogicalIndex {
 
 struct TableDefinition {
   uint32_t page = 0;
-  uint8_t table_type = 0;       // kTableTypeUser or kTableTypeSystem
-  uint32_t row_count = 0;       // as recorded; may be stale
+  uint8_t table_type = 0;  // kTableTypeUser or kTableTypeSystem
+  uint32_t row_count = 0;  // as recorded; may be stale
   uint16_t max_columns = 0;
   uint16_t variable_columns = 0;
-  RowPointer owned_pages;       // usage map of the table's pages
+  RowPointer owned_pages;  // usage map of the table's pages
   RowPointer free_pages;
   std::vector<ColumnDefinition> columns;  // in definition order
   std::vector<RealIndex> real_indexes;
@@ -72,8 +72,7 @@ struct TableDefinition {
 };
 
 // Reads the definition whose first page is `page`. Throws FormatError.
-TableDefinition ReadTableDefinition(const PageFile& file, uint32_t page,
-                                    const TextDecoder& text);
+TableDefinition ReadTableDefinition(const PageFile& file, uint32_t page, const TextDecoder& text);
 
 // Decodes a definition from its bytes (the pages already joined). Throws FormatError.
 TableDefinition DecodeTableDefinition(ByteView bytes, const Layout& layout,

@@ -26,15 +26,16 @@ constexpr uint64_t kMinimumVisits = 4096;
 ReadLimits ReadLimits::ForFileSize(uint64_t file_bytes) {
   const uint64_t pages = file_bytes / kSmallestPage;
   return ReadLimits{kMinimumCells + kCellsPerFileByte * file_bytes,
-                    kMinimumLongValueBytes + 2 * file_bytes,
-                    kMinimumVisits + kRowsPerPage * pages,
+                    kMinimumLongValueBytes + 2 * file_bytes, kMinimumVisits + kRowsPerPage * pages,
                     kMinimumVisits + kVisitsPerPage * pages};
 }
 
 TableReader::TableReader(const PageFile& file, const TextDecoder& text, const ReadLimits& limits)
-    : file_(file), text_(text),
+    : file_(file),
+      text_(text),
       long_values_(file, limits.long_value_bytes, limits.long_value_hops),
-      cells_left_(limits.cells), page_visits_left_(limits.page_visits) {}
+      cells_left_(limits.cells),
+      page_visits_left_(limits.page_visits) {}
 
 std::vector<Row> TableReader::ReadRows(const TableDefinition& def) {
   std::vector<Row> rows;

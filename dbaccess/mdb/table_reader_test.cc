@@ -12,7 +12,8 @@ namespace {
 class TableReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    file_ = std::make_unique<PageFile>(MemorySource(testing::ReadBytes(testing::TestFile("testV2000.mdb"))));
+    file_ = std::make_unique<PageFile>(
+        MemorySource(testing::ReadBytes(testing::TestFile("testV2000.mdb"))));
     const StoredDatabase db = ReadDatabase(*file_, ReadOptions{.user_table_rows = false});
     for (const StoredTable& table : db.tables) {
       if (table.object.name == "Table1") table1_ = table.definition;

@@ -26,7 +26,8 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 inline void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -77,7 +78,9 @@ class Jet4Builder {
 
   size_t PageOffset(uint32_t page) const { return size_t{page} * kPageSize; }
   std::vector<uint8_t>& bytes() { return bytes_; }
-  std::unique_ptr<PageFile> Build() const { return std::make_unique<PageFile>(MemorySource(bytes_)); }
+  std::unique_ptr<PageFile> Build() const {
+    return std::make_unique<PageFile>(MemorySource(bytes_));
+  }
 
  private:
   std::vector<uint8_t> bytes_;

@@ -59,7 +59,8 @@ std::string IconvName(int code_page) { return "CP" + std::to_string(code_page); 
 // RAII for an iconv descriptor.
 class Iconv {
  public:
-  Iconv(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {}
+  Iconv(const std::string& to, const std::string& from)
+      : cd_(iconv_open(to.c_str(), from.c_str())) {}
   ~Iconv() {
     if (ok()) iconv_close(cd_);
   }

@@ -12,7 +12,9 @@ TEST(TextCodecTest, DecodesUtf16WithSurrogatesAndReplacesBrokenOnes) {
   const std::vector<uint8_t> text = {0x16, 0x04, 0xAC, 0x20, 0x34, 0xD8, 0x1E, 0xDD};
   EXPECT_EQ(DecodeUtf16Le(View(text)), "Ж€𝄞");
   const std::vector<uint8_t> lone_high = {0x34, 0xD8, 0x41, 0x00};
-  EXPECT_EQ(DecodeUtf16Le(View(lone_high)), "\xEF\xBF\xBD" "A");
+  EXPECT_EQ(DecodeUtf16Le(View(lone_high)),
+            "\xEF\xBF\xBD"
+            "A");
   const std::vector<uint8_t> lone_low = {0x80, 0xDC};
   EXPECT_EQ(DecodeUtf16Le(View(lone_low)), "\xEF\xBF\xBD");
   const std::vector<uint8_t> odd = {0x41, 0x00, 0x42};
@@ -22,8 +24,8 @@ TEST(TextCodecTest, DecodesUtf16WithSurrogatesAndReplacesBrokenOnes) {
 TEST(TextCodecTest, DecodesTheCompressedFormSwitchingModesAtZeroBytes) {
   EXPECT_EQ(DecodeJet4Text(View(EncodeCompressedText(u"ääkkösiä"))), "ääkkösiä");
   // "ab", then two-byte mode for "Мир", then back to one byte for "!".
-  const std::vector<uint8_t> mixed = {0xFF, 0xFE, 'a',  'b',  0x00, 0x1C, 0x04, 0x38,
-                                      0x04, 0x40, 0x04, 0x00, '!'};
+  const std::vector<uint8_t> mixed = {0xFF, 0xFE, 'a',  'b',  0x00, 0x1C, 0x04,
+                                      0x38, 0x04, 0x40, 0x04, 0x00, '!'};
   EXPECT_EQ(DecodeJet4Text(View(mixed)), "abМир!");
   // Uncompressed text that happens to start with other bytes stays UTF-16.
   const std::vector<uint8_t> plain = {'h', 0, 'i', 0};

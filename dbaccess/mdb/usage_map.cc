@@ -61,8 +61,7 @@ std::vector<uint32_t> ReadUsageMap(const PageFile& file, RowPointer where) {
   return DecodeUsageMap(row->bytes, file);
 }
 
-std::vector<uint8_t> EncodeInlineUsageMap(const std::vector<uint32_t>& pages,
-                                          size_t bitmap_bytes) {
+std::vector<uint8_t> EncodeInlineUsageMap(const std::vector<uint32_t>& pages, size_t bitmap_bytes) {
   std::vector<uint8_t> map(kUsageMapInlineBitmapOffset + bitmap_bytes, 0);
   const uint32_t start = pages.empty() ? 0 : *std::min_element(pages.begin(), pages.end());
   map[0] = kUsageMapInline;

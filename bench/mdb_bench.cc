@@ -1,0 +1,146 @@
+// Reading real .mdb files: our reader (open, whole catalog, every saved query's text)
+// against Debian's mdbtools doing the same work (mdb-schema for the structure, mdb-queries
+// for the list of queries and each query's text), on every test file, in the same run.
+// The figure that matters is the ratio printed at the end: our time / mdbtools' time.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dbaccess/mdb/mdb_storage.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TestFile {
+  std::string path;
+  std::string password;
+};
+
+std::vector<TestFile> TestFiles() {
+  std::vector<TestFile> files;
+  for (const auto& entry :
+       fs::directory_iterator(std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb")) {
+    if (entry.path().extension() != ".mdb") continue;
+    const std::string name = entry.path().filename().string();
+    std::string password;
+    if (name == "V2000_with-password.mdb") password = "password";
+    if (name == "password_ucanaccess.mdb") password = "ucanaccess";
+    files.push_back({entry.path().string(), password});
+  }
+  return files;
+}
+
+// Runs a program, its output to `output` (or discarded); returns its exit status.
+int Spawn(const std::vector<std::string>& args, std::string* output) {
+  int pipe_fds[2] = {-1, -1};
+  if (output != nullptr && ::pipe(pipe_fds) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (output != nullptr) {
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (output != nullptr) {
+    ::close(pipe_fds[1]);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0) output->append(buffer, n);
+    ::close(pipe_fds[0]);
+  }
+  if (rc != 0) return -1;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return status;
+}
+
+void BM_OurReader(benchmark::State& state) {
+  const std::vector<TestFile> files = TestFiles();
+  for (auto _ : state) {
+    size_t work = 0;
+    for (const TestFile& file : files) {
+      const dbaccess::Catalog catalog =
+          dbaccess::mdb::OpenMdbStorage(file.path, file.password)->Load();
+      for (const dbaccess::Table& table : catalog.tables()) work += table.columns.size();
+      for (const dbaccess::Query& query : catalog.queries()) work += query.sql.size();
+    }
+    benchmark::DoNotOptimize(work);
+  }
+  state.counters["files"] = static_cast<double>(files.size());
+}
+
+void BM_MdbTools(benchmark::State& state) {
+  const std::vector<TestFile> files = TestFiles();
+  if (Spawn({"mdb-schema", "--version"}, nullptr) != 0) {
+    state.SkipWithError("mdbtools is not installed");
+    return;
+  }
+  for (auto _ : state) {
+    for (const TestFile& file : files) {
+      Spawn({"mdb-schema", "--indexes", "--relations", file.path}, nullptr);
+      std::string list;
+      Spawn({"mdb-queries", "-L", "-1", file.path}, &list);
+      size_t start = 0;
+      while (start < list.size()) {
+        const size_t end = list.find('\n', start);
+        const std::string name = list.substr(start, end - start);
+        if (!name.empty()) Spawn({"mdb-queries", file.path, name}, nullptr);
+        if (end == std::string::npos) break;
+        start = end + 1;
+      }
+    }
+  }
+  state.counters["files"] = static_cast<double>(files.size());
+}
+
+BENCHMARK(BM_OurReader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MdbTools)->Unit(benchmark::kMillisecond);
+
+// Prints as usual and remembers each benchmark's time per iteration.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+  }
+  const std::map<std::string, double>& times() const { return times_; }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto& times = reporter.times();
+  if (times.count("BM_OurReader") && times.count("BM_MdbTools")) {
+    std::cout << "ratio our reader / mdbtools: "
+              << times.at("BM_OurReader") / times.at("BM_MdbTools") << " (goal: at most 0.5)\n";
+  }
+  benchmark::Shutdown();
+  return 0;
+}
