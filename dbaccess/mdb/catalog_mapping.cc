@@ -101,8 +101,8 @@ Table MapTable(const StoredTable& stored, const Layout& layout) {
     return def.columns[a].number < def.columns[b].number;
   });
   for (size_t i : order) {
-    const PropertyMap* properties = stored.properties.Find(def.columns[i].name);
-    if (properties != nullptr && properties->kind != kPropertyChunkColumn) properties = nullptr;
+    const PropertyMap* properties =
+        stored.properties.Find(def.columns[i].name, kPropertyChunkColumn);
     table.columns.push_back(MapColumn(def.columns[i], properties, layout));
   }
   table.indexes = MapIndexes(def);

@@ -153,9 +153,9 @@ const Property* PropertyMap::Find(std::string_view property) const {
   return nullptr;
 }
 
-const PropertyMap* PropertyMaps::Find(std::string_view map_name) const {
+const PropertyMap* PropertyMaps::Find(std::string_view map_name, uint16_t kind) const {
   for (const PropertyMap& map : maps) {
-    if (SameName(map.name, map_name)) return &map;
+    if (map.kind == kind && SameName(map.name, map_name)) return &map;
   }
   return nullptr;
 }

@@ -42,7 +42,9 @@ struct PropertyMap {
 
 struct PropertyMaps {
   std::vector<PropertyMap> maps;
-  const PropertyMap* Find(std::string_view map_name) const;  // Jet's name rule
+  // The map of that name (Jet's name rule) and kind: a table's own map may bear the name
+  // of one of its columns.
+  const PropertyMap* Find(std::string_view map_name, uint16_t kind) const;
 };
 
 // Decodes a blob; an empty blob has no maps. Throws FormatError.

@@ -86,8 +86,9 @@ TEST(PropertyBlobTest, ReadsObjectAndColumnMaps) {
             {"ColumnWidth", kTypeInt, {0xFF, 0xFF}}});
   const PropertyMaps maps = DecodePropertyBlob(ByteView(blob.bytes()), kText);
   ASSERT_EQ(maps.maps.size(), 2u);
-  EXPECT_EQ(PropertyDisplayText(*maps.Find("")->Find("Description")), "Orders");
-  const PropertyMap* qty = maps.Find("QTY");
+  EXPECT_EQ(PropertyDisplayText(*maps.Find("", kPropertyChunkObject)->Find("Description")),
+            "Orders");
+  const PropertyMap* qty = maps.Find("QTY", kPropertyChunkColumn);
   ASSERT_NE(qty, nullptr);
   EXPECT_EQ(qty->kind, kPropertyChunkColumn);
   EXPECT_EQ(qty->Find("required")->value, Cell{true});
