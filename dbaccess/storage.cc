@@ -2,6 +2,7 @@
 
 #include "dbaccess/atomic_file.h"
 #include "dbaccess/jet_error.h"
+#include "dbaccess/mdb/mdb_storage.h"
 #include "dbaccess/text_storage.h"
 
 namespace dbaccess {
@@ -20,9 +21,7 @@ bool IsJetFile(std::string_view head) {
 
 std::unique_ptr<Storage> OpenStorage(const std::string& path, const std::string& password) {
   const std::string head = ReadFileHead(path, kHeadBytes);
-  if (IsJetFile(head)) {
-    throw jet_errors::UnrecognizedFormat(path);  // the .mdb storage is not built yet
-  }
+  if (IsJetFile(head)) return mdb::OpenMdbStorage(path, password);
   if (TextStorage::Recognizes(head)) return TextStorage::Open(path, password);
   throw jet_errors::UnrecognizedFormat(path);
 }

@@ -1,9 +1,6 @@
 #include "dbaccess/mdb/mdb_storage.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
+#include "dbaccess/atomic_file.h"
 #include "dbaccess/jet_error.h"
 #include "dbaccess/mdb/catalog_mapping.h"
 #include "dbaccess/mdb/database_reader.h"
@@ -13,17 +10,16 @@
 namespace dbaccess::mdb {
 namespace {
 
-// Opens the file and checks its header and password; throws the JetError a user sees.
-std::unique_ptr<PageFile> OpenChecked(const std::string& path, const std::string& password) {
-  std::unique_ptr<ByteSource> source = OpenFileSource(path);
-  if (source == nullptr) {
-    if (errno == ENOENT || errno == ENOTDIR) throw jet_errors::CouldNotFindFile(path);
-    if (errno == EISDIR) throw jet_errors::UnrecognizedFormat(path);
-    throw jet_errors::FileInUse(path);
-  }
+// Enough for the header page of either version.
+constexpr size_t kHeaderBytes = 4096;
+
+// The pages of `content`, the file at `path`, once its header and password are checked;
+// throws the JetError a user sees.
+std::unique_ptr<PageFile> OpenChecked(const std::string& path, std::string content,
+                                      const std::string& password) {
   std::unique_ptr<PageFile> file;
   try {
-    file = std::make_unique<PageFile>(std::move(source));
+    file = std::make_unique<PageFile>(MemorySource(std::move(content)));
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path);
   }
@@ -40,15 +36,16 @@ bool LooksLikeJetDatabase(std::string_view first_bytes) {
 
 MdbStorage::MdbStorage(std::string path, std::string password)
     : path_(std::move(path)), password_(std::move(password)) {
-  OpenChecked(path_, password_);
+  OpenChecked(path_, ReadFileHead(path_, kHeaderBytes), password_);
 }
 
 Catalog MdbStorage::Load() {
-  const FileStamp stamp = Stamp();
-  std::unique_ptr<PageFile> file = OpenChecked(path_, password_);
+  std::string content = ReadWholeFile(path_);
+  FileStamp stamp = FileStamp::Of(path_, content);
+  std::unique_ptr<PageFile> file = OpenChecked(path_, std::move(content), password_);
   try {
     Catalog catalog = BuildCatalog(ReadDatabase(*file));
-    loaded_ = stamp;
+    stamp_ = std::move(stamp);
     return catalog;
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path_);
@@ -59,19 +56,7 @@ void MdbStorage::Commit(const Catalog&, const Catalog&, const ChangeList&) {
   throw jet_errors::JetFileReadOnly(path_);
 }
 
-bool MdbStorage::ChangedOnDisk() const { return !(Stamp() == loaded_); }
-
-MdbStorage::FileStamp MdbStorage::Stamp() const {
-  FileStamp stamp;
-  struct stat st;
-  if (::stat(path_.c_str(), &st) != 0) return stamp;
-  stamp.present = true;
-  stamp.device = st.st_dev;
-  stamp.inode = st.st_ino;
-  stamp.size = st.st_size;
-  stamp.modified_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  return stamp;
-}
+bool MdbStorage::ChangedOnDisk() const { return !stamp_ || stamp_->Changed(path_); }
 
 std::unique_ptr<Storage> OpenMdbStorage(const std::string& path, const std::string& password) {
   return std::make_unique<MdbStorage>(path, password);

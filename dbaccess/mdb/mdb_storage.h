@@ -1,27 +1,28 @@
 // A Jet 4 (Access 2000-2003) or Jet 3 (Access 97) .mdb file as a Storage.
 //
-// Opening checks the header and the database password at once. Load() reads the file
-// anew each time (tables, columns, properties, indexes, rows, relationships, saved
-// queries; see catalog_mapping.h). Writing is not supported yet: Commit() always refuses
-// with a clear error and never opens the file for writing, so the file stays byte for
-// byte as it was.
+// Opening checks the header and the database password at once. Load() reads the whole
+// file anew each time (tables, columns, properties, indexes, rows, relationships, saved
+// queries; see catalog_mapping.h) and remembers it the way the text storage does
+// (file_stamp.h), so that a change by another program is noticed. Writing is not
+// supported yet: Commit() always refuses with a clear error and never opens the file for
+// writing, so the file stays byte for byte as it was.
 #ifndef SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
 #define SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
 
-#include <sys/types.h>
-
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "dbaccess/file_stamp.h"
 #include "dbaccess/storage.h"
 
 namespace dbaccess::mdb {
 
 class MdbStorage : public Storage {
  public:
-  // Throws JetError: 3024 for a missing file, 3343 for a file that is not a Jet 3 or Jet 4
-  // database, 3031 for a wrong or missing password.
+  // Throws JetError: 3024 for a missing file, 3051 for one that cannot be read, 3343 for a
+  // file that is not a Jet 3 or Jet 4 database, 3031 for a wrong or missing password.
   MdbStorage(std::string path, std::string password);
 
   // Throws JetError 3343 for a damaged file (and 3024/3031 as above, should the file have
@@ -32,19 +33,9 @@ class MdbStorage : public Storage {
   bool ChangedOnDisk() const override;
 
  private:
-  struct FileStamp {
-    bool present = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    int64_t modified_ns = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-  };
-  FileStamp Stamp() const;
-
   std::string path_;
   std::string password_;
-  FileStamp loaded_;
+  std::optional<FileStamp> stamp_;  // of the content the last Load read
 };
 
 // True when the first bytes of a file (at least kJetSignatureLength of them) are those of a

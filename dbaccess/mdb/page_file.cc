@@ -1,10 +1,5 @@
 #include "dbaccess/mdb/page_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "dbaccess/mdb/rc4.h"
@@ -12,34 +7,9 @@
 namespace dbaccess::mdb {
 namespace {
 
-class FileSource : public ByteSource {
- public:
-  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  ~FileSource() override { ::close(fd_); }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
-
-  uint64_t size() const override { return size_; }
-  bool Read(uint64_t offset, size_t length, uint8_t* out) const override {
-    if (offset > size_ || length > size_ - offset) return false;
-    size_t done = 0;
-    while (done < length) {
-      const ssize_t n = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += static_cast<size_t>(n);
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-  uint64_t size_;
-};
-
 class BufferSource : public ByteSource {
  public:
-  explicit BufferSource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit BufferSource(std::string bytes) : bytes_(std::move(bytes)) {}
   uint64_t size() const override { return bytes_.size(); }
   bool Read(uint64_t offset, size_t length, uint8_t* out) const override {
     if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
@@ -48,31 +18,17 @@ class BufferSource : public ByteSource {
   }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::string bytes_;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return nullptr;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return nullptr;
-  }
-  return std::make_unique<FileSource>(fd, static_cast<uint64_t>(st.st_size));
+std::unique_ptr<ByteSource> MemorySource(std::string bytes) {
+  return std::make_unique<BufferSource>(std::move(bytes));
 }
 
-std::unique_ptr<ByteSource> MemorySource(std::vector<uint8_t> bytes) {
-  return std::make_unique<BufferSource>(std::move(bytes));
+std::unique_ptr<ByteSource> MemorySource(const std::vector<uint8_t>& bytes) {
+  return MemorySource(std::string(bytes.begin(), bytes.end()));
 }
 
 PageFile::PageFile(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {

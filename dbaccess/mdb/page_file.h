@@ -28,10 +28,9 @@ class ByteSource {
   virtual bool Read(uint64_t offset, size_t length, uint8_t* out) const = 0;
 };
 
-// The file at `path`, opened read-only for as long as the source lives. Returns null with
-// errno set when it cannot be opened.
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& path);
-std::unique_ptr<ByteSource> MemorySource(std::vector<uint8_t> bytes);
+// Bytes in memory: a whole file as read, or bytes built by a test.
+std::unique_ptr<ByteSource> MemorySource(std::string bytes);
+std::unique_ptr<ByteSource> MemorySource(const std::vector<uint8_t>& bytes);
 
 using Page = std::vector<uint8_t>;
 
