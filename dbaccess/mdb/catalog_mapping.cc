@@ -200,6 +200,17 @@ Catalog BuildCatalog(const StoredDatabase& db) {
     catalog.relationships().push_back(std::move(relationship));
   }
 
+  // A foreign-key index belongs to its relationship: where the relationship is not part of
+  // the model (one between system tables), neither is its index.
+  for (const Table& listed : catalog.tables()) {
+    Table* table = catalog.FindTable(listed.name);
+    std::erase_if(table->indexes, [&](const Index& index) {
+      if (!index.foreign) return false;
+      const Relationship* r = catalog.FindRelationship(index.name);
+      return r == nullptr || !SameName(r->foreign_table, table->name);
+    });
+  }
+
   std::vector<const StoredQuery*> queries;
   for (const StoredQuery& query : db.queries) queries.push_back(&query);
   std::stable_sort(queries.begin(), queries.end(), [](const StoredQuery* a, const StoredQuery* b) {

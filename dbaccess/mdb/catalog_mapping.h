@@ -11,7 +11,8 @@
 // - Indexes: a primary key, unique/ignore-nulls/required from the index flags; the
 //   foreign-key index an enforced relationship keeps on its foreign table becomes an
 //   Index with `foreign` set (neither primary nor unique); its twin on the primary table,
-//   which only shares the primary key's storage, is left out.
+//   which only shares the primary key's storage, is left out, and so is a foreign-key index
+//   whose relationship the model leaves out.
 // - Relationships between tables of the model that are not system tables (Access 2007
 //   relates its MSysNavPane* tables: those are system objects); rules from grbit.
 // - Saved queries, hidden "~sq_" ones included, ordered by name, with the SQL DAO shows.

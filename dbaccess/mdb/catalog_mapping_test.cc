@@ -89,6 +89,13 @@ StoredDatabase Database() {
   db.tables.push_back(linked);
   StoredTable system = UserTable("MSysNavPaneGroups", 12);
   system.object.flags = 0x8 | kObjectFlagAccessSystem;
+  system.definition.columns = {ColumnDef("GroupId", kTypeLong, 0)};
+  system.definition.real_indexes = {RealIndex{{{0, true}}, 0, 0}};
+  LogicalIndex system_foreign;
+  system_foreign.name = "NavPane";
+  system_foreign.type = kLogicalIndexForeignKey;
+  system_foreign.relationship_side = kRelationshipSideForeign;
+  system.definition.logical_indexes = {system_foreign};
   db.tables.push_back(system);
   StoredTable engine = UserTable("MSysObjects", 2);
   engine.object.flags = kObjectFlagSystem;
@@ -109,7 +116,7 @@ StoredDatabase Database() {
       relationship("OrdersLines", kRelationshipCascadeUpdates | kRelationshipCascadeNull, "Orders",
                    "Lines"),
       relationship("Loose", kRelationshipNotEnforced, "Orders", "Remote"),
-      relationship("NavPane", kRelationshipCascadeDeletes, "MSysNavPaneGroups", "Lines"),
+      relationship("NavPane", kRelationshipCascadeDeletes, "Orders", "MSysNavPaneGroups"),
       relationship("Dangling", 0, "Orders", "Gone")};
   db.queries = {NamedQuery("zeta"), NamedQuery("~sq_ffrm"), NamedQuery("Alpha")};
   return db;
@@ -166,6 +173,7 @@ TEST(CatalogMappingTest, MapsKindsIndexesAndRelationships) {
   ASSERT_NE(loose, nullptr);
   EXPECT_FALSE(loose->enforced);
   EXPECT_EQ(catalog.FindRelationship("NavPane"), nullptr);
+  EXPECT_TRUE(catalog.FindTable("MSysNavPaneGroups")->indexes.empty());
   EXPECT_EQ(catalog.FindRelationship("Dangling"), nullptr);
 }
 
