@@ -14,7 +14,6 @@ namespace dbaccess::mdb {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
 using testing::ReadBytes;
 using testing::TestFile;
 using testing::WriteBytes;
@@ -120,16 +119,11 @@ TEST(MdbStorageTest, ClassifiesAccessTablesAndKeepsTheirRelationshipsOut) {
   EXPECT_EQ(LoadFile("testV1997.mdb").FindTable("MSysModules")->kind, TableKind::kAccessSystem);
 }
 
-TEST(MdbStorageTest, ReadsKeysForeignKeyIndexesAndRelationshipRules) {
+// Column order, types, sizes, index columns and relationship rules are compared with
+// mdbtools in mdbtools_compare_test.cc; these are the parts mdbtools does not report.
+TEST(MdbStorageTest, ReadsIndexOptionsAndTheHiddenRelationshipIndex) {
   const Catalog catalog = LoadFile("indexTestV2000.mdb");
-  const Table* t1 = catalog.FindTable("Table1");
-  ASSERT_NE(t1, nullptr);
-  std::vector<std::string> columns;
-  for (const Column& c : t1->columns) columns.push_back(c.name);
-  EXPECT_THAT(columns, ElementsAre("id", "otherfk1", "otherfk2", "data", "otherfk3"));
-  ASSERT_NE(t1->PrimaryKey(), nullptr);
-  EXPECT_EQ(t1->PrimaryKey()->columns, (std::vector<IndexColumn>{{"id", false}}));
-  const Index* fk = t1->FindIndex("Table2Table1");
+  const Index* fk = catalog.FindTable("Table1")->FindIndex("Table2Table1");
   ASSERT_NE(fk, nullptr);
   EXPECT_TRUE(fk->foreign);
   EXPECT_FALSE(fk->unique);
@@ -137,73 +131,31 @@ TEST(MdbStorageTest, ReadsKeysForeignKeyIndexesAndRelationshipRules) {
   EXPECT_EQ(fk->columns, (std::vector<IndexColumn>{{"otherfk1", false}}));
   // The primary side of a relationship has no index of its own in the model.
   for (const Index& index : catalog.FindTable("Table2")->indexes) EXPECT_FALSE(index.foreign);
-
-  const Relationship* cascade_delete = catalog.FindRelationship("Table2Table1");
-  ASSERT_NE(cascade_delete, nullptr);
-  EXPECT_EQ(cascade_delete->primary_table, "Table2");
-  EXPECT_EQ(cascade_delete->foreign_table, "Table1");
-  EXPECT_EQ(cascade_delete->primary_columns, std::vector<std::string>{"id"});
-  EXPECT_EQ(cascade_delete->foreign_columns, std::vector<std::string>{"otherfk1"});
-  EXPECT_EQ(cascade_delete->update_rule, Rule::kNoAction);
-  EXPECT_EQ(cascade_delete->delete_rule, Rule::kCascade);
-  EXPECT_TRUE(cascade_delete->enforced);
-  const Relationship* cascade_update = catalog.FindRelationship("Table3Table1");
-  ASSERT_NE(cascade_update, nullptr);
-  EXPECT_EQ(cascade_update->update_rule, Rule::kCascade);
-  EXPECT_EQ(cascade_update->delete_rule, Rule::kNoAction);
+  const Index* pk = catalog.FindTable("Table2")->PrimaryKey();
+  ASSERT_NE(pk, nullptr);
+  EXPECT_TRUE(pk->required);
 
   const Catalog properties = LoadFile("testIndexPropertiesV2000.mdb");
-  const Table* props = properties.FindTable("TableIgnoreNulls2");
-  const Index* data = props->FindIndex("DataIndex");
+  const Index* data = properties.FindTable("TableIgnoreNulls2")->FindIndex("DataIndex");
   ASSERT_NE(data, nullptr);
   EXPECT_TRUE(data->ignore_nulls);
-  EXPECT_EQ(data->columns.size(), 2u);
-  const Catalog projects = LoadFile("test2V2000.mdb");
-  EXPECT_TRUE(projects.FindTable("MSP_PROJECTS")->FindIndex("I_PROJ_NAME")->unique);
-  const Catalog compound = LoadFile("compIndexTestV2000.mdb");
-  const Index* descending = compound.FindTable("Table1")->FindIndex("CD_AGENTE");
-  EXPECT_EQ(descending->columns, (std::vector<IndexColumn>{{"CD_AGENTE", true}}));
+  EXPECT_FALSE(data->unique);
+  EXPECT_TRUE(properties.FindTable("TableUnique1_temp")->FindIndex("DataIndex")->unique);
 }
 
-TEST(MdbStorageTest, ReadsColumnTypesSizesAndProperties) {
+TEST(MdbStorageTest, ReadsColumnProperties) {
   const Catalog catalog = LoadFile("testV2000.mdb");
   const Table* t1 = catalog.FindTable("Table1");
   ASSERT_NE(t1, nullptr);
-  const std::vector<std::pair<std::string, DataType>> types = {
-      {"A", DataType::kText},     {"B", DataType::kText},     {"C", DataType::kByte},
-      {"D", DataType::kShort},    {"E", DataType::kLong},     {"F", DataType::kDouble},
-      {"G", DataType::kDateTime}, {"H", DataType::kCurrency}, {"I", DataType::kBit}};
-  ASSERT_EQ(t1->columns.size(), types.size());
-  for (size_t i = 0; i < types.size(); ++i) {
-    EXPECT_EQ(t1->columns[i].name, types[i].first);
-    EXPECT_EQ(t1->columns[i].type, types[i].second) << types[i].first;
-  }
-  EXPECT_EQ(t1->FindColumn("A")->size, 50);  // characters, not bytes
-  EXPECT_EQ(t1->FindColumn("B")->size, 100);
-  EXPECT_EQ(t1->FindColumn("E")->size, 0);
   EXPECT_EQ(t1->FindColumn("E")->default_value, "0");
   EXPECT_EQ(t1->FindColumn("A")->default_value, std::nullopt);
   EXPECT_FALSE(t1->FindColumn("A")->required);
   EXPECT_EQ(t1->FindColumn("H")->extra_properties.at("Format"), "$#,##0.00;($#,##0.00)");
   EXPECT_EQ(t1->FindColumn("B")->extra_properties.at("UnicodeCompression"), "False");
   EXPECT_EQ(t1->FindColumn("A")->extra_properties.count("DefaultValue"), 0u);
-  EXPECT_EQ(catalog.FindTable("Table4")->FindColumn("data")->type, DataType::kGuid);
   EXPECT_EQ(catalog.FindTable("Table4")->FindColumn("data")->default_value, "GenGUID()");
   EXPECT_TRUE(catalog.FindTable("Table3")->FindColumn("a")->auto_increment);
-
-  const Catalog numeric = LoadFile("fixedNumericTestV2000.mdb");
-  const Column* decimal = numeric.FindTable("test")->FindColumn("col2");
-  EXPECT_EQ(decimal->type, DataType::kDecimal);
-  EXPECT_EQ(decimal->precision, 18);
-  EXPECT_EQ(decimal->scale, 0);
-
-  // Deleted columns leave gaps in the column numbers, not in the model.
-  std::vector<std::string> columns;
-  const Catalog deleted = LoadFile("delColTestV2000.mdb");
-  for (const Column& c : deleted.FindTable("Table1")->columns) {
-    columns.push_back(c.name);
-  }
-  EXPECT_THAT(columns, ElementsAre("id", "id2", "data", "data2"));
+  EXPECT_EQ(LoadFile("testV1997.mdb").FindTable("Table1")->FindColumn("E")->default_value, "0");
 }
 
 TEST(MdbStorageTest, ReadsRowsOfEveryTypeInBothVersions) {
