@@ -1,0 +1,139 @@
+// skarnvel-cli on real .mdb files: rowsets, the query list and schema read them; schema's
+// script opens as a text database with the same structure; changes are refused.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string TestFile(const std::string& name) {
+  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/" + name;
+}
+
+// The lines of a rowset's output that are not about system tables.
+std::string WithoutSystemTables(const std::string& tsv) {
+  std::istringstream in(tsv);
+  std::string kept;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("\tMSys") == std::string::npos) kept += line + "\n";
+  }
+  return kept;
+}
+
+class MdbCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "skarnvel-mdb-cli-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Result Run(const std::vector<std::string>& args, const fs::path& out_file = {}) {
+    const fs::path out = out_file.empty() ? dir_ / "stdout" : out_file, err = dir_ / "stderr";
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(o, STDOUT_FILENO);
+      dup2(e, STDERR_FILENO);
+      std::vector<char*> argv{const_cast<char*>(SKARNVEL_CLI)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(SKARNVEL_CLI, argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Result r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(out);
+    r.err = ReadFile(err);
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(MdbCliTest, ReadsRowsetsAndQueriesOfARealFile) {
+  const Result tables = Run({"rowset", TestFile("queryTestV2000.mdb"), "tables"});
+  EXPECT_EQ(tables.code, 0) << tables.err;
+  EXPECT_NE(tables.out.find("\tTable1\tTABLE\t"), std::string::npos);
+  EXPECT_NE(tables.out.find("\tMSysObjects\tSYSTEM TABLE\t"), std::string::npos);
+  EXPECT_NE(tables.out.find("\tSelectQuery\tVIEW\t"), std::string::npos);
+
+  const Result queries = Run({"query", TestFile("queryTestV2000.mdb"), "list"});
+  EXPECT_EQ(queries.code, 0) << queries.err;
+  EXPECT_NE(queries.out.find("DeleteQuery\tDELETE Table1.col1, Table1.col2, Table1.col3\\r\\n"
+                             "FROM Table1\\r\\nWHERE (((Table1.col1)>\"blah\"));\n"),
+            std::string::npos);
+
+  const Result locked = Run({"rowset", TestFile("V2000_with-password.mdb"), "tables"});
+  EXPECT_EQ(locked.code, 1);
+  EXPECT_EQ(locked.err, "Not a valid password.\n");
+  EXPECT_EQ(
+      Run({"rowset", TestFile("V2000_with-password.mdb"), "--password", "password", "foreign_keys"})
+          .code,
+      0);
+}
+
+TEST_F(MdbCliTest, SchemaMakesATextDatabaseWithTheSameStructure) {
+  for (const char* name : {"indexTestV2000.mdb", "queryTestV1997.mdb", "testV2000.mdb"}) {
+    SCOPED_TRACE(name);
+    const fs::path copy = dir_ / (std::string(name) + ".skdb");
+    ASSERT_EQ(Run({"schema", TestFile(name)}, copy).code, 0);
+    for (const char* rowset : {"tables", "columns", "indexes", "foreign_keys"}) {
+      const Result real = Run({"rowset", TestFile(name), rowset});
+      const Result text = Run({"rowset", copy.string(), rowset});
+      ASSERT_EQ(text.code, 0) << text.err;
+      EXPECT_EQ(WithoutSystemTables(text.out), WithoutSystemTables(real.out)) << rowset;
+    }
+    EXPECT_EQ(Run({"query", copy.string(), "list"}).out,
+              Run({"query", TestFile(name), "list"}).out);
+  }
+}
+
+TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
+  const fs::path copy = dir_ / "copy.mdb";
+  fs::copy_file(TestFile("queryTestV2000.mdb"), copy);
+  const std::string before = ReadFile(copy);
+  const std::string refusal = "Changing a Jet database file is not supported yet; '" +
+                              copy.string() + "' was not changed.\n";
+  const std::vector<std::vector<std::string>> changes = {
+      {"exec", copy.string(), "DROP TABLE Table1"},
+      {"query", copy.string(), "create", "New", "SELECT 1;"},
+      {"query", copy.string(), "delete", "SelectQuery"},
+      {"dao", copy.string(), "required", "Table1", "col1", "true"},
+      {"dao", copy.string(), "rename", "Table1", "col1", "c1"}};
+  for (const auto& change : changes) {
+    const Result r = Run(change);
+    EXPECT_EQ(r.code, 1) << change[0];
+    EXPECT_EQ(r.err, refusal) << change[0];
+  }
+  EXPECT_EQ(ReadFile(copy), before);
+}
+
+}  // namespace
