@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "dbaccess/jet_error.h"
@@ -363,6 +365,19 @@ TEST(MdbStorageTest, NoticesWhenTheFileChangesOnDisk) {
   EXPECT_TRUE(storage->ChangedOnDisk());
   EXPECT_NE(storage->Load().FindTable("Table1"), nullptr);
   EXPECT_FALSE(storage->ChangedOnDisk());
+
+  // A file last changed long ago is known by its size and times.
+  const std::string old = dir.File("old.mdb");
+  fs::copy_file(TestFile("V2000_no-password.mdb"), old);
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  auto old_storage = OpenMdbStorage(old, "");
+  old_storage->Load();
+  EXPECT_FALSE(old_storage->ChangedOnDisk());
+  {
+    std::ofstream append(old, std::ios::binary | std::ios::app);
+    append << "x";
+  }
+  EXPECT_TRUE(old_storage->ChangedOnDisk());
 }
 
 TEST(MdbStorageTest, GivesClearErrorsForMissingForeignAndDamagedFiles) {
