@@ -116,6 +116,24 @@ TEST_F(MdbCliTest, SchemaMakesATextDatabaseWithTheSameStructure) {
   }
 }
 
+// A real database's queries go into the query list file like any others (Access ends the
+// stored text of a data-definition query with a NUL, which once stopped the list's save).
+TEST_F(MdbCliTest, ComparesRealDatabasesAndSavesTheirLists) {
+  const fs::path lists = dir_ / "lists";
+  fs::create_directories(lists);
+  const Result r = Run({"compare", TestFile("queryTestV2000.mdb"), TestFile("indexTestV2000.mdb"),
+                        "--lists", lists.string()});
+  EXPECT_EQ(r.code, 1) << r.out << r.err;  // different
+  const std::string queries = ReadFile(lists / "updQuery.xml");
+  EXPECT_NE(queries.find("CREATE TABLE Table5 (col1 CHAR, col2 CHAR);"), std::string::npos);
+
+  const fs::path copy = dir_ / "copy.skdb";
+  ASSERT_EQ(Run({"schema", TestFile("queryTestV2000.mdb")}, copy).code, 0);
+  const Result same =
+      Run({"compare", TestFile("queryTestV2000.mdb"), copy.string(), "--lists", lists.string()});
+  EXPECT_EQ(same.code, 0) << same.out << same.err;
+}
+
 TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
   const fs::path copy = dir_ / "copy.mdb";
   fs::copy_file(TestFile("queryTestV2000.mdb"), copy);

@@ -467,6 +467,15 @@ std::string Body(QueryKind kind, const QueryRows& q) {
   return "";
 }
 
+// Access ends some stored texts (the whole text of a pass-through or data-definition query)
+// with the NUL of a C string. It is no part of the text, and no list file could carry it.
+std::optional<std::string> WithoutTerminator(std::optional<std::string> text) {
+  if (text) {
+    while (!text->empty() && text->back() == '\0') text->pop_back();
+  }
+  return text;
+}
+
 }  // namespace
 
 QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
@@ -474,11 +483,11 @@ QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
   QueryRow q;
   q.object_id = static_cast<int32_t>(fields.Integer("ObjectId").value_or(0));
   q.attribute = static_cast<int>(fields.Integer("Attribute").value_or(-1));
-  q.expression = fields.OptionalText("Expression");
+  q.expression = WithoutTerminator(fields.OptionalText("Expression"));
   if (auto flag = fields.Integer("Flag")) q.flag = static_cast<int>(*flag);
   if (auto extra = fields.Integer("LvExtra")) q.extra = static_cast<int>(*extra);
-  q.name1 = fields.OptionalText("Name1");
-  q.name2 = fields.OptionalText("Name2");
+  q.name1 = WithoutTerminator(fields.OptionalText("Name1"));
+  q.name2 = WithoutTerminator(fields.OptionalText("Name2"));
   q.order = fields.Binary("Order");
   return q;
 }

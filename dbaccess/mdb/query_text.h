@@ -10,7 +10,8 @@
 // condition), 8 WHERE, 9 GROUP BY, 10 HAVING, 11 ORDER BY (Name1 "D": descending).
 //
 // The text puts each clause on its own line (CR LF between them) and ends in ";"; the text
-// of a pass-through or data-definition query is stored whole and given back unchanged.
+// of a pass-through or data-definition query is stored whole and given back as stored,
+// without the NUL Access ends it with.
 #ifndef SKARNVEL_DBACCESS_MDB_QUERY_TEXT_H_
 #define SKARNVEL_DBACCESS_MDB_QUERY_TEXT_H_
 
@@ -67,6 +68,7 @@ struct QueryRow {
   std::vector<uint8_t> order;
 };
 
+// One stored row; a NUL at the end of a text is dropped.
 QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row);
 
 // The kind: the type row's when it names one, else the one MSysObjects.Flags gives, else

@@ -126,6 +126,21 @@ TEST(QueryTextTest, TakesTheKindFromTheTypeRowFirst) {
   EXPECT_EQ(KindOfQuery(0, Rows({})), QueryKind::kSelect);
 }
 
+TEST(QueryTextTest, DropsTheNulAccessEndsStoredTextsWith) {
+  TableDefinition def;
+  for (const char* name : {"ObjectId", "Attribute", "Expression", "Flag", "Name1"}) {
+    ColumnDefinition c;
+    c.name = name;
+    def.columns.push_back(c);
+  }
+  const Row row = {int64_t{7}, int64_t{kQueryType}, std::string("DROP TABLE x;\0\0", 15),
+                   int64_t{7}, std::string("ODBC;\0", 6)};
+  const QueryRow q = DecodeQueryRow(def, row);
+  EXPECT_EQ(q.expression, "DROP TABLE x;");
+  EXPECT_EQ(q.name1, "ODBC;");
+  EXPECT_EQ(RebuildQuerySql(96, {q}), "DROP TABLE x;");
+}
+
 TEST(QueryTextTest, NeverFailsOnOddRows) {
   // Joins naming unknown tables, a join kind Jet does not have, rows without values.
   const auto rows = Rows({{kQueryType, N, 1},
