@@ -1,33 +1,21 @@
 // skarnvel-cli on real .mdb files: rowsets, the query list and schema read them; schema's
 // script opens as a text database with the same structure; changes are refused.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "cli/run_cli_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using cli_test::ReadFile;
+using cli_test::Result;
 
 std::string TestFile(const std::string& name) {
   return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/" + name;
@@ -54,25 +42,7 @@ class MdbCliTest : public ::testing::Test {
 
   Result Run(const std::vector<std::string>& args, const fs::path& out_file = {}) {
     const fs::path out = out_file.empty() ? dir_ / "stdout" : out_file, err = dir_ / "stderr";
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(o, STDOUT_FILENO);
-      dup2(e, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>(SKARNVEL_CLI)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(SKARNVEL_CLI, argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(out);
-    r.err = ReadFile(err);
-    return r;
+    return cli_test::RunCli(args, out, err);
   }
 
   fs::path dir_;
