@@ -6,6 +6,7 @@
 #ifndef SKARNVEL_DBACCESS_MDB_FORMAT_H_
 #define SKARNVEL_DBACCESS_MDB_FORMAT_H_
 
+#include <cstddef>
 #include <cstdint>
 
 namespace dbaccess::mdb {
@@ -92,6 +93,10 @@ enum ColumnType : uint8_t {
   kTypeGuid = 0x0F,
   kTypeNumeric = 0x10,
 };
+
+// Stored sizes of the fixed-length types that are not plain numbers.
+constexpr size_t kGuidSize = 16;
+constexpr size_t kDecimalSize = 17;  // sign, then a 16-byte integer
 
 // Long value (memo, OLE) field: a 12-byte definition in the row.
 constexpr int kLongValueDefinitionSize = 12;

@@ -16,7 +16,6 @@ constexpr size_t kChunkHeaderSize = 6;
 constexpr size_t kValueHeaderSize = 8;
 constexpr size_t kMapNameBlockMinimum = 6;
 constexpr char kGuidPropertyName[] = "GUID";
-constexpr size_t kGuidSize = 16;
 
 std::string ReadPropertyName(ByteView block, size_t& pos, const TextDecoder& text) {
   const size_t length = block.U16(pos);

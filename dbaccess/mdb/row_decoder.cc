@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "dbaccess/mdb/format.h"
+
 namespace dbaccess::mdb {
 namespace {
 
-constexpr size_t kDecimalSize = 17;
-constexpr size_t kGuidSize = 16;
 constexpr int kMaxDecimalScale = 38;
 constexpr size_t kJumpSpan = 256;
 
