@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 
 namespace uAlg {
@@ -13,15 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::vector<std::string> Lines(const TQResults& results) {
-  std::vector<std::string> lines;
-  for (const TQResult& r : results) {
-    lines.push_back(r.Result + "|" + r.Act + "|" + r.Name + "|" + r.OldSQL + "|" + r.NewSQL);
-  }
-  return lines;
-}
-std::string S(std::string_view text) { return std::string(text); }
 
 TEST(CompareQueriesTest, OneSideWithoutQueries) {
   const TQuerys some = {{"a", "SELECT 1;"}, {"b", "SELECT 2;"}};

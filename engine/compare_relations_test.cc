@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 
 namespace uAlg {
@@ -19,18 +20,6 @@ TFKey Key(std::string pt, std::string pc, std::string ft, std::string fc, std::s
           std::string update = "NO ACTION", std::string del = "NO ACTION") {
   return TFKey{pt, pc, ft, fc, name, update, del};
 }
-
-std::vector<std::string> Lines(const TfkResults& results) {
-  std::vector<std::string> lines;
-  for (const TfkResult& r : results) {
-    lines.push_back(r.Result + "|" + r.PK_TABLE_NAME + "." + r.PK_COLUMN_NAME + "-<" +
-                    r.FK_TABLE_NAME + "." + r.FK_COLUMN_NAME + "|" + r.FK_NAME + "|" +
-                    r.OldUpdate_Rule + "|" + r.NewUpdate_Rule + "|" + r.OldDelete_Rule + "|" +
-                    r.NewDelete_Rule + "|" + r.SQL);
-  }
-  return lines;
-}
-std::string S(std::string_view text) { return std::string(text); }
 
 TEST(CompareRelationsTest, RelationsThatDifferOnlyInNamesGiveNothing) {
   const TFKeys working = {Key("Orders", "ID", "Items", "OrderID", "OrdersItems", "CASCADE")};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 
 namespace uAlg {
@@ -43,7 +44,6 @@ std::vector<std::string> Lines(const TResults& results) {
   for (const TResult& r : results) lines.push_back(Line(r));
   return lines;
 }
-std::string S(std::string_view text) { return std::string(text); }
 
 TEST(FieldSqlTest, WritesNameTypeSizeRequiredAndDefault) {
   EXPECT_EQ(FieldSQL(Col("Qty", 1, "Long", 0, true, "0")), "[Qty] Long NOT NULL DEFAULT 0");

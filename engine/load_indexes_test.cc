@@ -6,6 +6,7 @@
 
 #include "dbaccess/jet_error.h"
 #include "engine/compare_indexes.h"
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 #include "engine/test_database.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::vector<std::string> Lines(const TIResults& results) {
-  std::vector<std::string> lines;
-  for (const TIResult& r : results) {
-    lines.push_back(r.Result + "|" + r.TABLE_NAME + "|" + r.COLUMN_NAME + "|" + r.INDEX_NAME + "|" +
-                    r.SQL);
-  }
-  return lines;
-}
-std::string S(std::string_view text) { return std::string(text); }
 
 class LoadIndexesTest : public testing::TestDatabases {};
 

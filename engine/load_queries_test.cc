@@ -6,6 +6,7 @@
 
 #include "dbaccess/jet_error.h"
 #include "engine/compare_queries.h"
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 #include "engine/test_database.h"
 
@@ -14,15 +15,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::vector<std::string> Lines(const TQResults& results) {
-  std::vector<std::string> lines;
-  for (const TQResult& r : results) {
-    lines.push_back(r.Result + "|" + r.Act + "|" + r.Name + "|" + r.OldSQL + "|" + r.NewSQL);
-  }
-  return lines;
-}
-std::string S(std::string_view text) { return std::string(text); }
 
 class LoadQueriesTest : public testing::TestDatabases {};
 

@@ -6,6 +6,7 @@
 
 #include "dbaccess/jet_error.h"
 #include "engine/compare_relations.h"
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 #include "engine/test_database.h"
 
@@ -14,18 +15,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::vector<std::string> Lines(const TfkResults& results) {
-  std::vector<std::string> lines;
-  for (const TfkResult& r : results) {
-    lines.push_back(r.Result + "|" + r.PK_TABLE_NAME + "." + r.PK_COLUMN_NAME + "-<" +
-                    r.FK_TABLE_NAME + "." + r.FK_COLUMN_NAME + "|" + r.FK_NAME + "|" +
-                    r.OldUpdate_Rule + "|" + r.NewUpdate_Rule + "|" + r.OldDelete_Rule + "|" +
-                    r.NewDelete_Rule + "|" + r.SQL);
-  }
-  return lines;
-}
-std::string S(std::string_view text) { return std::string(text); }
 
 class LoadRelationsTest : public testing::TestDatabases {};
 

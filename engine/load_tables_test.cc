@@ -7,6 +7,7 @@
 #include "dbaccess/jet_error.h"
 #include "engine/compare_tables.h"
 #include "engine/fake_schema.h"
+#include "engine/result_lines_test_support.h"
 #include "engine/result_texts.h"
 #include "engine/snapshot.h"
 #include "engine/test_database.h"
@@ -38,7 +39,6 @@ const TField& FieldOf(const TTables& tables, const std::string& table, const std
   }
   throw std::out_of_range(table + "." + field);
 }
-std::string S(std::string_view text) { return std::string(text); }
 
 // --- The walk over the rowsets, on rowsets built in memory.
 
