@@ -1,5 +1,4 @@
 // skarnvel-cli compare WORK NEW: compare-all, the four list files, the lists as tables.
-#include <exception>
 #include <iostream>
 
 #include "cli/cycle_commands.h"
@@ -20,10 +19,7 @@ void AddCompareCommand(CLI::App& app, int& exit_code) {
       exit_code = kCycleTrouble;
       return;
     }
-    try {
-      session.SaveLists();
-    } catch (const std::exception& error) {
-      session.ui().ShowError(error.what());
+    if (!session.SaveLists()) {
       exit_code = kCycleTrouble;
       return;
     }

@@ -52,8 +52,9 @@ class CycleSession : private actions::WorkbenchObserver {
   actions::Workbench& bench() { return *bench_; }
   CliInteraction& ui() { return ui_; }
 
-  // Writes the four list files into the lists folder.
-  void SaveLists();
+  // Writes the four list files into the lists folder; on failure shows the error and
+  // returns false.
+  bool SaveLists();
   // Prints the four lists; returns the number of rows in all.
   int PrintLists(std::ostream& out);
   // Whether every list is empty.

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 
@@ -91,10 +92,16 @@ void CycleSession::MessageAppended(const actions::PaneLine& line) {
   std::cout << MessageLines(line.text) << std::endl;
 }
 
-void CycleSession::SaveLists() {
-  for (actions::ListId id : actions::kAllLists) {
-    actions::SaveList(bench_->lists()[id], bench_->files()[id]);
+bool CycleSession::SaveLists() {
+  try {
+    for (actions::ListId id : actions::kAllLists) {
+      actions::SaveList(bench_->lists()[id], bench_->files()[id]);
+    }
+  } catch (const std::exception& error) {
+    ui().ShowError(error.what());
+    return false;
   }
+  return true;
 }
 
 int CycleSession::PrintLists(std::ostream& out) {

@@ -1,6 +1,5 @@
 // skarnvel-cli sync WORK NEW: the unattended cycle (compare-all, run-all) and a fresh
 // comparison that tells whether anything is left to do.
-#include <exception>
 #include <iostream>
 
 #include "cli/cycle_commands.h"
@@ -37,10 +36,7 @@ void AddSyncCommand(CLI::App& app, int& exit_code) {
       exit_code = kCycleTrouble;
       return;
     }
-    try {
-      session.SaveLists();
-    } catch (const std::exception& error) {
-      session.ui().ShowError(error.what());
+    if (!session.SaveLists()) {
       exit_code = kCycleTrouble;
       return;
     }
