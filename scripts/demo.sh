@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-./scripts/build.sh build -DSKARNVEL_BUILD_UI=OFF -DSKARNVEL_BUILD_BENCH=OFF
-cli="$PWD/build/cli/skarnvel-cli"
+# A folder of its own: the options here must not leak into the build folder the tests use.
+./scripts/build.sh build-demo -DSKARNVEL_BUILD_UI=OFF -DSKARNVEL_BUILD_BENCH=OFF
+cli="$PWD/build-demo/cli/skarnvel-cli"
 
 demo="$(mktemp -d "${TMPDIR:-/tmp}/skarnvel-demo.XXXXXX")"
 cp samples/work.skdb "$demo/work.skdb"
