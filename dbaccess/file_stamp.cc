@@ -68,21 +68,27 @@ int64_t FileStamp::NowNs() {
   return Ns(now);
 }
 
-FileStamp FileStamp::Of(const std::string& path, std::string_view content) {
+FileStamp FileStamp::Of(const std::string& path, std::string_view content, ContentCheck check) {
   FileStamp stamp;
   stamp.granularity_ns_ = TimeGranularity(path);
   stamp.taken_ns_ = NowNs();
-  ReadMeta(path, stamp.meta_);
-  stamp.hash_ = Sha256(content);
+  const bool read = ReadMeta(path, stamp.meta_);
+  if (check == ContentCheck::kAlways || !read || !stamp.TimesTrusted()) {
+    stamp.hash_ = Sha256(content);
+  }
   return stamp;
+}
+
+bool FileStamp::TimesTrusted() const {
+  return taken_ns_ - meta_.mtime_ns >= granularity_ns_ &&
+         taken_ns_ - meta_.ctime_ns >= granularity_ns_;
 }
 
 bool FileStamp::Changed(const std::string& path) const {
   Meta now;
   if (!ReadMeta(path, now)) return true;
-  const bool trusted = taken_ns_ - meta_.mtime_ns >= granularity_ns_ &&
-                       taken_ns_ - meta_.ctime_ns >= granularity_ns_;
-  if (now == meta_ && trusted) return false;
+  if (now == meta_ && TimesTrusted()) return false;
+  if (!hash_) return true;
   if (now.size != meta_.size && meta_.size >= 0) return true;
   std::string content;
   try {
@@ -90,7 +96,7 @@ bool FileStamp::Changed(const std::string& path) const {
   } catch (const JetError&) {
     return true;
   }
-  if (Sha256(content) != hash_) return true;
+  if (Sha256(content) != *hash_) return true;
   meta_ = now;  // same content: remember the new times, and trust them once they are old
   taken_ns_ = NowNs();
   return false;

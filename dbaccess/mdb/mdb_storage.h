@@ -4,14 +4,12 @@
 // file anew each time (tables, columns, properties, indexes, rows, relationships, saved
 // queries; see catalog_mapping.h) and remembers what it read, so that a change by another
 // program is noticed: by the file's identity, size and times, and, while those times are
-// too recent to be trusted, by its content as the text storage does (file_stamp.h). Writing
-// is not
-// supported yet: Commit() always refuses with a clear error and never opens the file for
+// too recent to be trusted, by its content (file_stamp.h, ContentCheck::kTimesOnce). Writing
+// is not supported yet: Commit() always refuses with a clear error and never opens the file for
 // writing, so the file stays byte for byte as it was.
 #ifndef SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
 #define SKARNVEL_DBACCESS_MDB_MDB_STORAGE_H_
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,18 +34,9 @@ class MdbStorage : public Storage {
   bool ChangedOnDisk() const override;
 
  private:
-  // The file as the last Load read it.
-  struct Seen {
-    uint64_t device = 0, inode = 0;
-    int64_t size = -1, mtime_ns = 0, ctime_ns = 0;
-    friend bool operator==(const Seen&, const Seen&) = default;
-  };
-  static std::optional<Seen> Look(const std::string& path);
-
   std::string path_;
   std::string password_;
-  std::optional<Seen> seen_;
-  std::optional<FileStamp> recent_;  // with the content's hash, for a file changed just now
+  std::optional<FileStamp> stamp_;  // the file as the last Load read it
 };
 
 // True when the first bytes of a file (at least kJetSignatureLength of them) are those of a
