@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/utf8.h"
 
 namespace actions {
 namespace {

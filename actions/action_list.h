@@ -36,7 +36,7 @@
 #include <utility>
 #include <vector>
 
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace actions {
 

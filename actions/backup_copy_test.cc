@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "actions/file_io.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 
 namespace actions {
 namespace {
@@ -24,38 +24,38 @@ TEST(BackupCopyTest, Names) {
 }
 
 TEST(BackupCopyTest, NeverOverwritesACopyOfTheSameDay) {
-  TestFolder folder;
+  dbaccess::testing::TempFolder folder;
   const std::string db = folder.Write("work.mdb", "first state");
-  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.Path("work_2026.12.08.mdb"));
+  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.File("work_2026.12.08.mdb"));
   folder.Write("work.mdb", "second state");
-  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.Path("work_2026.12.08_2.mdb"));
+  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.File("work_2026.12.08_2.mdb"));
   folder.Write("work.mdb", "third state");
-  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.Path("work_2026.12.08_3.mdb"));
-  EXPECT_EQ(ReadFile(folder.Path("work_2026.12.08.mdb")), "first state");
-  EXPECT_EQ(ReadFile(folder.Path("work_2026.12.08_2.mdb")), "second state");
-  EXPECT_EQ(ReadFile(folder.Path("work_2026.12.08_3.mdb")), "third state");
+  EXPECT_EQ(MakeBackupCopy(db, kDay), folder.File("work_2026.12.08_3.mdb"));
+  EXPECT_EQ(ReadFile(folder.File("work_2026.12.08.mdb")), "first state");
+  EXPECT_EQ(ReadFile(folder.File("work_2026.12.08_2.mdb")), "second state");
+  EXPECT_EQ(ReadFile(folder.File("work_2026.12.08_3.mdb")), "third state");
   // Another day starts again without number.
-  EXPECT_EQ(MakeBackupCopy(db, CalendarDay{2026, 12, 9}), folder.Path("work_2026.12.09.mdb"));
+  EXPECT_EQ(MakeBackupCopy(db, CalendarDay{2026, 12, 9}), folder.File("work_2026.12.09.mdb"));
 }
 
 TEST(BackupCopyTest, FailuresNameTheCopyAndLeaveNothing) {
-  TestFolder folder;
+  dbaccess::testing::TempFolder folder;
   try {
-    MakeBackupCopy(folder.Path("missing.mdb"), kDay);
+    MakeBackupCopy(folder.File("missing.mdb"), kDay);
     FAIL() << "copied a missing file";
   } catch (const FileError& error) {
-    EXPECT_EQ(error.path(), folder.Path("missing_2026.12.08.mdb"));
+    EXPECT_EQ(error.path(), folder.File("missing_2026.12.08.mdb"));
   }
-  EXPECT_FALSE(FileExists(folder.Path("missing_2026.12.08.mdb")));
+  EXPECT_FALSE(FileExists(folder.File("missing_2026.12.08.mdb")));
 
   const std::string db = folder.Write("work.mdb", "data");
-  std::filesystem::create_directory(folder.Path("ro"));
+  std::filesystem::create_directory(folder.File("ro"));
   const std::string in_ro = folder.Write("ro/work.mdb", "data");
-  ::chmod(folder.Path("ro").c_str(), 0555);
+  ::chmod(folder.File("ro").c_str(), 0555);
   if (::geteuid() != 0) {  // root writes anywhere
     EXPECT_THROW(MakeBackupCopy(in_ro, kDay), FileError);
   }
-  ::chmod(folder.Path("ro").c_str(), 0755);
+  ::chmod(folder.File("ro").c_str(), 0755);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/utf8.h"
 
 namespace actions::cp1251 {
 namespace {

@@ -9,13 +9,13 @@
 #include "actions/engine_access.h"
 #include "actions/file_io.h"
 #include "actions/list_file.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
-#include "actions/workbench_fakes.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/dao/dao.h"
-#include "dbaccess/database_file.h"
+#include "dbaccess/files/database_file.h"
 #include "engine/result_texts.h"
 
 namespace actions {
@@ -57,8 +57,8 @@ std::vector<std::string> Column(ActionList& list, const std::string& column) {
 class EndToEndTest : public ::testing::Test {
  protected:
   EndToEndTest()
-      : work_(folder_.Path("work.mdb")),
-        fresh_(folder_.Path("new.mdb")),
+      : work_(folder_.File("work.mdb")),
+        fresh_(folder_.File("new.mdb")),
         bench_({folder_.path(), "skarnvel"}, ui_, access_) {}
 
   void Open() {
@@ -77,7 +77,7 @@ class EndToEndTest : public ::testing::Test {
     return lines;
   }
 
-  TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
   std::string work_;
   std::string fresh_;
   ScriptedInteraction ui_;
@@ -134,7 +134,7 @@ TEST_F(EndToEndTest, UnattendedCycleBringsTheWorkingDatabaseIntoLine) {
 
   // The backup holds the old structure; the log is there and readable.
   const std::string backup = BackupName("work.mdb", LocalDay(std::chrono::system_clock::now()));
-  EXPECT_TRUE(FileExists(folder_.Path(backup)));
+  EXPECT_TRUE(FileExists(folder_.File(backup)));
   EXPECT_TRUE(FileExists(bench_.LogFile()));
 }
 

@@ -10,7 +10,7 @@ namespace {
 class AdoRunConnection : public RunConnection {
  public:
   AdoRunConnection(const std::string& path, const std::string& password) {
-    connection_.Open(dbaccess::ado::ConnectionText(path, password));
+    connection_.Open(dbaccess::ado::DatabaseLocation{path, password});
   }
   void Execute(const std::string& command) override { connection_.Execute(command); }
   void BeginTrans() override { connection_.BeginTrans(); }

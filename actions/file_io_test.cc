@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 
 namespace actions {
 namespace {
@@ -15,8 +15,8 @@ mode_t Permissions(const std::string& path) {
 }
 
 TEST(ReplaceFileTest, OwnerOnlyFilesAreCreatedAndRewrittenReadableByTheOwnerAlone) {
-  TestFolder folder;
-  const std::string path = folder.Path("secret.ini");
+  dbaccess::testing::TempFolder folder;
+  const std::string path = folder.File("secret.ini");
   ReplaceFile(path, "a=1\n", FileAccess::kOwnerOnly);
   EXPECT_EQ(Permissions(path), 0600u);
   EXPECT_EQ(ReadFile(path), "a=1\n");

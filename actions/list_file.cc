@@ -6,7 +6,8 @@
 
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/utf8.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace actions {
 namespace {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "actions/relation_check.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
-#include "actions/workbench_fakes.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 
@@ -52,7 +52,7 @@ class ListRunTest : public ::testing::Test {
   std::string RelationCaption() const { return S(texts::kRelationCaption); }
   std::string ErrorCaption() const { return S(texts::kRunErrorCaption); }
 
-  TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
   ScriptedInteraction ui_;
   FakeDatabase db_;
   FakeAccess access_;

@@ -3,9 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
-#include "actions/workbench_fakes.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 
@@ -35,7 +35,7 @@ class QueryActionsTest : public ::testing::Test {
                    Query(uAlg::kNewQuery, uAlg::kAddQueryAction, "Fresh", "", "SELECT 3")};
   }
 
-  TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
   ScriptedInteraction ui_;
   FakeDatabase db_;
   FakeAccess access_;

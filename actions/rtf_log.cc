@@ -6,7 +6,7 @@
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
 #include "actions/workbench_texts.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/utf8.h"
 
 namespace actions {
 namespace {

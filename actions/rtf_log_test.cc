@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "actions/file_io.h"
-#include "actions/test_folder.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/temp_folder_testing.h"
+#include "dbaccess/base/utf8.h"
 
 namespace actions {
 namespace {
@@ -98,8 +98,8 @@ TEST(RtfLogTest, DocumentIsWindows1251RtfWithColourTable) {
 }
 
 TEST(RtfLogTest, AnIndependentReaderGetsTheLinesAndColoursBack) {
-  TestFolder folder;
-  const std::string log = folder.Path("skarnvel.log");
+  dbaccess::testing::TempFolder folder;
+  const std::string log = folder.File("skarnvel.log");
   WriteRtfLog(kPane, log);
   const std::string html = Unrtf(log, "--html");
   EXPECT_EQ(HtmlText(html),

@@ -6,9 +6,9 @@
 #include "actions/file_io.h"
 #include "actions/list_file.h"
 #include "actions/rtf_log.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
-#include "actions/workbench_fakes.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 
@@ -48,7 +48,7 @@ class WholeCycleTest : public ::testing::Test {
   }
   std::string Stamp() const { return LocalTimeStamp(kNoon); }
 
-  TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
   ScriptedInteraction ui_;
   FakeDatabase db_;
   FakeAccess access_;
@@ -99,7 +99,7 @@ TEST_F(WholeCycleTest, RunAllAsksCopiesRunsStampsAndLogs) {
                           S(texts::kSuccessPrefix) + S(uAlg::kAddQueryAction),
                           S(texts::kChangesDoneLine) + Stamp()));
   EXPECT_EQ(bench_.Tablo()[0].color, MessageColor::kGrayText);
-  EXPECT_EQ(ReadFile(folder_.Path(Backup())), "working database");
+  EXPECT_EQ(ReadFile(folder_.File(Backup())), "working database");
   EXPECT_EQ(ReadFile(bench_.LogFile()), EncodeRtfLog(bench_.Tablo()));
   EXPECT_EQ(ui_.With("notify"),
             std::vector<std::string>{"notify " + S(texts::kChangesDoneMessage)});
@@ -126,7 +126,7 @@ TEST_F(WholeCycleTest, NoToTheFirstQuestionDoesNothingNoToTheCopySkipsOnlyTheCop
 
   ui_.Answer(S(texts::kCopyCaption), Answer::kNo);
   ASSERT_TRUE(bench_.bRunAllClick());
-  EXPECT_FALSE(FileExists(folder_.Path(Backup())));
+  EXPECT_FALSE(FileExists(folder_.File(Backup())));
   EXPECT_EQ(PaneTexts().front(), S(texts::kChangesStartLine) + Stamp());
   EXPECT_TRUE(FileExists(bench_.LogFile()));
 }
@@ -138,8 +138,8 @@ TEST_F(WholeCycleTest, SecondRunAllOfTheDayKeepsTheFirstCopyAndLogsBoth) {
   folder_.Write("work.mdb", "changed working database");
   ASSERT_TRUE(bench_.bCompareAllClick());
   ASSERT_TRUE(bench_.bRunAllClick());
-  EXPECT_EQ(ReadFile(folder_.Path(Backup(1))), "working database");
-  EXPECT_EQ(ReadFile(folder_.Path(Backup(2))), "changed working database");
+  EXPECT_EQ(ReadFile(folder_.File(Backup(1))), "working database");
+  EXPECT_EQ(ReadFile(folder_.File(Backup(2))), "changed working database");
   EXPECT_THAT(ui_.With("ask"), IsEmpty());
   EXPECT_THAT(ui_.With("notify"), IsEmpty());
   const std::vector<std::string> pane = PaneTexts();
@@ -152,7 +152,7 @@ TEST_F(WholeCycleTest, SecondRunAllOfTheDayKeepsTheFirstCopyAndLogsBoth) {
 TEST_F(WholeCycleTest, CopyFailureEndsRunAll) {
   ASSERT_TRUE(bench_.bCompareAllClick());
   bench_.SetFon(true);
-  std::filesystem::remove(folder_.Path("work.mdb"));
+  std::filesystem::remove(folder_.File("work.mdb"));
   db_.log.clear();
   ASSERT_TRUE(bench_.bRunAllClick());
   EXPECT_THAT(bench_.Tablo(),
@@ -185,7 +185,7 @@ TEST_F(WholeCycleTest, UnattendedRun) {
   EXPECT_TRUE(quiet.RunUnattended());
   EXPECT_THAT(none.log, ElementsAre("tables", "pk", "unique", "relations", "queries"));
   EXPECT_FALSE(FileExists(quiet.LogFile()));
-  EXPECT_FALSE(FileExists(folder_.Path(Backup())));
+  EXPECT_FALSE(FileExists(folder_.File(Backup())));
 
   // An empty new path: compare-all is skipped, the saved lists run.
   bench_.qQ().AppendRow({{"V", Variant::Boolean(true)},

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "actions/list_commands.h"
-#include "actions/test_folder.h"
-#include "actions/workbench_fakes.h"
+#include "dbaccess/base/temp_folder_testing.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 
@@ -37,7 +37,7 @@ class WorkbenchTest : public ::testing::Test {
     bench_.SetPath2("new.mdb");
   }
 
-  TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
   ScriptedInteraction ui_;
   FakeDatabase db_;
   FakeAccess access_;
@@ -113,7 +113,7 @@ TEST_F(WorkbenchTest, CheckPathsMessagesAndFocus) {
   EXPECT_TRUE(ui_.log.empty());
 
   folder_.Write("new.mdb", "n");
-  bench_.SetPath2(folder_.Path("new.mdb"));
+  bench_.SetPath2(folder_.File("new.mdb"));
   EXPECT_TRUE(bench_.CheckPaths());
 
   // A folder is not a database file.

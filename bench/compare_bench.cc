@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "dbaccess/catalog.h"
-#include "dbaccess/database_file.h"
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/files/database_file.h"
 #include "engine/uAlg.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "dbaccess/database_file.h"
-#include "dbaccess/executor.h"
-#include "dbaccess/text_script.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/exec/executor.h"
+#include "dbaccess/storage/text/text_script.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/dao/dao.h"
-#include "dbaccess/database_file.h"
+#include "dbaccess/files/database_file.h"
 
 extern char** environ;
 
@@ -87,7 +87,7 @@ void BM_OurReader(benchmark::State& state) {
       DatabaseFile::ReleaseRetained();
       {
         ado::Connection connection;
-        connection.Open(ado::ConnectionText(file.path, file.password));
+        connection.Open(ado::DatabaseLocation{file.path, file.password});
         for (ado::SchemaEnum schema : {ado::adSchemaTables, ado::adSchemaColumns,
                                        ado::adSchemaIndexes, ado::adSchemaForeignKeys}) {
           work += static_cast<size_t>(connection.OpenSchema(schema).RecordCount());

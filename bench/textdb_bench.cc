@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/database_file.h"
-#include "dbaccess/executor.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/exec/executor.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ void BM_Open(benchmark::State& state) {
   for (auto _ : state) {
     dbaccess::DatabaseFile::ReleaseRetained();
     Connection c;
-    c.Open(dbaccess::ado::ConnectionText(path, ""));
+    c.Open(dbaccess::ado::DatabaseLocation{path, ""});
     c.Close();
   }
   dbaccess::DatabaseFile::ReleaseRetained();
@@ -152,11 +152,11 @@ void BM_Open(benchmark::State& state) {
 void BM_Reopen(benchmark::State& state) {
   const std::string& path = Files().Path(static_cast<int>(state.range(0)));
   Connection first;
-  first.Open(dbaccess::ado::ConnectionText(path, ""));
+  first.Open(dbaccess::ado::DatabaseLocation{path, ""});
   first.Close();
   for (auto _ : state) {
     Connection c;
-    c.Open(dbaccess::ado::ConnectionText(path, ""));
+    c.Open(dbaccess::ado::DatabaseLocation{path, ""});
     c.Close();
   }
   dbaccess::DatabaseFile::ReleaseRetained();
@@ -167,7 +167,7 @@ void BM_OpenAndReadFourRowsets(benchmark::State& state) {
   for (auto _ : state) {
     dbaccess::DatabaseFile::ReleaseRetained();
     Connection c;
-    c.Open(dbaccess::ado::ConnectionText(path, ""));
+    c.Open(dbaccess::ado::DatabaseLocation{path, ""});
     int64_t values = 0;
     for (auto schema : {dbaccess::ado::adSchemaTables, dbaccess::ado::adSchemaColumns,
                         dbaccess::ado::adSchemaIndexes, dbaccess::ado::adSchemaForeignKeys}) {
@@ -186,7 +186,7 @@ void BM_OpenAndReadColumnsTableByTable(benchmark::State& state) {
   for (auto _ : state) {
     dbaccess::DatabaseFile::ReleaseRetained();
     Connection c;
-    c.Open(dbaccess::ado::ConnectionText(path, ""));
+    c.Open(dbaccess::ado::DatabaseLocation{path, ""});
     Recordset tables = c.OpenSchema(dbaccess::ado::adSchemaTables);
     tables.SetFilter("TABLE_TYPE='TABLE'");
     int64_t columns = 0;

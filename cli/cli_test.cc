@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli_test_support.h"
+#include "cli/run_cli_testing.h"
 
 namespace {
 

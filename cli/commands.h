@@ -9,7 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 
 namespace cli {
 

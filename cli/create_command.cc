@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "dbaccess/database_file.h"
+#include "dbaccess/files/database_file.h"
 
 namespace cli {
 

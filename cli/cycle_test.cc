@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "actions/file_io.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/database_file.h"
+#include "dbaccess/files/database_file.h"
 
 namespace {
 
@@ -45,39 +45,39 @@ void CreateDatabase(const std::string& path, const std::vector<std::string>& sta
 class CycleCommandsTest : public ::testing::Test {
  protected:
   CycleCommandsTest() {
-    CreateDatabase(folder_.Path("work.mdb"), {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(10))",
+    CreateDatabase(folder_.File("work.mdb"), {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(10))",
                                               "CREATE TABLE [Old] ([ID] LONG)"});
-    CreateDatabase(folder_.Path("new.mdb"),
+    CreateDatabase(folder_.File("new.mdb"),
                    {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(20), [B] LONG)"});
   }
   std::string Args(const std::string& command, const std::string& more = "") const {
-    return command + " '" + folder_.Path("work.mdb") + "' " + more + " --lists '" + folder_.path() +
+    return command + " '" + folder_.File("work.mdb") + "' " + more + " --lists '" + folder_.path() +
            "'";
   }
 
-  actions::TestFolder folder_;
+  dbaccess::testing::TempFolder folder_;
 };
 
 TEST_F(CycleCommandsTest, CompareExitsLikeDiffAndWritesTheLists) {
-  Outcome outcome = RunCli(Args("compare", "'" + folder_.Path("new.mdb") + "'"));
+  Outcome outcome = RunCli(Args("compare", "'" + folder_.File("new.mdb") + "'"));
   EXPECT_EQ(outcome.exit_code, 1) << outcome.out;
   EXPECT_NE(outcome.out.find("ALTER TABLE [T] ADD [B] Long"), std::string::npos) << outcome.out;
   for (const char* file : {"updTable.xml", "updIndex.xml", "updFKey.xml", "updQuery.xml"}) {
-    EXPECT_TRUE(actions::FileExists(folder_.Path(file))) << file;
+    EXPECT_TRUE(actions::FileExists(folder_.File(file))) << file;
   }
-  outcome = RunCli(Args("compare", "'" + folder_.Path("work.mdb") + "'"));
+  outcome = RunCli(Args("compare", "'" + folder_.File("work.mdb") + "'"));
   EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
-  outcome = RunCli(Args("compare", "'" + folder_.Path("missing.mdb") + "'"));
+  outcome = RunCli(Args("compare", "'" + folder_.File("missing.mdb") + "'"));
   EXPECT_EQ(outcome.exit_code, 2) << outcome.out;
   EXPECT_EQ(RunCli("compare").exit_code, 2);
 }
 
 TEST_F(CycleCommandsTest, RunExecutesTheSavedListsThenSyncFindsNothingLeft) {
-  ASSERT_EQ(RunCli(Args("compare", "'" + folder_.Path("new.mdb") + "'")).exit_code, 1);
+  ASSERT_EQ(RunCli(Args("compare", "'" + folder_.File("new.mdb") + "'")).exit_code, 1);
   Outcome outcome = RunCli(Args("run", "--no-backup"));
   EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
-  EXPECT_TRUE(actions::FileExists(folder_.Path("skarnvel-cli.log")));
-  outcome = RunCli(Args("sync", "'" + folder_.Path("new.mdb") + "'"));
+  EXPECT_TRUE(actions::FileExists(folder_.File("skarnvel-cli.log")));
+  outcome = RunCli(Args("sync", "'" + folder_.File("new.mdb") + "'"));
   EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
   EXPECT_NE(outcome.out.find("no differences left"), std::string::npos) << outcome.out;
 }
@@ -85,13 +85,13 @@ TEST_F(CycleCommandsTest, RunExecutesTheSavedListsThenSyncFindsNothingLeft) {
 TEST_F(CycleCommandsTest, SyncMakesABackupAndReportsFailures) {
   // A relation in the way of dropping a table, kept by --on-relation no: the drop fails.
   CreateDatabase(
-      folder_.Path("other.mdb"),
+      folder_.File("other.mdb"),
       {"CREATE TABLE [P] ([ID] LONG CONSTRAINT [PK_P] PRIMARY KEY)",
        "CREATE TABLE [C] ([PID] LONG)",
        "ALTER TABLE [C] ADD CONSTRAINT [FK_C] FOREIGN KEY ([PID]) REFERENCES [P] ([ID])"});
-  CreateDatabase(folder_.Path("target.mdb"), {"CREATE TABLE [C] ([PID] LONG)"});
+  CreateDatabase(folder_.File("target.mdb"), {"CREATE TABLE [C] ([PID] LONG)"});
   Outcome outcome =
-      RunCli("sync '" + folder_.Path("other.mdb") + "' '" + folder_.Path("target.mdb") +
+      RunCli("sync '" + folder_.File("other.mdb") + "' '" + folder_.File("target.mdb") +
              "' --on-relation no --on-error continue" + " --lists '" + folder_.path() + "'");
   EXPECT_EQ(outcome.exit_code, 1) << outcome.out;
   size_t backups = 0;
@@ -100,7 +100,7 @@ TEST_F(CycleCommandsTest, SyncMakesABackupAndReportsFailures) {
   }
   EXPECT_EQ(backups, 1u);
   // Dropping the relation lets the cycle finish.
-  outcome = RunCli("sync '" + folder_.Path("other.mdb") + "' '" + folder_.Path("target.mdb") +
+  outcome = RunCli("sync '" + folder_.File("other.mdb") + "' '" + folder_.File("target.mdb") +
                    "' --lists '" + folder_.path() + "'");
   EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
 }

@@ -4,7 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/dao_open.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace cli {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "cli/commands.h"
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 
 namespace cli {
 namespace {
@@ -83,7 +83,7 @@ void Run(const ExecArgs& args) {
     statements.push_back({args.sql, 0});
   }
   dbaccess::ado::Connection connection;
-  connection.Open(dbaccess::ado::ConnectionText(args.database.path, args.database.password));
+  connection.Open(dbaccess::ado::DatabaseLocation{args.database.path, args.database.password});
   connection.BeginTrans();
   for (const Statement& statement : statements) {
     try {

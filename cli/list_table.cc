@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/utf8.h"
 
 namespace cli {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/cycle_commands.h"
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 
 int main(int argc, char** argv) {
   CLI::App app("Skarnvel: the structure of Microsoft Access (Jet 4.0) databases", "skarnvel-cli");

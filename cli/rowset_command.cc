@@ -36,7 +36,7 @@ void AddRowsetCommand(CLI::App& app) {
       ->check(CLI::IsMember({"tables", "columns", "indexes", "foreign_keys"}));
   command->callback([args] {
     dbaccess::ado::Connection connection;
-    connection.Open(dbaccess::ado::ConnectionText(args->database.path, args->database.password));
+    connection.Open(dbaccess::ado::DatabaseLocation{args->database.path, args->database.password});
     dbaccess::ado::Recordset rowset = connection.OpenSchema(kRowsets.at(args->rowset));
     WriteRecordset(std::cout, rowset);
   });

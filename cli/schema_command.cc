@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "dbaccess/database_file.h"
-#include "dbaccess/text_script.h"
+#include "dbaccess/files/script_export.h"
 
 namespace cli {
 
@@ -13,9 +12,7 @@ void AddSchemaCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand("schema", "Print the database as a script");
   AddDatabaseArgs(*command, *args);
   command->callback([args] {
-    const std::shared_ptr<dbaccess::DatabaseFile> file =
-        dbaccess::DatabaseFile::Open(args->path, args->password);
-    std::cout << dbaccess::WriteScript(*file->Snapshot());
+    std::cout << dbaccess::ExportScript(args->path, args->password);
   });
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dbaccess/ado/recordset.h"
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace cli {
 

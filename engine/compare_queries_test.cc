@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/result_lines_test_support.h"
+#include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
 
 namespace uAlg {

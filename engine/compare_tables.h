@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 #include "engine/snapshot.h"
 
 namespace uAlg {

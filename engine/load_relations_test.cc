@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 #include "engine/compare_relations.h"
-#include "engine/result_lines_test_support.h"
+#include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
-#include "engine/test_database.h"
+#include "engine/database_testing.h"
 
 namespace uAlg {
 namespace {

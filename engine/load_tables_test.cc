@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 #include "engine/compare_tables.h"
-#include "engine/fake_schema.h"
-#include "engine/result_lines_test_support.h"
+#include "engine/fake_schema_testing.h"
+#include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
 #include "engine/snapshot.h"
-#include "engine/test_database.h"
+#include "engine/database_testing.h"
 
 namespace uAlg {
 namespace {

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace uAlg {
 

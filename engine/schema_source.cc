@@ -8,7 +8,7 @@ using dbaccess::Variant;
 using dbaccess::ado::Recordset;
 
 AdoSchema::AdoSchema(const std::string& path, const std::string& password) {
-  connection_.Open(dbaccess::ado::ConnectionText(path, password));
+  connection_.Open(dbaccess::ado::DatabaseLocation{path, password});
 }
 
 Recordset AdoSchema::Tables() { return connection_.OpenSchema(dbaccess::ado::adSchemaTables); }

@@ -12,7 +12,7 @@
 
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/ado/recordset.h"
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace uAlg {
 

@@ -1,6 +1,6 @@
 #include "engine/snapshot.h"
 
-#include "dbaccess/data_type.h"
+#include "dbaccess/catalog/data_type.h"
 
 namespace uAlg {
 namespace {

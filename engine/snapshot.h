@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 #include "engine/schema_source.h"
 
 namespace uAlg {

@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "ui/qt_text.h"
 #include "ui/ui_texts.h"
 
@@ -30,7 +30,7 @@ class AboutTest : public QObject {
  private slots:
   void showsTheNameAndFolderAndOpensTheMailLink() {
     const std::string start = std::filesystem::current_path().string();
-    actions::TestFolder elsewhere;
+    dbaccess::testing::TempFolder elsewhere;
     TFormAbout about(Q(texts::kCaption), QStringLiteral("/opt/skarnvel/"));
     std::filesystem::current_path(elsewhere.path());
     QCOMPARE(about.windowTitle(), Q(texts::kAboutCaption));

@@ -7,7 +7,7 @@
 
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
-#include "actions/test_folder.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "ui/ui_texts.h"
 
 namespace ui {
@@ -17,8 +17,8 @@ class SettingsTest : public QObject {
 
  private slots:
   void missingFileAndKeysGiveTheDefaults() {
-    actions::TestFolder folder;
-    QCOMPARE(ReadSettings(folder.Path("none.ini")), Settings{});
+    dbaccess::testing::TempFolder folder;
+    QCOMPARE(ReadSettings(folder.File("none.ini")), Settings{});
     const std::string path = folder.Write(
         "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyCbRenameField + "=1\n");
     Settings expected;
@@ -41,7 +41,7 @@ class SettingsTest : public QObject {
     QCOMPARE(ParseIniInteger("0xG", 7), 7);
     QCOMPARE(ParseIniInteger("99999999999", 7), 7);
 
-    actions::TestFolder folder;
+    dbaccess::testing::TempFolder folder;
     const std::string path = folder.Write(
         "a.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyRgRenameField + "=0x2\n" +
                      texts::kKeyCbRefresh + "=no\n" + texts::kKeyCbPre + "=0x10\n");
@@ -52,8 +52,8 @@ class SettingsTest : public QObject {
   }
 
   void roundTripInWindows1251WithPasswordsInPlainText() {
-    actions::TestFolder folder;
-    const std::string path = folder.Path("skarnvel.ini");
+    dbaccess::testing::TempFolder folder;
+    const std::string path = folder.File("skarnvel.ini");
     Settings settings;
     settings.Path1 = "Рабочая база.mdb";
     settings.Path2 = "/data/новая/new.mdb";
@@ -85,7 +85,7 @@ class SettingsTest : public QObject {
   }
 
   void theFileIsReadableByItsOwnerOnlyAndKeepsOtherSections() {
-    actions::TestFolder folder;
+    dbaccess::testing::TempFolder folder;
     const std::string path =
         folder.Write("skarnvel.ini", "[Other]\nkeep=me\n[Start]\nPath1=old.mdb\nExtra=1\n");
     ::chmod(path.c_str(), 0644);
@@ -102,8 +102,8 @@ class SettingsTest : public QObject {
   }
 
   void aTextWindows1251CannotHoldIsRefusedAndNothingIsWritten() {
-    actions::TestFolder folder;
-    const std::string path = folder.Path("skarnvel.ini");
+    dbaccess::testing::TempFolder folder;
+    const std::string path = folder.File("skarnvel.ini");
     Settings settings;
     settings.Path1 = "数据.mdb";
     QVERIFY_THROWS_EXCEPTION(actions::FileError, WriteSettings(path, settings));

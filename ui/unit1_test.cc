@@ -20,8 +20,8 @@
 
 #include "actions/file_io.h"
 #include "actions/list_file.h"
-#include "actions/test_folder.h"
-#include "actions/workbench_fakes.h"
+#include "dbaccess/base/temp_folder_testing.h"
+#include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 #include "ui/hints.h"
@@ -49,7 +49,7 @@ class Unit1Test : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<actions::TestFolder> folder_;
+  std::unique_ptr<dbaccess::testing::TempFolder> folder_;
   std::unique_ptr<actions::FakeDatabase> db_;
   std::unique_ptr<actions::FakeAccess> access_;
   std::unique_ptr<actions::ScriptedInteraction> person_;
@@ -81,7 +81,7 @@ class Unit1Test : public QObject {
     Settings settings;
     settings.Path1 = "work.mdb";
     settings.Path2 = "new.mdb";
-    WriteSettings(folder_->Path("skarnvel.ini"), settings);
+    WriteSettings(folder_->File("skarnvel.ini"), settings);
   }
   void AddRows(actions::ActionList& list, int count) {
     for (int i = 0; i < count; ++i) {
@@ -93,7 +93,7 @@ class Unit1Test : public QObject {
  private slots:
   void init() {
     start_dir_ = std::filesystem::current_path().string();
-    folder_ = std::make_unique<actions::TestFolder>();
+    folder_ = std::make_unique<dbaccess::testing::TempFolder>();
     db_ = std::make_unique<actions::FakeDatabase>();
     access_ = std::make_unique<actions::FakeAccess>(*db_);
     person_ = std::make_unique<actions::ScriptedInteraction>();
@@ -320,7 +320,7 @@ class Unit1Test : public QObject {
     settings.rgRenameField = 2;
     settings.cbRefresh = false;
     settings.cbPre = true;
-    const std::string ini = folder_->Path("skarnvel.ini");
+    const std::string ini = folder_->File("skarnvel.ini");
     WriteSettings(ini, settings);
     TForm1& f = Create();
     QCOMPARE(f.SettingsFile(), ini);
@@ -360,7 +360,7 @@ class Unit1Test : public QObject {
     {
       actions::ActionList qI(actions::ColumnsOf(ListId::qI));
       AddRows(qI, 2);
-      actions::SaveList(qI, folder_->Path(Str(actions::LayoutOf(ListId::qI).file_name)));
+      actions::SaveList(qI, folder_->File(Str(actions::LayoutOf(ListId::qI).file_name)));
     }
     TForm1& f = Create();
     f.show();

@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "dbaccess/catalog.h"
-#include "dbaccess/database_file.h"
-#include "dbaccess/executor.h"
-#include "dbaccess/jet_error.h"
-#include "dbaccess/schema_rowsets.h"
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/exec/executor.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/ado/schema_rowsets.h"
 
 namespace dbaccess::ado {
 
@@ -19,7 +19,12 @@ Connection::~Connection() {
 void Connection::Open(std::string_view connection_text) {
   if (IsOpen()) throw jet_errors::ObjectOpen();
   const ConnectionParts parts = ParseConnectionText(connection_text);
-  file_ = DatabaseFile::Open(parts.data_source, parts.database_password);
+  Open(DatabaseLocation{parts.data_source, parts.database_password});
+}
+
+void Connection::Open(const DatabaseLocation& database) {
+  if (IsOpen()) throw jet_errors::ObjectOpen();
+  file_ = DatabaseFile::Open(database.path, database.password);
 }
 
 void Connection::Close() {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dbaccess/ado/recordset.h"
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace dbaccess {
 class DatabaseFile;
@@ -43,6 +43,13 @@ struct ConnectionParts {
 // cannot read or a provider other than Microsoft.Jet.OLEDB.4.0.
 ConnectionParts ParseConnectionText(std::string_view text);
 
+// A database file as in-process callers name it: its path (relative paths against the
+// current directory) and its database password ("" for none).
+struct DatabaseLocation {
+  std::string path;
+  std::string password;
+};
+
 // Every operation but Open throws JetError 3704 on a closed connection; Open throws 3705 on
 // an open one.
 class Connection {
@@ -52,7 +59,10 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
+  // Opens from a connection text as a user writes it (ParseConnectionText).
   void Open(std::string_view connection_text);
+  // Opens the file directly, with no text to build and read back.
+  void Open(const DatabaseLocation& database);
   void Close();
   bool IsOpen() const;
 

@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/jet_error.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace dbaccess::ado {
 namespace {

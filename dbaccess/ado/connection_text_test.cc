@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 
 namespace dbaccess::ado {
 namespace {

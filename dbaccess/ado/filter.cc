@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "dbaccess/jet_error.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/utf8.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace dbaccess::ado {
 namespace {

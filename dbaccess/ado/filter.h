@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace dbaccess::ado {
 

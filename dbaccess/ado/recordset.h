@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dbaccess/ado/filter.h"
-#include "dbaccess/variant.h"
+#include "dbaccess/base/variant.h"
 
 namespace dbaccess::ado {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "dbaccess/jet_error.h"
+#include "dbaccess/base/jet_error.h"
 
 namespace dbaccess::ado {
 namespace {

@@ -2,9 +2,9 @@
 #include <string_view>
 
 #include "dbaccess/dao/dao.h"
-#include "dbaccess/database_file.h"
-#include "dbaccess/jet_error.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace dbaccess::dao {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <deque>
 
-#include "dbaccess/jet_error.h"
-#include "dbaccess/jet_names.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/utf8.h"
 #include "dbaccess/sql/lexer.h"
 
 namespace dbaccess::sql {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/sql/lexer.h"
-#include "dbaccess/test_util.h"
+#include "dbaccess/exec/executor_testing.h"
 
 namespace dbaccess::sql {
 namespace {

@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "dbaccess/catalog.h"
-#include "dbaccess/data_type.h"
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/catalog/data_type.h"
 #include "dbaccess/sql/expression.h"
 
 namespace dbaccess::sql {

@@ -1,0 +1,57 @@
+// For the tests of skarnvel-cli: runs the built program (SKARNVEL_CLI) as a child process
+// with its standard output and error sent to files, and reads them back.
+#ifndef SKARNVEL_CLI_RUN_CLI_TESTING_H_
+#define SKARNVEL_CLI_RUN_CLI_TESTING_H_
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace cli_test {
+
+struct Result {
+  int code = -1;  // the exit status, -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs skarnvel-cli with `args`, its output going to the files `out` and `err`.
+inline Result RunCli(const std::vector<std::string>& args, const std::filesystem::path& out,
+                     const std::filesystem::path& err) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(o, STDOUT_FILENO);
+    dup2(e, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(SKARNVEL_CLI)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(SKARNVEL_CLI, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  Result r;
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = ReadFile(out);
+  r.err = ReadFile(err);
+  return r;
+}
+
+}  // namespace cli_test
+
+#endif  // SKARNVEL_CLI_RUN_CLI_TESTING_H_

@@ -1,0 +1,69 @@
+#include "dbaccess/catalog/jet_names.h"
+
+#include "dbaccess/base/utf8.h"
+
+namespace dbaccess {
+namespace {
+
+// Simple lower-case mapping for the alphabets a Jet 4 name is written in.
+char32_t LowerCodePoint(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;       // Latin-1 capitals
+  if (c >= 0x100 && c <= 0x137) return (c % 2 == 0) ? c + 1 : c;   // Latin Extended-A pairs
+  if (c >= 0x139 && c <= 0x148) return (c % 2 == 1) ? c + 1 : c;
+  if (c >= 0x14A && c <= 0x177) return (c % 2 == 0) ? c + 1 : c;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x179 && c <= 0x17E) return (c % 2 == 1) ? c + 1 : c;
+  if (c == 0x386) return 0x3AC;                                   // Greek
+  if (c >= 0x388 && c <= 0x38A) return c + 0x25;
+  if (c == 0x38C) return 0x3CC;
+  if (c == 0x38E || c == 0x38F) return c + 0x3F;
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;                  // Cyrillic
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  if (c >= 0x460 && c <= 0x481) return (c % 2 == 0) ? c + 1 : c;
+  if (c >= 0x48A && c <= 0x4BF) return (c % 2 == 0) ? c + 1 : c;
+  return c;
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
+    const char32_t c = NextCodePoint(utf8, i);
+    const char32_t lower = LowerCodePoint(c);
+    if (lower == c) {
+      out.append(utf8.substr(start, i - start));  // keeps invalid bytes exactly
+    } else {
+      AppendUtf8(out, lower);
+    }
+  }
+  return out;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[j]);
+    if (ca < 0x80 && cb < 0x80) {
+      if (LowerCodePoint(ca) != LowerCodePoint(cb)) return false;
+      ++i;
+      ++j;
+      continue;
+    }
+    if (LowerCodePoint(NextCodePoint(a, i)) != LowerCodePoint(NextCodePoint(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+bool NameLess(std::string_view a, std::string_view b) {
+  const std::string fa = FoldName(a), fb = FoldName(b);
+  if (fa != fb) return fa < fb;
+  return a < b;
+}
+
+}  // namespace dbaccess

@@ -1,0 +1,116 @@
+#include "dbaccess/catalog/key_check.h"
+
+#include <bit>
+#include <unordered_set>
+
+#include "dbaccess/base/decimal_text.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/jet_names.h"
+
+namespace dbaccess {
+namespace {
+
+void AppendPart(std::string& key, char tag, std::string_view payload) {
+  key += tag;
+  key += std::to_string(payload.size());
+  key += ':';
+  key.append(payload);
+}
+
+bool RefusesNulls(const Index& index) { return index.primary || index.required; }
+
+}  // namespace
+
+std::vector<int> ColumnPositions(const Table& table, const std::vector<std::string>& names) {
+  std::vector<int> positions;
+  positions.reserve(names.size());
+  for (const std::string& name : names) positions.push_back(table.ColumnIndex(name));
+  return positions;
+}
+
+std::vector<int> ColumnPositions(const Table& table, const std::vector<IndexColumn>& columns) {
+  std::vector<int> positions;
+  positions.reserve(columns.size());
+  for (const IndexColumn& c : columns) positions.push_back(table.ColumnIndex(c.name));
+  return positions;
+}
+
+bool EncodeKey(const Table& table, const Row& row, const std::vector<int>& positions,
+               std::string& key) {
+  key.clear();
+  for (int p : positions) {
+    if (p < 0 || static_cast<size_t>(p) >= row.size()) return false;
+    const Cell& cell = row[p];
+    const DataType type = table.columns[p].type;
+    if (IsNull(cell)) return false;
+    if (const auto* b = std::get_if<bool>(&cell)) {
+      AppendPart(key, 'B', *b ? "1" : "0");
+    } else if (const auto* i = std::get_if<int64_t>(&cell)) {
+      AppendPart(key, 'I', std::to_string(*i));
+    } else if (const auto* d = std::get_if<double>(&cell)) {
+      const double v = *d == 0 ? 0.0 : *d;  // -0 and 0 are one key
+      AppendPart(key, 'D', std::to_string(std::bit_cast<uint64_t>(v)));
+    } else if (const auto* s = std::get_if<std::string>(&cell)) {
+      if (type == DataType::kDecimal) {
+        DecimalNumber n;
+        AppendPart(key, 'N', ParseDecimal(*s, n) ? FormatShortest(n) : *s);
+      } else {
+        AppendPart(key, 'T', FoldName(*s));
+      }
+    } else if (const auto* bytes = std::get_if<Bytes>(&cell)) {
+      AppendPart(
+          key, 'X',
+          std::string_view(reinterpret_cast<const char*>(bytes->data.data()), bytes->data.size()));
+    }
+  }
+  return true;
+}
+
+void CheckIndexRows(const Table& table, const Index& index) {
+  const std::vector<int> positions = ColumnPositions(table, index.columns);
+  std::unordered_set<std::string> seen;
+  std::string key;
+  for (const Row& row : table.rows) {
+    if (!EncodeKey(table, row, positions, key)) {
+      if (RefusesNulls(index)) throw jet_errors::NullInIndex();
+      continue;
+    }
+    if (index.unique && !seen.insert(key).second) throw jet_errors::DuplicateValues();
+  }
+}
+
+void CheckRowAgainstIndex(const Table& table, const Index& index, const Row& row) {
+  const std::vector<int> positions = ColumnPositions(table, index.columns);
+  std::string key;
+  if (!EncodeKey(table, row, positions, key)) {
+    if (RefusesNulls(index)) throw jet_errors::NullInIndex();
+    return;
+  }
+  if (index.unique && TableHasKey(table, positions, key)) throw jet_errors::DuplicateValues();
+}
+
+bool TableHasKey(const Table& table, const std::vector<int>& positions, const std::string& key) {
+  std::string other;
+  for (const Row& row : table.rows) {
+    if (EncodeKey(table, row, positions, other) && other == key) return true;
+  }
+  return false;
+}
+
+void CheckRelationshipRows(const Table& primary, const Table& foreign,
+                           const Relationship& relationship) {
+  const std::vector<int> primary_positions = ColumnPositions(primary, relationship.primary_columns);
+  const std::vector<int> foreign_positions = ColumnPositions(foreign, relationship.foreign_columns);
+  std::unordered_set<std::string> keys;
+  std::string key;
+  for (const Row& row : primary.rows) {
+    if (EncodeKey(primary, row, primary_positions, key)) keys.insert(key);
+  }
+  for (const Row& row : foreign.rows) {
+    if (EncodeKey(foreign, row, foreign_positions, key) && keys.count(key) == 0) {
+      throw jet_errors::OrphanRows(foreign.name, primary.name);
+    }
+  }
+}
+
+}  // namespace dbaccess

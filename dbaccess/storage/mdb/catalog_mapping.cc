@@ -1,0 +1,229 @@
+#include "dbaccess/storage/mdb/catalog_mapping.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "dbaccess/catalog/jet_names.h"
+#include "dbaccess/storage/mdb/format_error.h"
+
+namespace dbaccess::mdb {
+namespace {
+
+constexpr char kRequiredProperty[] = "Required";
+constexpr char kDefaultValueProperty[] = "DefaultValue";
+
+TableKind KindOf(const StoredTable& table) {
+  if (table.linked) return TableKind::kLinked;
+  if (table.object.system()) return TableKind::kSystem;
+  if (table.object.access_system()) return TableKind::kAccessSystem;
+  return TableKind::kUser;
+}
+
+bool PropertyIsTrue(const Property& property) {
+  if (const bool* b = std::get_if<bool>(&property.value)) return *b;
+  if (const int64_t* i = std::get_if<int64_t>(&property.value)) return *i != 0;
+  return false;
+}
+
+Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout) {
+  Column column;
+  column.name = def.name;
+  column.type = ModelType(def.type);
+  switch (column.type) {
+    case DataType::kText:
+      column.size = layout.wide_text ? def.length / 2 : def.length;
+      break;
+    case DataType::kBinary:
+      column.size = def.length;
+      break;
+    case DataType::kDecimal:
+      column.precision = def.precision;
+      column.scale = def.scale;
+      break;
+    default:
+      break;
+  }
+  column.auto_increment =
+      column.type == DataType::kLong && (def.flags & kColumnFlagAutoNumber) != 0;
+  if (properties != nullptr) {
+    for (const Property& property : properties->properties) {
+      if (SameName(property.name, kRequiredProperty)) {
+        column.required = PropertyIsTrue(property);
+      } else if (SameName(property.name, kDefaultValueProperty)) {
+        column.default_value = PropertyDisplayText(property);
+      } else {
+        column.extra_properties[property.name] = PropertyDisplayText(property);
+      }
+    }
+  }
+  return column;
+}
+
+std::vector<Index> MapIndexes(const TableDefinition& def) {
+  std::vector<Index> indexes;
+  for (const LogicalIndex& logical : def.logical_indexes) {
+    if (logical.type == kLogicalIndexForeignKey &&
+        logical.relationship_side == kRelationshipSidePrimary) {
+      continue;  // the primary table's half of a relationship
+    }
+    const RealIndex& real = def.real_indexes[logical.real_index];
+    Index index;
+    index.name = logical.name;
+    for (const RealIndexColumn& c : real.columns) {
+      auto it =
+          std::find_if(def.columns.begin(), def.columns.end(),
+                       [&c](const ColumnDefinition& d) { return d.number == c.column_number; });
+      if (it != def.columns.end()) index.columns.push_back({it->name, !c.ascending});
+    }
+    if (logical.type == kLogicalIndexForeignKey) {
+      index.foreign = true;
+    } else {
+      index.primary = logical.type == kLogicalIndexPrimaryKey;
+      index.unique = index.primary || (real.flags & kIndexFlagUnique) != 0;
+      index.ignore_nulls = (real.flags & kIndexFlagIgnoreNulls) != 0;
+      index.required = index.primary || (real.flags & kIndexFlagRequired) != 0;
+    }
+    indexes.push_back(std::move(index));
+  }
+  return indexes;
+}
+
+Table MapTable(const StoredTable& stored, const Layout& layout) {
+  Table table;
+  table.name = stored.object.name;
+  table.kind = KindOf(stored);
+  if (stored.linked) return table;
+  const TableDefinition& def = stored.definition;
+  // Columns by column number; rows follow the same order.
+  std::vector<size_t> order(def.columns.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&def](size_t a, size_t b) {
+    return def.columns[a].number < def.columns[b].number;
+  });
+  for (size_t i : order) {
+    const PropertyMap* properties =
+        stored.properties.Find(def.columns[i].name, kPropertyChunkColumn);
+    table.columns.push_back(MapColumn(def.columns[i], properties, layout));
+  }
+  table.indexes = MapIndexes(def);
+  table.rows.reserve(stored.rows.size());
+  for (const Row& stored_row : stored.rows) {
+    Row row;
+    row.reserve(order.size());
+    for (size_t i : order) row.push_back(stored_row[i]);
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+Rule UpdateRule(uint32_t grbit) {
+  return (grbit & kRelationshipCascadeUpdates) != 0 ? Rule::kCascade : Rule::kNoAction;
+}
+
+Rule DeleteRule(uint32_t grbit) {
+  if ((grbit & kRelationshipCascadeDeletes) != 0) return Rule::kCascade;
+  if ((grbit & kRelationshipCascadeNull) != 0) return Rule::kSetNull;
+  return Rule::kNoAction;
+}
+
+bool IsSystemKind(TableKind kind) {
+  return kind == TableKind::kSystem || kind == TableKind::kAccessSystem;
+}
+
+}  // namespace
+
+DataType ModelType(uint8_t column_type) {
+  switch (column_type) {
+    case kTypeBoolean:
+      return DataType::kBit;
+    case kTypeByte:
+      return DataType::kByte;
+    case kTypeInt:
+      return DataType::kShort;
+    case kTypeLong:
+      return DataType::kLong;
+    case kTypeMoney:
+      return DataType::kCurrency;
+    case kTypeFloat:
+      return DataType::kSingle;
+    case kTypeDouble:
+      return DataType::kDouble;
+    case kTypeDateTime:
+      return DataType::kDateTime;
+    case kTypeText:
+      return DataType::kText;
+    case kTypeOle:
+      return DataType::kLongBinary;
+    case kTypeMemo:
+      return DataType::kMemo;
+    case kTypeGuid:
+      return DataType::kGuid;
+    case kTypeNumeric:
+      return DataType::kDecimal;
+    default:
+      return DataType::kBinary;
+  }
+}
+
+Catalog BuildCatalog(const StoredDatabase& db) {
+  const Layout& layout = db.header.layout();
+  Catalog catalog;
+
+  std::vector<const StoredTable*> tables;
+  for (const StoredTable& table : db.tables) tables.push_back(&table);
+  std::stable_sort(tables.begin(), tables.end(), [](const StoredTable* a, const StoredTable* b) {
+    return NameLess(a->object.name, b->object.name);
+  });
+  for (const StoredTable* stored : tables) {
+    if (catalog.FindTable(stored->object.name) != nullptr) {
+      throw FormatError("two tables named " + stored->object.name);
+    }
+    catalog.AddTable(MapTable(*stored, layout));
+  }
+
+  for (const RelationshipDefinition& def : GroupRelationships(db.relationships)) {
+    const Table* primary = catalog.FindTable(def.primary_table);
+    const Table* foreign = catalog.FindTable(def.foreign_table);
+    if (primary == nullptr || foreign == nullptr || IsSystemKind(primary->kind) ||
+        IsSystemKind(foreign->kind)) {
+      continue;
+    }
+    Relationship relationship;
+    relationship.name = def.name;
+    relationship.primary_table = primary->name;
+    relationship.foreign_table = foreign->name;
+    relationship.primary_columns = def.primary_columns;
+    relationship.foreign_columns = def.foreign_columns;
+    relationship.update_rule = UpdateRule(def.grbit);
+    relationship.delete_rule = DeleteRule(def.grbit);
+    relationship.enforced = (def.grbit & kRelationshipNotEnforced) == 0;
+    catalog.relationships().push_back(std::move(relationship));
+  }
+
+  // A foreign-key index belongs to its relationship: where the relationship is not part of
+  // the model (one between system tables), neither is its index.
+  for (const Table& listed : catalog.tables()) {
+    Table* table = catalog.FindTable(listed.name);
+    std::erase_if(table->indexes, [&](const Index& index) {
+      if (!index.foreign) return false;
+      const Relationship* r = catalog.FindRelationship(index.name);
+      return r == nullptr || !SameName(r->foreign_table, table->name);
+    });
+  }
+
+  std::vector<const StoredQuery*> queries;
+  for (const StoredQuery& query : db.queries) queries.push_back(&query);
+  std::stable_sort(queries.begin(), queries.end(), [](const StoredQuery* a, const StoredQuery* b) {
+    return NameLess(a->object.name, b->object.name);
+  });
+  for (const StoredQuery* stored : queries) {
+    if (catalog.FindQuery(stored->object.name) != nullptr) {
+      throw FormatError("two queries named " + stored->object.name);
+    }
+    catalog.AddQuery(
+        Query{stored->object.name, RebuildQuerySql(stored->object.flags, stored->rows)});
+  }
+  return catalog;
+}
+
+}  // namespace dbaccess::mdb

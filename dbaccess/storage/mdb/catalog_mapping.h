@@ -1,0 +1,35 @@
+// The engine layer's model (dbaccess::Catalog) of a stored .mdb database.
+//
+// - Tables: user tables are TableKind::kUser; tables flagged as the engine's system tables
+//   (MSysObjects, MSysACEs, MSysQueries, MSysRelationships) kSystem; tables flagged as
+//   Access's own (MSysAccessObjects, MSysAccessStorage, MSysNavPane*, MSysModules ...)
+//   kAccessSystem; linked tables kLinked, without columns. System tables keep their columns
+//   and indexes but not their rows. Tables are ordered by name.
+// - Columns follow their column numbers (deleted columns leave no gaps). Text sizes are in
+//   characters. Required and DefaultValue come from the column's properties; every other
+//   property is kept in Column::extra_properties as display text.
+// - Indexes: a primary key, unique/ignore-nulls/required from the index flags; the
+//   foreign-key index an enforced relationship keeps on its foreign table becomes an
+//   Index with `foreign` set (neither primary nor unique); its twin on the primary table,
+//   which only shares the primary key's storage, is left out, and so is a foreign-key index
+//   whose relationship the model leaves out.
+// - Relationships between tables of the model that are not system tables (Access 2007
+//   relates its MSysNavPane* tables: those are system objects); rules from grbit.
+// - Saved queries, hidden "~sq_" ones included, ordered by name, with the SQL DAO shows.
+#ifndef SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_MAPPING_H_
+#define SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_MAPPING_H_
+
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/storage/mdb/database_reader.h"
+
+namespace dbaccess::mdb {
+
+// Throws FormatError when two objects share a name.
+Catalog BuildCatalog(const StoredDatabase& db);
+
+// The model's type for a stored column type (unknown types read as Binary).
+DataType ModelType(uint8_t column_type);
+
+}  // namespace dbaccess::mdb
+
+#endif  // SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_MAPPING_H_

@@ -1,0 +1,77 @@
+#include "dbaccess/storage/mdb/page_file.h"
+
+#include <cstring>
+
+#include "dbaccess/storage/mdb/rc4.h"
+
+namespace dbaccess::mdb {
+namespace {
+
+class BufferSource : public ByteSource {
+ public:
+  explicit BufferSource(std::string bytes) : bytes_(std::move(bytes)) {}
+  uint64_t size() const override { return bytes_.size(); }
+  bool Read(uint64_t offset, size_t length, uint8_t* out) const override {
+    if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+    std::memcpy(out, bytes_.data() + offset, length);
+    return true;
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> MemorySource(std::string bytes) {
+  return std::make_unique<BufferSource>(std::move(bytes));
+}
+
+std::unique_ptr<ByteSource> MemorySource(const std::vector<uint8_t>& bytes) {
+  return MemorySource(std::string(bytes.begin(), bytes.end()));
+}
+
+PageFile::PageFile(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {
+  uint8_t signature[kSignatureLength];
+  if (!source_->Read(0, sizeof signature, signature)) throw FormatError("file too short");
+  const auto version = DetectVersion(ByteView(signature, sizeof signature));
+  if (!version) throw FormatError("not a Jet 3 or Jet 4 database");
+  const int page_size = LayoutFor(*version).page_size;
+  header_page_.resize(page_size);
+  if (!source_->Read(0, page_size, header_page_.data())) throw FormatError("no header page");
+  header_ = DecodeHeader(ByteView(header_page_));
+  const uint64_t pages = source_->size() / static_cast<uint64_t>(page_size);
+  if (pages > UINT32_MAX) throw FormatError("file too large");
+  page_count_ = static_cast<uint32_t>(pages);
+}
+
+std::shared_ptr<const Page> PageFile::Read(uint32_t number) const {
+  auto found = cache_.find(number);
+  if (found != cache_.end()) {
+    lru_.splice(lru_.begin(), lru_, found->second);
+    return found->second->second;
+  }
+  if (number >= page_count_) {
+    throw FormatError("page " + std::to_string(number) + " outside the file");
+  }
+  const size_t size = static_cast<size_t>(layout().page_size);
+  auto page = std::make_shared<Page>(size);
+  if (!source_->Read(uint64_t{number} * size, size, page->data())) {
+    throw FormatError("cannot read page " + std::to_string(number));
+  }
+  if (number != 0 && header_.database_key != 0) {
+    const uint32_t key = header_.database_key ^ number;
+    const uint8_t key_bytes[4] = {static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
+                                  static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 24)};
+    Rc4Apply(key_bytes, *page);
+  }
+  lru_.emplace_front(number, page);
+  cache_[number] = lru_.begin();
+  if (lru_.size() > kCachedPages) {
+    cache_.erase(lru_.back().first);
+    lru_.pop_back();
+  }
+  return page;
+}
+
+}  // namespace dbaccess::mdb

@@ -1,0 +1,53 @@
+#include "dbaccess/storage/mdb/relationships.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "dbaccess/catalog/jet_names.h"
+#include "dbaccess/storage/mdb/system_catalog.h"
+
+namespace dbaccess::mdb {
+
+RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row) {
+  const RowFields fields(def, row);
+  RelationshipRow r;
+  r.name = fields.Text("szRelationship");
+  r.grbit = static_cast<uint32_t>(fields.Integer("grbit").value_or(0));
+  r.column_count = static_cast<int>(fields.Integer("ccolumn").value_or(0));
+  r.column_index = static_cast<int>(fields.Integer("icolumn").value_or(0));
+  r.foreign_table = fields.Text("szObject");
+  r.foreign_column = fields.Text("szColumn");
+  r.primary_table = fields.Text("szReferencedObject");
+  r.primary_column = fields.Text("szReferencedColumn");
+  return r;
+}
+
+std::vector<RelationshipDefinition> GroupRelationships(const std::vector<RelationshipRow>& rows) {
+  std::vector<std::vector<const RelationshipRow*>> groups;
+  std::unordered_map<std::string, size_t> by_name;
+  for (const RelationshipRow& row : rows) {
+    auto [it, added] = by_name.emplace(FoldName(row.name), groups.size());
+    if (added) groups.emplace_back();
+    groups[it->second].push_back(&row);
+  }
+  std::vector<RelationshipDefinition> result;
+  for (auto& group : groups) {
+    std::stable_sort(group.begin(), group.end(),
+                     [](const RelationshipRow* a, const RelationshipRow* b) {
+                       return a->column_index < b->column_index;
+                     });
+    RelationshipDefinition def;
+    def.name = group.front()->name;
+    def.grbit = group.front()->grbit;
+    def.foreign_table = group.front()->foreign_table;
+    def.primary_table = group.front()->primary_table;
+    for (const RelationshipRow* row : group) {
+      def.foreign_columns.push_back(row->foreign_column);
+      def.primary_columns.push_back(row->primary_column);
+    }
+    result.push_back(std::move(def));
+  }
+  return result;
+}
+
+}  // namespace dbaccess::mdb
