@@ -26,20 +26,6 @@ int Fault(WriteStep step) {
   return hook ? hook(step) : 0;
 }
 
-JetError ErrorFor(int error, const std::string& path) {
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-      return jet_errors::DiskFull();
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return jet_errors::CannotOpenFile(path);
-    default:
-      return jet_errors::DiskError();
-  }
-}
-
 // A temporary file beside the target, removed unless it was renamed into place.
 class TemporaryFile {
  public:
@@ -56,7 +42,7 @@ class TemporaryFile {
     }
     if (error != 0) {
       name_.clear();
-      throw ErrorFor(error, path);
+      throw FileError(error, path);
     }
   }
   ~TemporaryFile() {
@@ -83,10 +69,10 @@ class TemporaryFile {
     if (error == 0) error = Fault(WriteStep::kSync);
     if (error == 0 && fsync(fd_) != 0) error = errno;
     if (error == 0) error = Fault(WriteStep::kClose);
-    if (error != 0) throw ErrorFor(error, path);
+    if (error != 0) throw FileError(error, path);
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0) throw ErrorFor(errno, path);
+    if (close(fd) != 0) throw FileError(errno, path);
   }
 
   const std::string& name() const { return name_; }
@@ -123,7 +109,7 @@ void ReplaceFileAtomically(const std::string& path, std::string_view content) {
   temp.Fill(content, mode, path);
   int error = Fault(WriteStep::kRename);
   if (error == 0 && rename(temp.name().c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) throw ErrorFor(error, path);
+  if (error != 0) throw FileError(error, path);
   temp.Release();
   SyncFolder(temp.folder());
 }
@@ -142,7 +128,7 @@ void CreateFileAtomically(const std::string& path, std::string_view content) {
     }
   }
   if (error == EEXIST) throw jet_errors::DatabaseExists();
-  if (error != 0) throw ErrorFor(error, path);
+  if (error != 0) throw FileError(error, path);
   SyncFolder(temp.folder());
   // Renamed: nothing left to remove; linked: the destructor removes the temporary name.
   if (access(temp.name().c_str(), F_OK) != 0) temp.Release();
@@ -170,13 +156,27 @@ std::string ReadFileHead(const std::string& path, size_t max_bytes) {
       if (errno == EINTR) continue;
       const int error = errno;
       close(fd);
-      throw ErrorFor(error, path);
+      throw FileError(error, path);
     }
     if (n == 0) break;
     content.append(buffer, static_cast<size_t>(n));
   }
   close(fd);
   return content;
+}
+
+JetError FileError(int error, const std::string& path) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return jet_errors::DiskFull();
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return jet_errors::CannotOpenFile(path);
+    default:
+      return jet_errors::DiskError();
+  }
 }
 
 }  // namespace dbaccess

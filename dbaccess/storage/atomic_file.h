@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "dbaccess/base/jet_error.h"
+
 namespace dbaccess {
 
 // Replaces the file at `path` (or creates it) with `content`, keeping an existing file's
@@ -27,6 +29,10 @@ void CreateFileAtomically(const std::string& path, std::string_view content);
 std::string ReadWholeFile(const std::string& path);
 // At most the first `max_bytes` of it, with the same errors.
 std::string ReadFileHead(const std::string& path, size_t max_bytes);
+
+// How a failed system call on the file at `path` is reported: 3026 for a full disk, 3051
+// for missing permission, 3043 for any other error number.
+JetError FileError(int error, const std::string& path);
 
 // For tests: makes a step of the next writes fail as if the system call had failed. The
 // hook is called before each step; returning an errno value other than 0 fails that step.

@@ -1,0 +1,51 @@
+// Writing pages into a database file all or nothing, through a rollback journal.
+//
+// Before a page of the file is overwritten, its old bytes go to "<file>-journal": the
+// journal is written whole (a header with the page size and the file's old size, one
+// record per page to be overwritten, a trailer with a checksum), flushed, and its folder
+// flushed. Then the pages are written and the file flushed; removing the journal (and
+// flushing the folder) is the moment the change happens. A crash at any moment leaves
+// either the old file or the new one: a complete journal beside a file means a change
+// that did not finish, and RecoverJournal puts the old pages back and cuts the file to its
+// old size; an incomplete journal means the file was never touched, and it is removed.
+//
+// The writer holds an exclusive lock (flock) on the file while it writes. Pages are given
+// as stored (already encrypted for an encrypted database). Failures are JetErrors as
+// FileError words them; after a failed write the old pages are put back at once.
+#ifndef SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_JOURNAL_H_
+#define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_JOURNAL_H_
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace dbaccess::mdb {
+
+// The journal's path for the database at `path`.
+std::string JournalPath(const std::string& path);
+
+// Writes every page of `pages` (number -> the page's `page_size` bytes as stored) into the
+// file at `path`; pages past the end extend the file. All or nothing, as above.
+void WritePagesAtomically(const std::string& path, size_t page_size,
+                          const std::map<uint32_t, std::vector<uint8_t>>& pages);
+
+// Rolls back a journal left beside `path` by a writer that did not finish. Returns true
+// when pages were put back, false when there was no journal or only an incomplete one
+// (then removed). A journal that does not fit the file (another page size, pages past the
+// old size) is refused with 3343 and left for the user to look at.
+bool RecoverJournal(const std::string& path, size_t page_size);
+
+// For tests: a crash at a step of the next writes. The hook is called before each step
+// with the step and its count (pages: the page's place in the order written); when it
+// returns true the writer stops there as if the process had died: nothing is cleaned up
+// and PageWriteCrash is thrown.
+enum class JournalStep { kJournalWrite, kJournalSync, kPageWrite, kFileSync, kJournalRemove };
+using JournalCrashHook = std::function<bool(JournalStep step, size_t count)>;
+void SetJournalCrashHookForTesting(JournalCrashHook hook);  // an empty hook removes it
+struct PageWriteCrash {};
+
+}  // namespace dbaccess::mdb
+
+#endif  // SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_JOURNAL_H_
