@@ -1,7 +1,9 @@
 #include "engine/compare_indexes.h"
 
 #include <map>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,6 +57,15 @@ Keys GroupKeys(const TInds& inds) {
     out.key_of_row.push_back(it->second);
   }
   return out;
+}
+
+// The table name with A to Z folded, as NamesMatch compares it.
+std::string FoldedTable(std::string_view table) {
+  std::string folded(table);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
 }
 
 // Whether every column of `key` has a row with the same table and column in `other`.
@@ -114,6 +125,10 @@ void CompareIndexes(const TInds& working, const TInds& fresh, TIResults& results
   std::vector<bool> dropped(working_keys.keys.size(), false);
   std::vector<bool> added(fresh_keys.keys.size(), false);
   const KeyIndex all_fresh = IndexKeys(fresh);
+  std::unordered_map<std::string, std::vector<size_t>> working_by_table;
+  for (size_t w = 0; w < working_keys.keys.size(); ++w) {
+    working_by_table[FoldedTable(working_keys.keys[w].table)].push_back(w);
+  }
   for (size_t w = 0; w < dropped.size(); ++w) {
     dropped[w] = !AllCovered(working, working_keys.keys[w], all_fresh);
   }
@@ -127,7 +142,9 @@ void CompareIndexes(const TInds& working, const TInds& fresh, TIResults& results
     for (size_t f = 0; f < added.size(); ++f) {
       if (added[f] || AllCovered(fresh, fresh_keys.keys[f], staying)) continue;
       added[f] = changed = true;
-      for (size_t w = 0; w < dropped.size(); ++w) {
+      const auto same_table = working_by_table.find(FoldedTable(fresh_keys.keys[f].table));
+      if (same_table == working_by_table.end()) continue;
+      for (size_t w : same_table->second) {
         if (!dropped[w] && InTheWay(working_keys.keys[w], fresh_keys.keys[f], primary_keys)) {
           dropped[w] = true;
         }
