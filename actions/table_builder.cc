@@ -15,6 +15,7 @@ namespace {
 using dbaccess::Variant;
 
 const std::string kRepeated(texts::kRepeatedMark);
+const std::string kRenamed(texts::kRenamedMark);
 
 // The column change that follows a rename by position.
 constexpr std::string_view kAlterTableHead = "ALTER TABLE [";
@@ -24,7 +25,6 @@ constexpr std::string_view kAlterColumnMiddle = "] ALTER COLUMN ";
 constexpr std::string_view kTableNameKey = "TABLE_NAME";
 // The columns of a table list row that tell one action.
 constexpr std::string_view kSameActionColumns = "Result;TableName;FieldName;PropName;SQL";
-const std::string kRenamed(texts::kRenamedMark);
 
 bool IsTrue(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(true)); }
 bool IsFalse(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(false)); }
