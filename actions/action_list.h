@@ -42,8 +42,10 @@ namespace actions {
 
 enum class ColumnKind { kBoolean, kString, kMemo };
 
-// The width of every string column of the program's own lists.
+// The width of the string columns of the program's own lists, and of those among them that
+// hold a table, column, index, relation or query name: Jet names have up to 64 characters.
 inline constexpr int kStringWidth = 50;
+inline constexpr int kNameWidth = 64;
 
 struct Column {
   std::string name;

@@ -50,6 +50,21 @@ constexpr GridColumn kqQColumns[] = {
     {"NewSQL", ColumnKind::kMemo, 6, 50, "Новый текст запроса"},
 };
 
+// The string columns that hold names (a rename's new name in NewPropValue, its old one in
+// OldPropValue): they keep whole Jet names.
+constexpr std::string_view kNameColumns[] = {
+    "TableName",      "FieldName",  "OldPropValue",  "NewPropValue",   "TABLE_NAME",
+    "COLUMN_NAME",    "INDEX_NAME", "PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_NAME",
+    "FK_COLUMN_NAME", "FK_NAME",    "Name",
+};
+
+int StringWidthOf(std::string_view column) {
+  for (std::string_view name : kNameColumns) {
+    if (name == column) return kNameWidth;
+  }
+  return kStringWidth;
+}
+
 constexpr ListLayout kLayouts[] = {
     {"qT", "gT", "dsT", "TabT", "Таблицы", "FileT", "updTable.xml", kqTColumns},
     {"qI", "gI", "dsI", "TabI", "Индексы", "FileI", "updIndex.xml", kqIColumns},
@@ -69,7 +84,7 @@ std::vector<Column> ColumnsOf(ListId id) {
   std::vector<Column> columns;
   for (const GridColumn& c : LayoutOf(id).columns) {
     columns.push_back(
-        {std::string(c.name), c.kind, c.kind == ColumnKind::kString ? kStringWidth : 0});
+        {std::string(c.name), c.kind, c.kind == ColumnKind::kString ? StringWidthOf(c.name) : 0});
   }
   return columns;
 }

@@ -48,7 +48,8 @@ struct ListLayout {
 
 const ListLayout& LayoutOf(ListId id);
 
-// The list's columns, in stored order, as the list holds them.
+// The list's columns, in stored order, as the list holds them. String columns that hold
+// names keep kNameWidth characters, the others kStringWidth.
 std::vector<Column> ColumnsOf(ListId id);
 
 }  // namespace actions

@@ -28,7 +28,9 @@ void Absorb(uAlg::TIResult& first, uAlg::TIResult& later) {
 void JoinPrimaryKeys(uAlg::TIResults& results) {
   for (size_t i = 0; i + 1 < results.size(); ++i) {
     for (size_t p = i + 1; p < results.size(); ++p) {
-      if (results[i].SQL == kRepeated || results[i].TABLE_NAME != results[p].TABLE_NAME) {
+      // A DROP row never takes an ADD row: a key that changed is dropped, then added whole.
+      if (results[i].SQL == kRepeated || results[i].TABLE_NAME != results[p].TABLE_NAME ||
+          results[i].Result != results[p].Result) {
         continue;
       }
       Absorb(results[i], results[p]);

@@ -9,10 +9,11 @@
 
 namespace actions {
 
-// Joins the rows of a primary key over several columns: the first row of each table (by
-// exact name) takes every later row's column into its column list (the first " )" of its
-// command becomes ",[column] )"), and the later rows get "^". A DROP command has no column
-// list, so a key is dropped once.
+// Joins the rows of a primary key over several columns: the first row of each table and
+// result (by exact texts) takes every later such row's column into its column list (the
+// first " )" of its command becomes ",[column] )"), and the later rows get "^". A DROP
+// command has no column list, so a key is dropped once; a key that changed keeps its DROP
+// row and its joined ADD row, so the run drops the old key and adds the new one.
 void JoinPrimaryKeys(uAlg::TIResults& results);
 
 // Joins the rows of a unique index over several columns the same way, from position `first`

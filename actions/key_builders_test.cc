@@ -33,11 +33,13 @@ TEST(KeyBuildersTest, JoinsTheColumnsOfAPrimaryKey) {
   EXPECT_EQ(results[3].SQL, "ALTER TABLE [U] DROP CONSTRAINT [PK_U]");
   EXPECT_EQ(results[4].SQL, "^");
 
-  // A changed key: the first DROP row absorbs the ADD rows of its table.
-  uAlg::TIResults changed = {Key("T", "A", false), Key("T", "B", true)};
+  // A changed key: the DROP row and the ADD rows stay apart, so the old key is dropped and
+  // the new one added.
+  uAlg::TIResults changed = {Key("T", "A", false), Key("T", "B", true), Key("T", "C", true)};
   JoinPrimaryKeys(changed);
   EXPECT_EQ(changed[0].SQL, "ALTER TABLE [T] DROP CONSTRAINT [PK_T]");
-  EXPECT_EQ(changed[1].SQL, "^");
+  EXPECT_EQ(changed[1].SQL, "ALTER TABLE [T] ADD CONSTRAINT [PK_T] PRIMARY KEY ([B],[C] )");
+  EXPECT_EQ(changed[2].SQL, "^");
 
   ActionList qI(ColumnsOf(ListId::qI));
   qI.AppendRow({{"Result", dbaccess::Variant::Text("old row")}});

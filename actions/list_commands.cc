@@ -88,7 +88,7 @@ void bSaveXMLClick(ActionLists& lists, const ListFiles& files, Interaction& ui) 
 }
 
 void LoadListsAtStart(ActionLists& lists, const ListFiles& files) {
-  for (ListId id : kAllLists) LoadListIfPresent(lists[id], files[id]);
+  for (ListId id : kAllLists) LoadListIfPresent(lists[id], files[id], ColumnsOf(id));
 }
 
 }  // namespace actions

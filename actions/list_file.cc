@@ -430,10 +430,18 @@ void SaveList(ActionList& list, const std::string& path) {
   }
 }
 
-void LoadList(ActionList& list, const std::string& path) {
+void LoadList(ActionList& list, const std::string& path, std::span<const Column> known) {
   list.Close();
   try {
     ListFileContents contents = DecodeListFile(ReadFile(path));
+    for (Column& column : contents.columns) {
+      if (column.kind != ColumnKind::kString) continue;
+      for (const Column& k : known) {
+        if (k.kind == ColumnKind::kString && k.name == column.name && k.width > column.width) {
+          column.width = k.width;
+        }
+      }
+    }
     list.Open(std::move(contents.columns), std::move(contents.rows));
   } catch (const FileError& e) {
     throw ListError(LoadFailure(path, e.reason()));
@@ -442,9 +450,9 @@ void LoadList(ActionList& list, const std::string& path) {
   }
 }
 
-bool LoadListIfPresent(ActionList& list, const std::string& path) {
+bool LoadListIfPresent(ActionList& list, const std::string& path, std::span<const Column> known) {
   if (!FileExists(path)) return false;
-  LoadList(list, path);
+  LoadList(list, path, known);
   return true;
 }
 

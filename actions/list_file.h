@@ -18,6 +18,7 @@
 #ifndef SKARNVEL_ACTIONS_LIST_FILE_H_
 #define SKARNVEL_ACTIONS_LIST_FILE_H_
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +46,15 @@ void SaveList(ActionList& list, const std::string& path);
 
 // Closes the list, then reads `path` into it: the file's columns and rows, the cursor on the
 // first row. On any failure the list stays closed and ListError names the file and reason.
-void LoadList(ActionList& list, const std::string& path);
+// A string column of the file that `known` holds too (same name, string kind) keeps at
+// least the width `known` gives it, so that a file written with narrower columns loads into
+// a list that holds whole names again.
+void LoadList(ActionList& list, const std::string& path, std::span<const Column> known = {});
 
 // LoadList when a file exists at `path`; a missing file leaves the list as it was. Returns
 // whether the list was loaded.
-bool LoadListIfPresent(ActionList& list, const std::string& path);
+bool LoadListIfPresent(ActionList& list, const std::string& path,
+                       std::span<const Column> known = {});
 
 }  // namespace actions
 

@@ -104,6 +104,34 @@ TEST(ListFileTest, ReaderReadsTheHandWrittenFiles) {
   EXPECT_EQ(queries.rows, QueryListRows());
 }
 
+TEST(ListFileTest, AFileWrittenWithNarrowerNameColumnsLoadsAndThenHoldsWholeNames) {
+  TempDir dir;
+  const std::string path = dir.File("updTable.xml");
+  WriteBytes(path, Golden("table_list_width50.xml"));
+  ActionList qT(ColumnsOf(ListId::qT));
+  LoadList(qT, path, ColumnsOf(ListId::qT));
+  EXPECT_EQ(qT.columns(), ColumnsOf(ListId::qT));
+  EXPECT_EQ(qT.RowAt(0), TableListRows()[0]);
+
+  // A Jet name of 64 characters is kept whole, saved and loaded again.
+  const std::string name(kNameWidth, 'N');
+  qT.Edit();
+  qT.SetText("TableName", name);
+  qT.SetText("NewPropValue", name);
+  qT.Post();
+  SaveList(qT, path);
+  ActionList again(ColumnsOf(ListId::qT));
+  LoadList(again, path, ColumnsOf(ListId::qT));
+  EXPECT_EQ(again.Text("TableName"), name);
+  EXPECT_EQ(again.Text("NewPropValue"), name);
+
+  // Without the program's columns the file's own widths hold.
+  ActionList plain(ColumnsOf(ListId::qT));
+  WriteBytes(path, Golden("table_list_width50.xml"));
+  LoadList(plain, path);
+  EXPECT_EQ(plain.columns()[1], Column::String("TableName", kStringWidth));
+}
+
 TEST(ListFileTest, HostileTextsComeBackUnchanged) {
   const std::vector<std::string> texts = {
       "\t\n\r\"&'<>\\",

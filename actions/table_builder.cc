@@ -17,6 +17,15 @@ using dbaccess::Variant;
 const std::string kRepeated(texts::kRepeatedMark);
 const std::string kRenamed(texts::kRenamedMark);
 
+// The column change that follows a rename by position.
+constexpr std::string_view kAlterTableHead = "ALTER TABLE [";
+constexpr std::string_view kAlterColumnMiddle = "] ALTER COLUMN ";
+
+// The columns rowset's table name, to find a table by.
+constexpr std::string_view kTableNameKey = "TABLE_NAME";
+// The columns of a table list row that tell one action.
+constexpr std::string_view kSameActionColumns = "Result;TableName;FieldName;PropName;SQL";
+
 bool IsTrue(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(true)); }
 bool IsFalse(const Variant& value) { return uAlg::PropValuesEqual(value, Variant::Boolean(false)); }
 
@@ -45,6 +54,15 @@ bool IsRename(const uAlg::TResult& dropped, const uAlg::TResult& added, int mode
   }
 }
 
+// "ALTER TABLE [t] ALTER COLUMN " and the new column's definition.
+std::string RenamedColumnDefinition(const uAlg::TResult& added) {
+  uAlg::TField field;
+  field.Name = added.FieldName;
+  field.Props = added.Props;
+  return std::string(kAlterTableHead) + added.TableName + std::string(kAlterColumnMiddle) +
+         uAlg::FieldSQL(field);
+}
+
 bool RowTicked(const ActionList& list, int row) {
   const Variant& v = list.Cell(row, list.ColumnIndex(kTickColumn));
   return v.IsBoolean() && v.AsBoolean();
@@ -62,17 +80,32 @@ void MarkRepeatedCommands(uAlg::TResults& results) {
 }
 
 void UseDaoForRequiredFlag(uAlg::TResults& results) {
-  const auto command = [](std::string_view head, const uAlg::TResult& r) {
-    return std::string(head) + r.TableName + "." + r.FieldName;
+  // When the NotNull row carried its column's ALTER COLUMN command, the column's next
+  // property row (marked "^" for the repeated command) takes it over, so that the column's
+  // other differences are carried out too; the command also sets the required flag.
+  const auto use_dao = [&results](size_t i, std::string_view head) {
+    uAlg::TResult& r = results[i];
+    const std::string command = r.SQL;
+    r.SQL = std::string(head) + r.TableName + "." + r.FieldName;
+    if (command == kRepeated || command.starts_with(texts::kDaoPrefix)) return;
+    if (i + 1 < results.size()) {
+      uAlg::TResult& next = results[i + 1];
+      if (next.Result == r.Result && next.TableName == r.TableName &&
+          next.FieldName == r.FieldName && next.SQL == kRepeated) {
+        next.SQL = command;
+      }
+    }
   };
-  for (uAlg::TResult& r : results) {
+  for (size_t i = 0; i < results.size(); ++i) {
+    const uAlg::TResult& r = results[i];
     if (r.PropName == texts::kNotNullProp && IsTrue(r.OldPropValue) && IsFalse(r.NewPropValue)) {
-      r.SQL = command(texts::kDaoClearRequired, r);
+      use_dao(i, texts::kDaoClearRequired);
     }
   }
-  for (uAlg::TResult& r : results) {
+  for (size_t i = 0; i < results.size(); ++i) {
+    const uAlg::TResult& r = results[i];
     if (r.PropName == texts::kNotNullProp && IsFalse(r.OldPropValue) && IsTrue(r.NewPropValue)) {
-      r.SQL = command(texts::kDaoSetRequired, r);
+      use_dao(i, texts::kDaoSetRequired);
     }
   }
 }
@@ -98,7 +131,15 @@ void DetectRenames(uAlg::TResults& results, int mode) {
       dropped.NewPropValue = Variant::Text(added.FieldName);
       dropped.SQL = std::string(texts::kDaoRename) + dropped.TableName + "." + dropped.FieldName +
                     std::string(texts::kDaoRenameArrow) + added.FieldName;
-      added.SQL = kRenamed;
+      if (PropertiesAgree(dropped, added)) {
+        added.SQL = kRenamed;
+      } else {
+        // Paired by position alone: after the rename the column still needs the new
+        // column's type, size, required flag and default, so the new column's row stays,
+        // as a change of the renamed column, after the rename row.
+        added.Result = uAlg::kChangedFieldProps;
+        added.SQL = RenamedColumnDefinition(added);
+      }
       break;
     }
   }
@@ -114,14 +155,21 @@ void UntickDoneSavedActions(ActionList& qT, dbaccess::ado::Recordset& columns) {
   const auto working_has = [&columns](const std::string& table, const std::string& field) {
     return columns.Locate(texts::kTableColumnKeys, {Variant::Text(table), Variant::Text(field)});
   };
+  const auto working_has_table = [&columns](const std::string& table) {
+    return columns.Locate(kTableNameKey, {Variant::Text(table)});
+  };
   qT.First();
   while (!qT.AtEnd()) {
     const std::string result = qT.Text(kResultColumn);
     bool untick = false;
-    if (result == texts::kRenamedField) {
+    if (result == texts::kRenamedField || result == uAlg::kDroppedField) {
       untick = !working_has(qT.Text("TableName"), qT.Text("FieldName"));
     } else if (result == uAlg::kNewField) {
       untick = working_has(qT.Text("TableName"), qT.Text("FieldName"));
+    } else if (result == uAlg::kDroppedTable) {
+      untick = !working_has_table(qT.Text("TableName"));
+    } else if (result == uAlg::kNewTable) {
+      untick = working_has_table(qT.Text("TableName"));
     }
     if (untick) {
       qT.Edit();
@@ -152,7 +200,14 @@ void MarkCoveredBySavedActions(uAlg::TResults& results, const ActionList& qT) {
       }
       if (qT.Find("Result;TableName;FieldName", {new_field, r.TableName, r.FieldName})) {
         r.SQL = kRepeated;
+        continue;
       }
+    }
+    // Any other action a loaded row holds already, ticked or not: the loaded row is the one
+    // that is run (or left alone), never the fresh row as well.
+    if (r.SQL == kRepeated || r.SQL == kRenamed) continue;
+    if (qT.Find(kSameActionColumns, {r.Result, r.TableName, r.FieldName, r.PropName, r.SQL})) {
+      r.SQL = kRepeated;
     }
   }
 }

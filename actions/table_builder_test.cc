@@ -71,8 +71,11 @@ TEST(TableBuilderTest, RepeatedCommandsAndRequiredFlag) {
       Changed("T", "D", "NotNull", Variant::Boolean(true), Variant::Boolean(true), "ALTER D"),
   };
   ReworkTableResults(results, false, kRenameByPosition);
-  EXPECT_THAT(Commands(results), ElementsAre(alter, "^", S(texts::kDaoSetRequired) + "T.B", "^",
-                                             S(texts::kDaoClearRequired) + "T.C", "ALTER D"));
+  // B's default changes with its required flag: the DAO command sets the flag and the
+  // ALTER COLUMN command, passed on to the DefaultValue row, changes the default.
+  EXPECT_THAT(Commands(results),
+              ElementsAre(alter, "^", S(texts::kDaoSetRequired) + "T.B", "ALTER B",
+                          S(texts::kDaoClearRequired) + "T.C", "ALTER D"));
 
   ActionList qT(ColumnsOf(ListId::qT));
   AppendTableRows(qT, results);
@@ -89,6 +92,17 @@ TEST(TableBuilderTest, RepeatedCommandsAndRequiredFlag) {
   EXPECT_EQ(qT.Text("OldPropValue"), "False");
   EXPECT_EQ(qT.Text("NewPropValue"), "True");
   EXPECT_EQ(qT.Text("Result"), uAlg::kChangedFieldProps);
+  qT.GoTo(3);
+  EXPECT_TRUE(qT.Boolean("V"));
+
+  // A NotNull row after the column's first property row finds its command already given.
+  uAlg::TResults second = {
+      Changed("T", "E", "TYPE", Variant::Text("Long"), Variant::Text("Short"), "ALTER E"),
+      Changed("T", "E", "NotNull", Variant::Boolean(false), Variant::Boolean(true), "ALTER E"),
+      Changed("T", "E", "DefaultValue", Variant::Null(), Variant::Text("1"), "ALTER E"),
+  };
+  ReworkTableResults(second, false, kRenameByPosition);
+  EXPECT_THAT(Commands(second), ElementsAre("ALTER E", S(texts::kDaoSetRequired) + "T.E", "^"));
 }
 
 TEST(TableBuilderTest, RenameModes) {
@@ -117,6 +131,15 @@ TEST(TableBuilderTest, RenameModes) {
                           Added("T", "X", Props(5, "Text", 12, false))};
   DetectRenames(other, kRenameByProperties);
   EXPECT_EQ(other[0].Result, uAlg::kDroppedField);
+
+  // Paired by position with other properties: the new column's row stays as the renamed
+  // column's change.
+  uAlg::TResults changed = {Dropped("T", "B", Props(2, "Text", 10, false)),
+                            Added("T", "X", Props(2, "Long", 0, true, Variant::Text("0")))};
+  DetectRenames(changed, kRenameByPosition);
+  EXPECT_EQ(changed[0].Result, texts::kRenamedField);
+  EXPECT_EQ(changed[1].Result, uAlg::kChangedFieldProps);
+  EXPECT_EQ(changed[1].SQL, "ALTER TABLE [T] ALTER COLUMN [X] Long NOT NULL DEFAULT 0");
 
   // Tables pair by exact name only.
   uAlg::TResults cased = {Dropped("T", "B", Props(2, "Text", 10, false)),
@@ -179,6 +202,29 @@ TEST(TableBuilderTest, SavedActionsPreloaded) {
   }
   EXPECT_THAT(ticks, ElementsAre(true, false, false, false));
 
+  // Saved drops and creations that the working database has done meanwhile are unticked.
+  ActionList done(ColumnsOf(ListId::qT));
+  const auto saved = [&done](const std::string& table, const std::string& field,
+                             std::string_view result) {
+    done.AppendRow({{"V", Variant::Boolean(true)},
+                    {"TableName", Variant::Text(table)},
+                    {"FieldName", Variant::Text(field)},
+                    {"Result", Variant::Text(S(result))}});
+  };
+  saved("T", "B", uAlg::kDroppedField);     // still there: stays ticked
+  saved("T", "Gone", uAlg::kDroppedField);  // done
+  saved("T", "", uAlg::kDroppedTable);      // still there
+  saved("Gone", "", uAlg::kDroppedTable);   // done
+  saved("T", "", uAlg::kNewTable);          // done
+  saved("Later", "", uAlg::kNewTable);      // still to do
+  UntickDoneSavedActions(done, columns);
+  ticks.clear();
+  for (int row = 0; row < done.RowCount(); ++row) {
+    done.GoTo(row);
+    ticks.push_back(done.Boolean("V"));
+  }
+  EXPECT_THAT(ticks, ElementsAre(true, false, true, false, false, true));
+
   uAlg::TResults results = {Dropped("T", "B", Props(2, "Text", 10, false)),
                             Added("T", "X", Props(3, "Text", 10, false)),
                             Added("T", "Later", Props(4, "Text", 10, false)),
@@ -190,6 +236,25 @@ TEST(TableBuilderTest, SavedActionsPreloaded) {
   EXPECT_EQ(results[2].SQL, "^");  // a saved new-column row counts ticked or not
   EXPECT_NE(results[3].SQL, "^");
   EXPECT_NE(results[4].SQL, "^");
+
+  // A saved row for the same action, ticked or not, covers the fresh one: the action is one
+  // row and runs once.
+  qT.AppendRow({{"V", Variant::Boolean(true)},
+                {"TableName", Variant::Text("Old")},
+                {"Result", Variant::Text(S(uAlg::kDroppedTable))},
+                {"SQL", Variant::Text("DROP TABLE [Old]")}});
+  qT.AppendRow({{"V", Variant::Boolean(false)},
+                {"TableName", Variant::Text("U")},
+                {"FieldName", Variant::Text("C")},
+                {"Result", Variant::Text(S(uAlg::kDroppedField))},
+                {"SQL", Variant::Text("ALTER TABLE [U] DROP COLUMN [C]")}});
+  uAlg::TResults twins = {{"Old", "", "", {}, {}, S(uAlg::kDroppedTable), "DROP TABLE [Old]", {}},
+                          Dropped("U", "C", Props(2, "Text", 10, false)),
+                          Dropped("U", "D", Props(3, "Text", 10, false)),
+                          {"New", "", "", {}, {}, S(uAlg::kNewTable), "CREATE TABLE [New]", {}}};
+  MarkCoveredBySavedActions(twins, qT);
+  EXPECT_THAT(Commands(twins),
+              ElementsAre("^", "^", "ALTER TABLE [U] DROP COLUMN [D]", "CREATE TABLE [New]"));
 
   // An unticked saved rename covers nothing.
   qT.GoTo(0);

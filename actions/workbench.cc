@@ -236,7 +236,7 @@ void Workbench::CompareTablesBody() {
   PreCount_ = 0;
   StateChanged();
   if (cbPre_ && FileExists(files_.FileT)) {
-    LoadList(qT, files_.FileT);
+    LoadList(qT, files_.FileT, ColumnsOf(ListId::qT));
     PreCount_ = qT.RowCount();
     StateChanged();
     {

@@ -1,10 +1,17 @@
-// The primary key and unique index comparison. Keys pair by table and column name
+// The primary key and unique index comparison. Key columns pair by table and column name
 // (NamesMatch), never by index name: a key that bears another name on the same table and
-// column is no difference. One call handles one key kind.
+// columns is no difference, and a column counts as covered when any key of the other
+// database has it. One call handles one key kind.
+//
+// A key changes as a whole: a working key with a column the new database does not cover is
+// removed, a new key with a column that no staying working key covers is added, and adding
+// a key removes the working key in its way (the table's primary key, or a unique index of
+// the same name). So a key whose columns changed is dropped and re-created with all of
+// them, never extended by a column it cannot take.
 //
 // The comparison appends to the results it is given (so both kinds can be collected in one
-// array): first every removed key row, in the working database's reading order, then every
-// new key row, in the new database's. A key over several columns gives one row per column;
+// array): first every row of the removed keys, in the working database's reading order,
+// then every row of the new keys, in the new database's. A key gives one row per column;
 // each ADD statement ends in "] )", which the index list joins on.
 #ifndef SKARNVEL_ENGINE_COMPARE_INDEXES_H_
 #define SKARNVEL_ENGINE_COMPARE_INDEXES_H_

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "dbaccess/ado/recordset.h"
+#include "dbaccess/catalog/data_type.h"
 #include "engine/compare_tables.h"
 #include "engine/name_match.h"
 #include "engine/snapshot.h"
@@ -22,6 +23,12 @@ constexpr std::string_view kDataTypeField = "DATA_TYPE";
 constexpr std::string_view kMaxLengthField = "CHARACTER_MAXIMUM_LENGTH";
 constexpr std::string_view kIsNullableField = "IS_NULLABLE";
 constexpr std::string_view kColumnDefaultField = "COLUMN_DEFAULT";
+// Fields that tell the types beyond the type code; a rowset without them (another provider)
+// gives the ten types of the type-name table only.
+constexpr std::string_view kColumnFlagsField = "COLUMN_FLAGS";
+constexpr std::string_view kPrecisionField = "NUMERIC_PRECISION";
+constexpr std::string_view kScaleField = "NUMERIC_SCALE";
+constexpr std::string_view kAutoIncrementField = "AUTOINCREMENT";
 
 // Type names that carry a SIZE, compared without regard to Latin letter case.
 constexpr std::string_view kSizedTypeName = "TEXT";
@@ -33,6 +40,18 @@ bool NotNullFrom(const Variant& is_nullable) {
   return false;
 }
 
+// The named field of the current row, or null when the rowset has no such field.
+Variant OptionalField(const Recordset& rowset, std::string_view name) {
+  for (int i = 0; i < rowset.FieldCount(); ++i) {
+    if (NamesMatch(rowset.FieldName(i), name)) return rowset.Field(name);
+  }
+  return Variant::Null();
+}
+
+int64_t IntegerOr(const Variant& value, int64_t otherwise) {
+  return value.IsInteger() ? value.AsInteger() : otherwise;
+}
+
 TField ReadField(const Recordset& columns) {
   TField field;
   field.Name = FieldText(columns, kColumnNameField);
@@ -40,7 +59,17 @@ TField ReadField(const Recordset& columns) {
 
   field.Props[kOrdinalPositionProp].Value = columns.Field(kOrdinalPositionField);
   const Variant& data_type = columns.Field(kDataTypeField);
-  std::string type_name = data_type.IsInteger() ? TypeName(data_type.AsInteger()) : "";
+  ColumnType type;
+  type.data_type = IntegerOr(data_type, -1);
+  type.is_long =
+      (IntegerOr(OptionalField(columns, kColumnFlagsField), dbaccess::kColumnFlagIsLong) &
+       dbaccess::kColumnFlagIsLong) != 0;
+  type.max_length = IntegerOr(columns.Field(kMaxLengthField), 0);
+  type.precision = IntegerOr(OptionalField(columns, kPrecisionField), 0);
+  type.scale = IntegerOr(OptionalField(columns, kScaleField), 0);
+  const Variant auto_increment = OptionalField(columns, kAutoIncrementField);
+  type.auto_increment = auto_increment.IsBoolean() && auto_increment.AsBoolean();
+  std::string type_name = ColumnTypeName(type);
   // Only text columns carry a size; a size the engine reports for any other type is left
   // out, so that it never reaches a column definition.
   if (NamesMatch(type_name, kSizedTypeName)) {

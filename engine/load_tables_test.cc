@@ -75,6 +75,7 @@ TEST(ReadTablesTest, FillsTheFivePropertiesFromTheColumnRow) {
   add("Odd", 3, 3, Variant::Integer(4), true, null);  // a length on a Long is not a size
   add("Guid", 4, 72, Variant::Integer(16), true, null);
   add("ВремЯ", 5, 7, null, true, Variant::Text("Now()"));
+  add("Unknown", 6, 129, Variant::Integer(8), true, null);
   const TTables s = ReadTables(schema);
 
   const TField& note = FieldOf(s, "Orders", "Note");
@@ -93,8 +94,11 @@ TEST(ReadTablesTest, FillsTheFivePropertiesFromTheColumnRow) {
 
   EXPECT_TRUE(FieldOf(s, "Orders", "Odd").Props[kSizeProp].Value.IsEmpty());
   const TField& guid = FieldOf(s, "Orders", "Guid");
-  EXPECT_EQ(guid.Props[kTypeProp].Value, Variant::Text(""));
+  EXPECT_EQ(guid.Props[kTypeProp].Value, Variant::Text("GUID"));
   EXPECT_TRUE(guid.Props[kSizeProp].Value.IsEmpty());
+  const TField& unknown = FieldOf(s, "Orders", "Unknown");
+  EXPECT_EQ(unknown.Props[kTypeProp].Value, Variant::Text(""));
+  EXPECT_TRUE(unknown.Props[kSizeProp].Value.IsEmpty());
   EXPECT_EQ(FieldOf(s, "Orders", "ВремЯ").Props[kDefaultValueProp].Value, Variant::Text("Now()"));
 }
 
@@ -142,7 +146,8 @@ TEST_F(LoadTablesTest, ReadsNamesTypesSizesRequiredFlagsAndDefaults) {
                                           "Bin", "Small", "B", "F", "D"));
   std::vector<std::string> types;
   for (const TField& f : details.Fields) types.push_back(f.Props[kTypeProp].Value.AsText());
-  EXPECT_THAT(types, ElementsAre("Long", "Text", "Long", "DateTime", "", "Bit", "Currency",
+  // The AutoNumber and the GUID column keep their types.
+  EXPECT_THAT(types, ElementsAre("COUNTER", "Text", "Long", "DateTime", "GUID", "Bit", "Currency",
                                  "LongBinary", "Short", "Byte", "IEEESingle", "IEEEDouble"));
   for (size_t j = 0; j < details.Fields.size(); ++j) {
     EXPECT_EQ(details.Fields[j].Props[kOrdinalPositionProp].Value, Variant::Integer(j + 1));
@@ -160,6 +165,35 @@ TEST_F(LoadTablesTest, ReadsNamesTypesSizesRequiredFlagsAndDefaults) {
   EXPECT_TRUE(FieldOf(s, "Order Details", "Tag").Props[kSizeProp].Value.IsEmpty());
   EXPECT_EQ(FieldOf(s, "Заказы", "Имя").Props[kDefaultValueProp].Value,
             Variant::Text("\"Без имени\""));
+}
+
+TEST_F(LoadTablesTest, EveryTypeHasItsDdlNameAndATableOfThemCanBeCreated) {
+  const std::string fresh =
+      Make("n.mdb",
+           {"CREATE TABLE [All] ([ID] COUNTER NOT NULL, [G] GUID, [D] DECIMAL(10,2), "
+            "[E] NUMERIC, [B] BINARY(8), [VB] VARBINARY, [O] LONGBINARY, [M] MEMO, [T] TEXT(5))",
+            "CREATE TABLE [Same] ([ID] LONG, [D] DECIMAL(10,2))"});
+  const TTables s = LoadTables(fresh, "");
+  const TTable& all = s[0];
+  std::vector<std::string> types;
+  for (const TField& f : all.Fields) {
+    types.push_back(f.Props[kTypeProp].Value.AsText() + "/" +
+                    f.Props[kSizeProp].Value.DisplayText());
+  }
+  EXPECT_THAT(types, ElementsAre("COUNTER/", "GUID/", "DECIMAL(10,2)/", "DECIMAL(18,0)/",
+                                 "BINARY(8)/", "BINARY(255)/", "LongBinary/", "Text/0", "Text/5"));
+  EXPECT_EQ(CreateTableSQL(all),
+            "CREATE TABLE [All] (\r\n[ID] COUNTER NOT NULL,\r\n[G] GUID,\r\n[D] DECIMAL(10,2),"
+            "\r\n[E] DECIMAL(18,0),\r\n[B] BINARY(8),\r\n[VB] BINARY(255),\r\n[O] LongBinary,"
+            "\r\n[M] Text,\r\n[T] Text(5))");
+
+  // The commands of the comparison create and change these types; afterwards nothing differs.
+  const std::string working = Make("w.mdb", {"CREATE TABLE [Same] ([ID] LONG, [D] DECIMAL(8,1))"});
+  const TResults results = CompareTables(working, fresh, "", "");
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].SQL, "ALTER TABLE [Same] ALTER COLUMN [D] DECIMAL(10,2)");
+  Run(working, {results[0].SQL, results[1].SQL});
+  EXPECT_THAT(CompareTables(working, fresh, "", ""), IsEmpty());
 }
 
 TEST_F(LoadTablesTest, OpensWithThePasswordAndPassesTheEnginesErrorsOn) {

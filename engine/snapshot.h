@@ -47,9 +47,25 @@ struct TTable {
 
 using TTables = std::vector<TTable>;
 
-// The Jet SQL type name for an OLE DB type code of the columns rowset (DATA_TYPE); the
-// empty text for a code the table does not know (GUID and Decimal columns among them).
+// The Jet SQL type name for an OLE DB type code of the columns rowset (DATA_TYPE), from the
+// table of the ten common types; the empty text for a code the table does not know.
 std::string TypeName(int64_t data_type);
+
+// What the columns rowset tells of a column's type.
+struct ColumnType {
+  int64_t data_type = -1;       // DATA_TYPE
+  bool is_long = true;          // COLUMN_FLAGS has ISLONG (memo, OLE object)
+  int64_t max_length = 0;       // CHARACTER_MAXIMUM_LENGTH
+  int64_t precision = 0;        // NUMERIC_PRECISION
+  int64_t scale = 0;            // NUMERIC_SCALE
+  bool auto_increment = false;  // the provider's AUTOINCREMENT
+};
+
+// The column's type as Jet SQL DDL names it, with what DDL needs beside the name: the ten
+// common types by TypeName ("Long", "Text", "LongBinary", ...), and beyond them "COUNTER"
+// for an AutoNumber, "GUID", "DECIMAL(p,s)" and "BINARY(n)" for a binary column that is not
+// long. The empty text for a type it does not know.
+std::string ColumnTypeName(const ColumnType& type);
 
 // The type name of text columns: only these have a SIZE.
 inline constexpr std::string_view kTextTypeName = "Text";

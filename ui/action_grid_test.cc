@@ -65,9 +65,9 @@ class ActionGridTest : public QObject {
     QVERIFY(model.setData(model.index(0, tick), Qt::Unchecked, Qt::CheckStateRole));
     qI.GoTo(0);
     QVERIFY(!qI.Boolean("V"));
-    const QString long_name(60, QLatin1Char('x'));
+    const QString long_name(70, QLatin1Char('x'));
     QVERIFY(model.setData(model.index(2, name), long_name));
-    QCOMPARE(model.data(model.index(2, name)).toString(), long_name.left(50));
+    QCOMPARE(model.data(model.index(2, name)).toString(), long_name.left(64));  // a whole Jet name
     QCOMPARE(qI.CurrentRow(), 2);
     QCOMPARE(model.headerData(2, Qt::Vertical).toString().isEmpty(), false);  // the indicator
     QVERIFY(model.headerData(0, Qt::Vertical).toString().isEmpty());

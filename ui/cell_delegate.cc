@@ -84,7 +84,8 @@ bool CellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
   QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-  if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setMaxLength(actions::kStringWidth);
+  // As long as the widest string column (a name); the list cuts a value to its column.
+  if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setMaxLength(actions::kNameWidth);
   return editor;
 }
 

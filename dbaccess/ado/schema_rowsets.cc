@@ -45,7 +45,8 @@ const std::vector<std::string> kColumnsColumns = {"TABLE_CATALOG",
                                                   "DOMAIN_CATALOG",
                                                   "DOMAIN_SCHEMA",
                                                   "DOMAIN_NAME",
-                                                  "DESCRIPTION"};
+                                                  "DESCRIPTION",
+                                                  "AUTOINCREMENT"};
 
 const std::vector<std::string> kIndexesColumns = {
     "TABLE_CATALOG",  "TABLE_SCHEMA",     "TABLE_NAME",  "INDEX_CATALOG",    "INDEX_SCHEMA",
@@ -234,6 +235,7 @@ void AppendColumnRow(const Table& table, size_t position, SchemaRowset& out) {
       Null(),
       Null(),
       description == c.extra_properties.end() ? Null() : Text(description->second),
+      Bool(c.auto_increment),
   });
 }
 

@@ -26,7 +26,11 @@
 //                 code; CHARACTER_MAXIMUM_LENGTH is n for Text(n) and Binary(n), 0 for Memo
 //                 and OLE Object (which carry COLUMN_FLAGS ISLONG 0x80), null otherwise;
 //                 IS_NULLABLE is false for a required column; COLUMN_DEFAULT is the default
-//                 expression as stored, null when none; ORDINAL_POSITION is 1-based.
+//                 expression as stored, null when none; ORDINAL_POSITION is 1-based;
+//                 NUMERIC_PRECISION and NUMERIC_SCALE give a Decimal's precision and scale.
+//                 After OLE DB's columns comes one of the provider's own, AUTOINCREMENT
+//                 (boolean): true for an AutoNumber (COUNTER) column, which the provider
+//                 otherwise tells only as a column property.
 //   INDEXES       one row per index column. The hidden index that an enforced relationship
 //                 keeps on its foreign table is a plain index (not primary, not unique
 //                 unless the catalog says so) named after the relationship.

@@ -111,12 +111,13 @@ TEST(SchemaRowsetsTest, TablesListTablesByKindAndViewsNotProcedures) {
 TEST(SchemaRowsetsTest, ColumnsCarryTypeCodesLengthsNullabilityAndDefaults) {
   const Catalog catalog = Shop();
   const SchemaRowset all = ColumnsRowset(catalog);
-  ASSERT_EQ(all.columns.size(), 28u);
+  ASSERT_EQ(all.columns.size(), 29u);
   EXPECT_EQ(all.columns[3], "COLUMN_NAME");
   EXPECT_EQ(all.columns[6], "ORDINAL_POSITION");
   EXPECT_EQ(all.columns[11], "DATA_TYPE");
   EXPECT_EQ(all.columns[13], "CHARACTER_MAXIMUM_LENGTH");
   EXPECT_EQ(all.columns[27], "DESCRIPTION");
+  EXPECT_EQ(all.columns[28], "AUTOINCREMENT");
   // Tables by name, then ordinal position; system and linked tables too.
   EXPECT_EQ(Column(all, "TABLE_NAME"),
             (Strings{"Customers", "Customers", "Customers", "Customers", "Lines", "Lines", "Lines",
@@ -152,6 +153,8 @@ TEST(SchemaRowsetsTest, ColumnsCarryTypeCodesLengthsNullabilityAndDefaults) {
   EXPECT_EQ(At(customers, 2, "CHARACTER_MAXIMUM_LENGTH"), Variant::Integer(0));
   EXPECT_EQ(At(customers, 2, "COLUMN_FLAGS").AsInteger() & kColumnFlagIsLong, kColumnFlagIsLong);
   EXPECT_EQ(At(customers, 1, "COLUMN_FLAGS").AsInteger() & kColumnFlagIsLong, 0);
+  EXPECT_EQ(Column(customers, "AUTOINCREMENT"), (Strings{"True", "False", "False", "False"}));
+  EXPECT_EQ(At(customers, 0, "DATA_TYPE"), Variant::Integer(3));  // an AutoNumber is a Long
 
   const SchemaRowset lines = ColumnsRowset(catalog, {Variant(), Variant(), Variant::Text("Lines")});
   EXPECT_EQ(Column(lines, "DATA_TYPE"), (Strings{"3", "2", "131", "128", "11"}));
