@@ -75,7 +75,7 @@ class ActionGridTest : public QObject {
     qI.GoTo(1);
     qI.Delete();
     QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.data(model.index(1, name)).toString(), long_name.left(50));
+    QCOMPARE(model.data(model.index(1, name)).toString(), long_name.left(64));
     qI.Empty();
     QCOMPARE(model.rowCount(), 0);
   }
