@@ -41,8 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Jet4Files, DataPageBuilderFileTest,
                          ::testing::Values("testV2000.mdb", "test2V2000.mdb", "indexTestV2000.mdb",
                                            "queryTestV2000.mdb", "fixedNumericTestV2000.mdb",
                                            "testUnicodeCompV2003.mdb", "delColTestV2000.mdb",
-                                           "bigIndexTestV2000.mdb", "empty2000.mdb",
-                                           "noRoman.mdb", "adox_jet4.mdb"));
+                                           "bigIndexTestV2000.mdb", "empty2000.mdb", "noRoman.mdb",
+                                           "adox_jet4.mdb"));
 
 TEST(DataPageBuilderTest, RowsFillThePageAndNoMore) {
   DataPageContent content;

@@ -59,12 +59,7 @@ std::shared_ptr<const Page> PageFile::Read(uint32_t number) const {
   if (!source_->Read(uint64_t{number} * size, size, page->data())) {
     throw FormatError("cannot read page " + std::to_string(number));
   }
-  if (number != 0 && header_.database_key != 0) {
-    const uint32_t key = header_.database_key ^ number;
-    const uint8_t key_bytes[4] = {static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
-                                  static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 24)};
-    Rc4Apply(key_bytes, *page);
-  }
+  ApplyPageEncryption(header_, number, *page);
   lru_.emplace_front(number, page);
   cache_[number] = lru_.begin();
   if (lru_.size() > kCachedPages) {
@@ -72,6 +67,14 @@ std::shared_ptr<const Page> PageFile::Read(uint32_t number) const {
     lru_.pop_back();
   }
   return page;
+}
+
+void ApplyPageEncryption(const Header& header, uint32_t number, std::span<uint8_t> page) {
+  if (number == 0 || header.database_key == 0) return;
+  const uint32_t key = header.database_key ^ number;
+  const uint8_t key_bytes[4] = {static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
+                                static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 24)};
+  Rc4Apply(key_bytes, page);
 }
 
 }  // namespace dbaccess::mdb

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -60,6 +61,11 @@ class PageFile {
   mutable std::list<std::pair<uint32_t, std::shared_ptr<const Page>>> lru_;
   mutable std::unordered_map<uint32_t, decltype(lru_)::iterator> cache_;
 };
+
+// Encrypts or decrypts (the operation is its own inverse) page `number` in place when the
+// database encrypts its pages: RC4 keyed with the database key XOR the page number; the
+// header page never.
+void ApplyPageEncryption(const Header& header, uint32_t number, std::span<uint8_t> page);
 
 }  // namespace dbaccess::mdb
 

@@ -1,0 +1,67 @@
+// Changes to the pages of one Jet 4 database, held in memory until Commit writes them all
+// at once through the rollback journal (page_journal.h).
+//
+// Pages are handed out decrypted, as PageFile reads them; Commit encrypts them as the file
+// does. New pages come from the global usage map (page 1, row 0: a set bit marks a free
+// page), else from past the end of the file; the map is kept exact, and its inline bitmap
+// grows with the file as Access grows it. Released pages are zeroed and marked free.
+#ifndef SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
+#define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "dbaccess/storage/mdb/page_file.h"
+
+namespace dbaccess::mdb {
+
+// Where the global usage map lives.
+constexpr uint32_t kGlobalUsageMapPage = 1;
+
+class PageWriter {
+ public:
+  // `file` is the database at `path` as read; it must outlive the writer. Only Jet 4
+  // databases are written: FormatError for a Jet 3 file or a global map we cannot read.
+  PageWriter(const PageFile& file, std::string path);
+
+  const Layout& layout() const { return file_.layout(); }
+  const Header& header() const { return file_.header(); }
+  uint32_t page_count() const { return page_count_; }
+
+  // The page as changed so far, or as in the file. FormatError for a page past the end. The
+  // reference stays valid until the page is edited or the writer committed.
+  const Page& Read(uint32_t number);
+  // The page, to be changed in place.
+  Page& Edit(uint32_t number);
+
+  // A page for new content, all zeros.
+  uint32_t Allocate();
+  // Zeroes the page and marks it free.
+  void Release(uint32_t number);
+
+  // The pages marked free now.
+  const std::set<uint32_t>& free_pages() const { return free_; }
+  bool changed() const { return !changed_.empty(); }
+
+  // Writes every changed page, and the global usage map, all or nothing. The writer is
+  // spent afterwards (a new change starts from the file as read again).
+  void Commit();
+
+ private:
+  void WriteGlobalUsageMap();
+
+  const PageFile& file_;
+  std::string path_;
+  uint32_t page_count_;
+  std::map<uint32_t, Page> changed_;
+  std::map<uint32_t, std::shared_ptr<const Page>> read_;  // pages handed out by Read
+  std::set<uint32_t> free_;
+  size_t global_map_bytes_;  // the bitmap's length as read
+  bool global_map_changed_ = false;
+};
+
+}  // namespace dbaccess::mdb
+
+#endif  // SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
