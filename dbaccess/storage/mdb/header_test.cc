@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "dbaccess/storage/mdb/rc4.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/rc4.h"
 
 namespace dbaccess::mdb {
 namespace {

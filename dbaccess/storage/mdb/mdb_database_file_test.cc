@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "dbaccess/files/database_file.h"
-#include "dbaccess/exec/executor.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/exec/executor.h"
+#include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 
 namespace dbaccess::mdb {

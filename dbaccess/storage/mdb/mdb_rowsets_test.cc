@@ -5,8 +5,8 @@
 #include <map>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/dao/dao.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/dao/dao.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 
 namespace dbaccess::mdb {

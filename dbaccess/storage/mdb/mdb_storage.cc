@@ -1,7 +1,7 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
-#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"

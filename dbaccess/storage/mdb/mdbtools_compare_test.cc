@@ -16,8 +16,8 @@
 
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/mdb_storage.h"
-#include "dbaccess/storage/mdb/relationships.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/relationships.h"
 
 namespace dbaccess::mdb {
 namespace {

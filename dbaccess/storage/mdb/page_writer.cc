@@ -18,11 +18,17 @@ PageWriter::PageWriter(const PageFile& file, std::string path)
     : file_(file), path_(std::move(path)), page_count_(file.page_count()) {
   if (file.header().version != JetVersion::kJet4) throw FormatError("only Jet 4 files are written");
   const auto row = ReadRow(file_, RowPointer{kGlobalUsageMapPage, kGlobalUsageMapRow});
-  if (!row || row->bytes.size() < kUsageMapInlineBitmapOffset ||
-      row->bytes.U8(0) != kUsageMapInline || row->bytes.U32(1) != 0) {
-    throw FormatError("global usage map of a kind we do not write");
+  if (!row || row->bytes.size() < kUsageMapInlineBitmapOffset) {
+    throw FormatError("global usage map missing");
   }
-  global_map_bytes_ = row->bytes.size() - kUsageMapInlineBitmapOffset;
+  if (row->bytes.U8(0) == kUsageMapInline) {
+    if (row->bytes.U32(1) != 0) throw FormatError("global usage map not from page 0");
+    global_map_bytes_ = row->bytes.size() - kUsageMapInlineBitmapOffset;
+  } else {
+    for (size_t at = 1; at + 4 <= row->bytes.size(); at += 4) {
+      global_map_pages_.push_back(row->bytes.U32(at));
+    }
+  }
   for (uint32_t page : DecodeUsageMap(row->bytes, file_)) free_.insert(page);
 }
 
@@ -71,21 +77,46 @@ void PageWriter::Release(uint32_t number) {
 }
 
 void PageWriter::WriteGlobalUsageMap() {
-  // Every page of the file is covered; the bitmap never shrinks.
-  const size_t bytes = std::max<size_t>(global_map_bytes_, (page_count_ + 7) / 8);
-  std::vector<uint8_t> map(kUsageMapInlineBitmapOffset + bytes, 0);  // start page 0
-  map[0] = kUsageMapInline;
-  for (uint32_t page : free_) {
-    map[kUsageMapInlineBitmapOffset + page / 8] |= static_cast<uint8_t>(1u << (page % 8));
-  }
+  // The map covers every page of the file: an inline bitmap from page 0 that grows with the
+  // file while page 1 holds it, then usage map pages, one for each span of pages.
   Page& page = Edit(kGlobalUsageMapPage);
   DataPageContent content = DecodeDataPage(ByteView(page), layout());
   if (content.rows.empty()) throw FormatError("global usage map row missing");
-  content.rows[kGlobalUsageMapRow].bytes = std::move(map);
-  if (DataPageFreeSpace(content, layout()) < 0) {
-    throw FormatError("the database outgrew its global usage map");
+  std::vector<uint8_t>& map = content.rows[kGlobalUsageMapRow].bytes;
+  const size_t bytes = std::max<size_t>(global_map_bytes_, (page_count_ + 7) / 8);
+  map.assign(kUsageMapInlineBitmapOffset + bytes, 0);
+  map[0] = kUsageMapInline;
+  for (uint32_t free_page : free_) {
+    map[kUsageMapInlineBitmapOffset + free_page / 8] |= static_cast<uint8_t>(1u << (free_page % 8));
   }
-  page = EncodeDataPage(content, layout());
+  if (global_map_pages_.empty() && DataPageFreeSpace(content, layout()) >= 0) {
+    page = EncodeDataPage(content, layout());
+    return;
+  }
+  const size_t span = static_cast<size_t>(layout().page_size - kUsageMapPageBitmapOffset) * 8;
+  while (global_map_pages_.size() * span < page_count_) {
+    const uint32_t map_page = page_count_++;  // never a free page: their bits are being set
+    global_map_pages_.push_back(map_page);
+  }
+  std::vector<Page> bitmaps(global_map_pages_.size(), Page(layout().page_size, 0));
+  for (Page& bitmap : bitmaps) {
+    bitmap[0] = kPageUsageMap;
+    bitmap[1] = 1;
+  }
+  for (uint32_t free_page : free_) {
+    const size_t bit = free_page % span;
+    bitmaps[free_page / span][kUsageMapPageBitmapOffset + bit / 8] |=
+        static_cast<uint8_t>(1u << (bit % 8));
+  }
+  map.assign(1 + 4 * global_map_pages_.size(), 0);
+  map[0] = kUsageMapReference;
+  for (size_t i = 0; i < global_map_pages_.size(); ++i) {
+    for (int b = 0; b < 4; ++b) {
+      map[1 + 4 * i + b] = static_cast<uint8_t>(global_map_pages_[i] >> (8 * b));
+    }
+    changed_[global_map_pages_[i]] = std::move(bitmaps[i]);
+  }
+  Edit(kGlobalUsageMapPage) = EncodeDataPage(content, layout());
 }
 
 void PageWriter::Commit() {

@@ -3,8 +3,9 @@
 //
 // Pages are handed out decrypted, as PageFile reads them; Commit encrypts them as the file
 // does. New pages come from the global usage map (page 1, row 0: a set bit marks a free
-// page), else from past the end of the file; the map is kept exact, and its inline bitmap
-// grows with the file as Access grows it. Released pages are zeroed and marked free.
+// page), else from past the end of the file; the map is kept exact and covers every page:
+// its inline bitmap grows with the file as Access grows it, and when page 1 cannot hold it
+// any more it becomes a reference map. Released pages are zeroed and marked free.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
 
@@ -58,7 +59,8 @@ class PageWriter {
   std::map<uint32_t, Page> changed_;
   std::map<uint32_t, std::shared_ptr<const Page>> read_;  // pages handed out by Read
   std::set<uint32_t> free_;
-  size_t global_map_bytes_;  // the bitmap's length as read
+  size_t global_map_bytes_ = 0;             // an inline map's bitmap length as read
+  std::vector<uint32_t> global_map_pages_;  // a reference map's pages
   bool global_map_changed_ = false;
 };
 
