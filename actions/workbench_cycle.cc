@@ -1,4 +1,5 @@
-// Compare-all, run-all and the unattended run of the workbench.
+// The workbench's whole cycle: compare-all, run-all and the unattended run (the members
+// declared in workbench.h under these names).
 #include <string>
 
 #include "actions/backup_copy.h"
@@ -27,26 +28,47 @@ void Workbench::CompareAllBody(Sender) {
 
 void Workbench::RunAllBody() {
   const std::string path1 = Path1_;
-  if (!Fon_ &&
-      ui_.Ask(std::string(texts::kRunAllCaption),
-              std::string(texts::kRunAllQuestion) + path1 + std::string(texts::kQuestionMark),
-              false) != Answer::kYes) {
+  if (!Fon_ && ui_.Ask(Question::kRunAll, std::string(texts::kRunAllCaption),
+                       std::string(texts::kRunAllQuestion) + path1 +
+                           std::string(texts::kQuestionMark)) != Answer::kYes) {
     return;
   }
   tally_ = {};
-  const bool copy =
-      Fon_ || ui_.Ask(std::string(texts::kCopyCaption),
-                      std::string(texts::kCopyQuestion) + path1 + std::string(texts::kQuestionMark),
-                      false) == Answer::kYes;
-  if (copy) {
-    ui_.Progress("Создание копии рабочей БД");
+  // Unattended, nobody watches the pane: the log is written however run-all ends.
+  if (Fon_) {
     try {
-      const std::string backup = MakeBackupCopy(path1, LocalDay(clock_()));
-      AppendMessage(std::string(texts::kCopyMadeLine) + backup, MessageColor::kGrayText);
+      RunAllSteps(path1);
+    } catch (...) {
+      WriteRtfLog(Tablo_, LogFile());
+      throw;
+    }
+    return;
+  }
+  if (RunAllSteps(path1)) ui_.Notify(Notice::kChangesDone, std::string(texts::kChangesDoneMessage));
+}
+
+bool Workbench::RunAllSteps(const std::string& path1) {
+  const bool copy = Fon_ || ui_.Ask(Question::kBackupCopy, std::string(texts::kCopyCaption),
+                                    std::string(texts::kCopyQuestion) + path1 +
+                                        std::string(texts::kQuestionMark)) == Answer::kYes;
+  if (copy) {
+    ui_.Progress(std::string(texts::kProgressBackup));
+    // The copy lies beside the database; its name is shown the way the path was given, so
+    // a bare database name gives a bare backup name.
+    const std::string located = Located(path1);
+    const std::string folder_part = located.substr(0, located.size() - path1.size());
+    const auto as_given = [&folder_part](const std::string& name) {
+      return name.starts_with(folder_part) ? name.substr(folder_part.size()) : name;
+    };
+    try {
+      const std::string backup = MakeBackupCopy(located, LocalDay(clock_()));
+      AppendMessage(std::string(texts::kCopyMadeLine) + as_given(backup), MessageColor::kGrayText);
     } catch (const FileError& error) {
-      AppendMessage(std::string(texts::kCopyFailedLine) + error.path(), MessageColor::kRed);
-      ui_.Notify(std::string(texts::kCopyFailedMessage));
-      return;
+      AppendMessage(std::string(texts::kCopyFailedLine) + as_given(error.path()),
+                    MessageColor::kRed);
+      if (Fon_) WriteRtfLog(Tablo_, LogFile());
+      ui_.Notify(Notice::kBackupFailed, std::string(texts::kCopyFailedMessage));
+      return false;
     }
   }
   AppendMessage(std::string(texts::kChangesStartLine) + LocalTimeStamp(clock_()),
@@ -60,7 +82,7 @@ void Workbench::RunAllBody() {
   AppendMessage(std::string(texts::kChangesDoneLine) + LocalTimeStamp(clock_()),
                 MessageColor::kGrayText);
   WriteRtfLog(Tablo_, LogFile());
-  if (!Fon_) ui_.Notify(std::string(texts::kChangesDoneMessage));
+  return true;
 }
 
 bool Workbench::RunUnattended() {

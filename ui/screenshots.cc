@@ -29,10 +29,12 @@ constexpr int kHeight = 760;
 
 class YesToEverything : public actions::Interaction {
  public:
-  actions::Answer Ask(const std::string&, const std::string&, bool) override {
+  actions::Answer Ask(actions::Question, const std::string&, const std::string&) override {
     return actions::Answer::kYes;
   }
-  void Notify(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  void Notify(actions::Notice, const std::string& text) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
   void ShowError(const std::string& text) override {
     std::fprintf(stderr, "error: %s\n", text.c_str());
   }

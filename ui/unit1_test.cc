@@ -439,7 +439,7 @@ class Unit1Test : public QObject {
     QVERIFY(qT.Boolean("V"));
 
     grid->setFocus();
-    person_->Answer(Str(actions::texts::kConfirmCaption), actions::Answer::kNo);
+    person_->Answer(actions::Question::kDeleteRow, actions::Answer::kNo);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(qT.RowCount(), 3);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
