@@ -208,6 +208,21 @@ inline constexpr char kFileNotAList[] = "это не список действи
 inline constexpr char kFileElementFound[] = " найден элемент ";
 inline constexpr char kFileInside[] = "внутри ";
 
+// Errors of files: the head of every file error and the reasons of the system's errors.
+inline constexpr char kFileErrorHead[] = "Файл \"";
+inline constexpr char kSystemNoEntry[] = "файл или папка не существует";
+inline constexpr char kSystemNoAccess[] = "нет прав доступа";
+inline constexpr char kSystemReadOnly[] = "диск доступен только для чтения";
+inline constexpr char kSystemNoSpace[] = "нет места на диске";
+inline constexpr char kSystemQuota[] = "превышена дисковая квота";
+inline constexpr char kSystemIsFolder[] = "это папка, а не файл";
+inline constexpr char kSystemNotFolder[] = "часть пути не является папкой";
+inline constexpr char kSystemBusy[] = "файл занят другой программой";
+inline constexpr char kSystemNameTooLong[] = "слишком длинное имя файла";
+inline constexpr char kSystemIo[] = "ошибка ввода-вывода";
+inline constexpr char kSystemNoMemory[] = "недостаточно памяти";
+inline constexpr char kSystemOther[] = "системная ошибка ";
+
 }  // namespace actions::texts
 
 #endif  // SKARNVEL_ACTIONS_WORKBENCH_TEXTS_H_
