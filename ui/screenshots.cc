@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: skarnvel-screenshots OUTDIR [SAMPLES_DIR]\n");
     return 2;
   }
-  // Absolute, because every comparison makes the program's folder the current directory.
+  // Absolute, because the window finds relative database paths in the program's folder.
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   const QString samples = QDir(argc > 2 ? QString::fromLocal8Bit(argv[2])
                                         : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples"))
