@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "actions/workbench_texts.h"
 #include "dbaccess/base/utf8.h"
 
 namespace actions {
@@ -49,9 +50,9 @@ Variant Fit(const Column& column, const Variant& value) {
       return value;
     }
   }
-  throw ListError("Значение " + Quoted(value.DisplayText()) +
-                  " не подходит для логического столбца " + Quoted(column.name) +
-                  " (допустимы True и False)");
+  throw ListError(texts::kListValueHead + Quoted(value.DisplayText()) +
+                  texts::kListNotForBooleanColumn + Quoted(column.name) +
+                  texts::kListBooleanValuesHint);
 }
 
 std::string TextOf(const Variant& value) {
@@ -100,20 +101,21 @@ void ActionList::Close() {
 
 void ActionList::Open(std::vector<Column> columns, std::vector<Row> rows) {
   for (size_t c = 0; c < columns.size(); ++c) {
-    if (columns[c].name.empty()) throw ListError("У столбца списка действий нет имени");
+    if (columns[c].name.empty()) throw ListError(texts::kListColumnWithoutName);
     if (columns[c].kind == ColumnKind::kString && columns[c].width <= 0) {
-      throw ListError("У строкового столбца " + Quoted(columns[c].name) + " неверная ширина");
+      throw ListError(texts::kListStringColumnHead + Quoted(columns[c].name) +
+                      texts::kListBadWidth);
     }
     for (size_t d = 0; d < c; ++d) {
       if (columns[d].name == columns[c].name) {
-        throw ListError("Столбец " + Quoted(columns[c].name) + " указан дважды");
+        throw ListError(texts::kListColumnHead + Quoted(columns[c].name) + texts::kGivenTwice);
       }
     }
   }
   for (size_t r = 0; r < rows.size(); ++r) {
     if (rows[r].size() != columns.size()) {
-      throw ListError("Строка " + std::to_string(r + 1) + " содержит " +
-                      std::to_string(rows[r].size()) + " значений вместо " +
+      throw ListError(texts::kListRowHead + std::to_string(r + 1) + texts::kListRowHolds +
+                      std::to_string(rows[r].size()) + texts::kListValuesInsteadOf +
                       std::to_string(columns.size()));
     }
     for (size_t c = 0; c < columns.size(); ++c) rows[r][c] = Fit(columns[c], rows[r][c]);
@@ -152,7 +154,7 @@ int ActionList::FindColumn(std::string_view name) const {
 
 int ActionList::ColumnIndex(std::string_view name) const {
   const int index = FindColumn(name);
-  if (index < 0) throw ListError("В списке действий нет столбца " + Quoted(name));
+  if (index < 0) throw ListError(texts::kListNoColumn + Quoted(name));
   return index;
 }
 
@@ -206,8 +208,9 @@ std::optional<int> ActionList::Find(std::string_view names,
   RequireOpen();
   const std::vector<std::string_view> parts = SplitNames(names);
   if (parts.size() != values.size()) {
-    throw ListError("Для поиска названо " + std::to_string(parts.size()) + " столбцов и " +
-                    std::to_string(values.size()) + " значений");
+    throw ListError(texts::kListFindNamed + std::to_string(parts.size()) +
+                    texts::kListFindColumnsAnd + std::to_string(values.size()) +
+                    texts::kListFindValues);
   }
   std::vector<int> indexes;
   for (std::string_view name : parts) indexes.push_back(ColumnIndex(name));
@@ -346,7 +349,7 @@ bool ActionList::Boolean(std::string_view column) const {
 Row& ActionList::WritableBuffer(std::string_view column, int* index) {
   *index = ColumnIndex(column);
   if (state_ != State::kEdit && state_ != State::kInsert) {
-    throw ListError("Строка списка действий не открыта для изменения");
+    throw ListError(texts::kListRowNotInEdit);
   }
   return buffer_;
 }
@@ -370,7 +373,7 @@ const Variant& ActionList::Cell(int row, int column) const {
   RequireOpen();
   RequireRowIndex(row);
   if (column < 0 || column >= static_cast<int>(columns_.size())) {
-    throw ListError("В списке действий нет столбца номер " + std::to_string(column + 1));
+    throw ListError(texts::kListNoColumnNumber + std::to_string(column + 1));
   }
   return rows_[row][column];
 }
@@ -418,16 +421,16 @@ void ActionList::Notify(const ListEvent& event) const {
 // ---- helpers -------------------------------------------------------------------------------
 
 void ActionList::RequireOpen() const {
-  if (!IsOpen()) throw ListError("Список действий закрыт");
+  if (!IsOpen()) throw ListError(texts::kListClosed);
 }
 
 void ActionList::RequireCurrentRow() const {
-  if (current_ < 0) throw ListError("В списке действий нет текущей строки");
+  if (current_ < 0) throw ListError(texts::kListNoCurrentRow);
 }
 
 void ActionList::RequireRowIndex(int row) const {
   if (row < 0 || row >= static_cast<int>(rows_.size())) {
-    throw ListError("В списке действий нет строки номер " + std::to_string(row + 1));
+    throw ListError(texts::kListNoRowNumber + std::to_string(row + 1));
   }
 }
 

@@ -3,32 +3,34 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "actions/workbench_texts.h"
+
 namespace actions {
 namespace {
 
 constexpr GridColumn kqTColumns[] = {
     {"V", ColumnKind::kBoolean, 1, 3, "V"},
-    {"TableName", ColumnKind::kString, 3, 20, "Таблица"},
-    {"FieldName", ColumnKind::kString, 4, 17, "Поле"},
-    {"PropName", ColumnKind::kString, 5, 13, "Свойство поля"},
-    {"OldPropValue", ColumnKind::kString, 6, 19, "Старое значение св-ва"},
-    {"NewPropValue", ColumnKind::kString, 7, 19, "Новое значение св-ва"},
-    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
-    {"SQL", ColumnKind::kMemo, 8, 50, "SQL-Команда"},
+    {"TableName", ColumnKind::kString, 3, 20, texts::kColumnTable},
+    {"FieldName", ColumnKind::kString, 4, 17, texts::kColumnField},
+    {"PropName", ColumnKind::kString, 5, 13, texts::kColumnProperty},
+    {"OldPropValue", ColumnKind::kString, 6, 19, texts::kColumnOldValue},
+    {"NewPropValue", ColumnKind::kString, 7, 19, texts::kColumnNewValue},
+    {"Result", ColumnKind::kString, 2, 25, texts::kColumnResult},
+    {"SQL", ColumnKind::kMemo, 8, 50, texts::kColumnTableCommand},
 };
 
 constexpr GridColumn kqIColumns[] = {
     {"V", ColumnKind::kBoolean, 1, 3, "V"},
-    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"Result", ColumnKind::kString, 2, 25, texts::kColumnResult},
     {"TABLE_NAME", ColumnKind::kString, 3, 20, "TABLE_NAME"},
     {"COLUMN_NAME", ColumnKind::kString, 4, 20, "COLUMN_NAME"},
     {"INDEX_NAME", ColumnKind::kString, 5, 20, "INDEX_NAME"},
-    {"SQL", ColumnKind::kMemo, 6, 97, "SQL-команда"},
+    {"SQL", ColumnKind::kMemo, 6, 97, texts::kColumnCommand},
 };
 
 constexpr GridColumn kqFKColumns[] = {
     {"V", ColumnKind::kBoolean, 1, 3, "V"},
-    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
+    {"Result", ColumnKind::kString, 2, 25, texts::kColumnResult},
     {"PK_TABLE_NAME", ColumnKind::kString, 3, 16, "PK_TABLE_NAME"},
     {"PK_COLUMN_NAME", ColumnKind::kString, 4, 18, "PK_COLUMN_NAME"},
     {"FK_TABLE_NAME", ColumnKind::kString, 5, 18, "FK_TABLE_NAME"},
@@ -38,16 +40,16 @@ constexpr GridColumn kqFKColumns[] = {
     {"NewUpdate_Rule", ColumnKind::kString, 9, 23, "NewUpdate_Rule"},
     {"OldDelete_Rule", ColumnKind::kString, 10, 18, "OldDelete_Rule"},
     {"NewDelete_Rule", ColumnKind::kString, 11, 26, "NewDelete_Rule"},
-    {"SQL", ColumnKind::kMemo, 12, 50, "SQL-команда"},
+    {"SQL", ColumnKind::kMemo, 12, 50, texts::kColumnCommand},
 };
 
 constexpr GridColumn kqQColumns[] = {
     {"V", ColumnKind::kBoolean, 1, 3, "V"},
-    {"Result", ColumnKind::kString, 2, 25, "Результат сравнения"},
-    {"Name", ColumnKind::kString, 4, 21, "Запрос"},
-    {"Act", ColumnKind::kString, 3, 18, "Действие"},
-    {"OldSQL", ColumnKind::kMemo, 5, 50, "Старый текст запроса"},
-    {"NewSQL", ColumnKind::kMemo, 6, 50, "Новый текст запроса"},
+    {"Result", ColumnKind::kString, 2, 25, texts::kColumnResult},
+    {"Name", ColumnKind::kString, 4, 21, texts::kColumnQuery},
+    {"Act", ColumnKind::kString, 3, 18, texts::kColumnAction},
+    {"OldSQL", ColumnKind::kMemo, 5, 50, texts::kColumnOldQueryText},
+    {"NewSQL", ColumnKind::kMemo, 6, 50, texts::kColumnNewQueryText},
 };
 
 // The string columns that hold names (a rename's new name in NewPropValue, its old one in
@@ -66,10 +68,10 @@ int StringWidthOf(std::string_view column) {
 }
 
 constexpr ListLayout kLayouts[] = {
-    {"qT", "gT", "dsT", "TabT", "Таблицы", "FileT", "updTable.xml", kqTColumns},
-    {"qI", "gI", "dsI", "TabI", "Индексы", "FileI", "updIndex.xml", kqIColumns},
-    {"qFK", "gFK", "dsFK", "TabFK", "Связи", "FileFK", "updFKey.xml", kqFKColumns},
-    {"qQ", "gQ", "dsQ", "TabQ", "Запросы", "FileQ", "updQuery.xml", kqQColumns},
+    {"qT", "gT", "dsT", "TabT", texts::kPageTables, "FileT", "updTable.xml", kqTColumns},
+    {"qI", "gI", "dsI", "TabI", texts::kPageIndexes, "FileI", "updIndex.xml", kqIColumns},
+    {"qFK", "gFK", "dsFK", "TabFK", texts::kPageRelations, "FileFK", "updFKey.xml", kqFKColumns},
+    {"qQ", "gQ", "dsQ", "TabQ", texts::kPageQueries, "FileQ", "updQuery.xml", kqQColumns},
 };
 
 }  // namespace

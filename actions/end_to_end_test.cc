@@ -161,7 +161,7 @@ TEST_F(EndToEndTest, RenameAndTheRelationCheckWithEachAnswer) {
   EXPECT_THAT(Column(bench_.qT(), "SQL"), ElementsAre(drop, rename));
 
   // Cancel: the run stops before the first row; nothing changes.
-  ui_.Answer(S(texts::kRelationCaption), Answer::kCancel);
+  ui_.Answer(Question::kDropRelations, Answer::kCancel);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(ui_.With("ask"),
               ElementsAre("ask " + S(texts::kRelationCaption) + "|" + field_question + "|cancel"));
@@ -170,7 +170,7 @@ TEST_F(EndToEndTest, RenameAndTheRelationCheckWithEachAnswer) {
 
   // No: the engine refuses to drop a column in a relation; the row fails, the run goes on
   // with the rename.
-  ui_.Answer(S(texts::kRelationCaption), Answer::kNo);
+  ui_.Answer(Question::kDropRelations, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(Pane(),
               ElementsAre(S(texts::kErrorPrefix) + drop, S(texts::kSuccessPrefix) + rename));
@@ -196,7 +196,7 @@ TEST_F(EndToEndTest, TwoStatementsAreRolledBackTogether) {
       {{"V", dbaccess::Variant::Boolean(true)},
        {"SQL", dbaccess::Variant::Text("ALTER TABLE [T] ADD COLUMN [Z] LONG\r\n;\r\n"
                                        "ALTER TABLE [Missing] ADD COLUMN [Q] LONG")}});
-  ui_.Answer(S(texts::kRunErrorCaption), Answer::kNo);
+  ui_.Answer(Question::kRowFailed, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bfkRun)) << ::testing::PrintToString(ui_.log);
   EXPECT_EQ(bench_.Tablo().back().color, MessageColor::kRed);
   ASSERT_TRUE(bench_.bCompareClick());

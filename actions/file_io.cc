@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "actions/workbench_texts.h"
+
 namespace actions {
 namespace {
 
@@ -62,36 +64,38 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 FileError::FileError(const std::string& path, const std::string& reason)
-    : std::runtime_error("Файл \"" + path + "\": " + reason), path_(path), reason_(reason) {}
+    : std::runtime_error(texts::kFileErrorHead + path + "\": " + reason),
+      path_(path),
+      reason_(reason) {}
 
 std::string SystemErrorText(int error_number) {
   switch (error_number) {
     case ENOENT:
-      return "файл или папка не существует";
+      return texts::kSystemNoEntry;
     case EACCES:
     case EPERM:
-      return "нет прав доступа";
+      return texts::kSystemNoAccess;
     case EROFS:
-      return "диск доступен только для чтения";
+      return texts::kSystemReadOnly;
     case ENOSPC:
-      return "нет места на диске";
+      return texts::kSystemNoSpace;
     case EDQUOT:
-      return "превышена дисковая квота";
+      return texts::kSystemQuota;
     case EISDIR:
-      return "это папка, а не файл";
+      return texts::kSystemIsFolder;
     case ENOTDIR:
-      return "часть пути не является папкой";
+      return texts::kSystemNotFolder;
     case EBUSY:
     case ETXTBSY:
-      return "файл занят другой программой";
+      return texts::kSystemBusy;
     case ENAMETOOLONG:
-      return "слишком длинное имя файла";
+      return texts::kSystemNameTooLong;
     case EIO:
-      return "ошибка ввода-вывода";
+      return texts::kSystemIo;
     case ENOMEM:
-      return "недостаточно памяти";
+      return texts::kSystemNoMemory;
     default:
-      return "системная ошибка " + std::to_string(error_number) + " (" +
+      return texts::kSystemOther + std::to_string(error_number) + " (" +
              std::strerror(error_number) + ")";
   }
 }

@@ -5,24 +5,22 @@
 #include "actions/column_sets.h"
 #include "actions/file_io.h"
 #include "actions/list_file.h"
+#include "actions/workbench_texts.h"
+#include "engine/result_texts.h"
 
 namespace actions {
 namespace {
 
-constexpr std::string_view kNewFieldResult = "Новое поле";
-constexpr char kSaveCaption[] = "Подтверждение сохранения результатов сравнения";
-constexpr char kSaveQuestion[] = "Сохранить результаты сравнения?";
-
 bool AskToSave(Interaction& ui) {
-  return ui.Ask(kSaveCaption, kSaveQuestion, /*with_cancel=*/false) == Answer::kYes;
+  return ui.Ask(Question::kSaveLists, std::string(texts::kSaveCaption),
+                std::string(texts::kSaveQuestion)) == Answer::kYes;
 }
 
 // Merges a list's pending edits; a closed list cannot be saved.
 void MergeForSaving(ActionList& list, ListId id) {
   if (!list.IsOpen()) {
-    throw ListError("Не удалось сохранить список действий \"" +
-                    std::string(LayoutOf(id).page_caption) +
-                    "\": список закрыт после неудачной загрузки");
+    throw ListError(std::string(texts::kClosedListHead) + std::string(LayoutOf(id).page_caption) +
+                    std::string(texts::kClosedListTail));
   }
   list.MergePendingEdits();
 }
@@ -50,7 +48,7 @@ void bVDefClick(ActionList& qT) {
   qT.First();
   while (!qT.AtEnd()) {
     qT.Edit();
-    qT.SetBoolean(kTickColumn, qT.Text(kResultColumn) == kNewFieldResult);
+    qT.SetBoolean(kTickColumn, qT.Text(kResultColumn) == uAlg::kNewField);
     qT.Post();
     qT.Next();
   }

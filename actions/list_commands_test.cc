@@ -28,15 +28,17 @@ constexpr char kSaveQuestion[] = "Сохранить результаты сра
 class ScriptedInteraction : public Interaction {
  public:
   explicit ScriptedInteraction(Answer answer) : answer_(answer) {}
-  Answer Ask(const std::string& caption, const std::string& text, bool with_cancel) override {
-    asked.push_back(caption + "|" + text + (with_cancel ? "|cancel" : ""));
+  Answer Ask(Question question, const std::string& caption, const std::string& text) override {
+    asked.push_back(caption + "|" + text + (OffersCancel(question) ? "|cancel" : ""));
+    kinds.push_back(question);
     return answer_;
   }
-  void Notify(const std::string& text) override { asked.push_back("notify|" + text); }
+  void Notify(Notice, const std::string& text) override { asked.push_back("notify|" + text); }
   void ShowError(const std::string& text) override { asked.push_back("error|" + text); }
   void SetBusy(bool) override {}
   void Focus(FocusTarget) override {}
   std::vector<std::string> asked;
+  std::vector<Question> kinds;
 
  private:
   Answer answer_;
@@ -145,6 +147,7 @@ TEST(SaveTablesTest, AsksThenSavesAndTellsWhetherThePreloadCanBeOffered) {
   ScriptedInteraction no(Answer::kNo);
   bSaveTClick(qT, files.FileT, no, cbPre_enabled);
   EXPECT_THAT(no.asked, ElementsAre(std::string(kSaveCaption) + "|" + kSaveQuestion));
+  EXPECT_THAT(no.kinds, ElementsAre(Question::kSaveLists));
   EXPECT_FALSE(FileExists(files.FileT));
   EXPECT_FALSE(cbPre_enabled);  // re-evaluated also on No
 

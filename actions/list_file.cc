@@ -6,6 +6,7 @@
 
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
+#include "actions/workbench_texts.h"
 #include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
 
@@ -140,23 +141,23 @@ std::string XmlErrorText(const pugi::xml_parse_result& result, std::string_view 
   std::string what;
   switch (result.status) {
     case pugi::status_no_document_element:
-      return "в файле нет ни одного элемента XML";
+      return texts::kXmlNoElement;
     case pugi::status_end_element_mismatch:
-      what = "закрывающий тег отсутствует или не соответствует открывающему (файл обрезан?)";
+      what = texts::kXmlEndTagMismatch;
       break;
     case pugi::status_bad_start_element:
-      what = "ошибка в открывающем теге";
+      what = texts::kXmlBadStartTag;
       break;
     case pugi::status_bad_attribute:
-      what = "ошибка в атрибуте";
+      what = texts::kXmlBadAttribute;
       break;
     case pugi::status_bad_end_element:
-      what = "ошибка в закрывающем теге";
+      what = texts::kXmlBadEndTag;
       break;
     case pugi::status_out_of_memory:
-      return "недостаточно памяти для чтения файла";
+      return texts::kXmlOutOfMemory;
     default:
-      what = "ошибка разметки";
+      what = texts::kXmlOtherError;
       break;
   }
   // The position in characters: the text is UTF-8, so count the bytes that start one.
@@ -166,7 +167,8 @@ std::string XmlErrorText(const pugi::xml_parse_result& result, std::string_view 
   for (size_t i = 0; i < end; ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++characters;
   }
-  return "нарушена разметка XML: " + what + " (символ " + std::to_string(characters + 1) + ")";
+  return texts::kXmlBrokenHead + what + texts::kXmlAtCharacter + std::to_string(characters + 1) +
+         ")";
 }
 
 bool IsValidText(std::string_view utf8) {
@@ -194,14 +196,15 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 Column ReadField(const pugi::xml_node& field, int number, const std::vector<Column>& earlier) {
   const std::string name = field.attribute(kAttrName).value();
   if (name.empty()) {
-    throw ListError("у описания столбца номер " + std::to_string(number) + " нет имени (" +
-                    kAttrName + ")");
+    throw ListError(texts::kFileColumnNumberHead + std::to_string(number) +
+                    texts::kFileColumnWithoutName + kAttrName + ")");
   }
   if (!IsValidText(name) || !IsWritableName(name)) {
-    throw ListError("недопустимое имя столбца " + Quoted(name));
+    throw ListError(texts::kFileBadColumnName + Quoted(name));
   }
   for (const Column& column : earlier) {
-    if (column.name == name) throw ListError("столбец " + Quoted(name) + " описан дважды");
+    if (column.name == name)
+      throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileDescribedTwice);
   }
   const std::string_view type = field.attribute(kFieldType).value();
   if (type == kBooleanType) return Column::Boolean(name);
@@ -214,13 +217,15 @@ Column ReadField(const pugi::xml_node& field, int number, const std::vector<Colu
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
     if (error != std::errc() || end != text.data() + text.size() || width <= 0 ||
         width > kMaxStringWidth) {
-      throw ListError("у строкового столбца " + Quoted(name) + " неверная ширина " + Quoted(text));
+      throw ListError(texts::kFileStringColumnHead + Quoted(name) + texts::kFileBadWidth +
+                      Quoted(text));
     }
     return Column::String(name, width);
   }
   std::string described(type);
   if (type == kMemoType) described += " " + std::string(field.attribute(kSubtype).value());
-  throw ListError("столбец " + Quoted(name) + " имеет неподдерживаемый тип " + Quoted(described));
+  throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileUnsupportedType +
+                  Quoted(described));
 }
 
 Variant ReadValue(const Column& column, std::string_view text, int row) {
@@ -228,13 +233,13 @@ Variant ReadValue(const Column& column, std::string_view text, int row) {
   if (column.kind == ColumnKind::kBoolean) {
     if (EqualsIgnoringAsciiCase(text, kTrue)) return Variant::Boolean(true);
     if (EqualsIgnoringAsciiCase(text, kFalse)) return Variant::Boolean(false);
-    throw ListError("в строке " + std::to_string(row) + " значение " + Quoted(text) + " столбца " +
-                    Quoted(column.name) + " не является логическим (" + std::string(kTrue) +
-                    " или " + std::string(kFalse) + ")");
+    throw ListError(texts::kFileInRow + std::to_string(row) + texts::kFileValue + Quoted(text) +
+                    texts::kFileOfColumn + Quoted(column.name) + texts::kFileNotBoolean +
+                    std::string(kTrue) + texts::kFileOr + std::string(kFalse) + ")");
   }
   if (!IsValidText(text)) {
-    throw ListError("в строке " + std::to_string(row) + " значение столбца " + Quoted(column.name) +
-                    " содержит недопустимую ссылку на символ");
+    throw ListError(texts::kFileInRow + std::to_string(row) + texts::kFileValueOfColumn +
+                    Quoted(column.name) + texts::kFileBadCharacterReference);
   }
   if (column.kind == ColumnKind::kString) {
     return Variant::Text(CutToCharacters(text, column.width));
@@ -250,12 +255,12 @@ Row ReadRow(const pugi::xml_node& element, const std::vector<Column>& columns, i
     size_t index = 0;
     while (index < columns.size() && columns[index].name != name) ++index;
     if (index == columns.size()) {
-      throw ListError("в строке " + std::to_string(number) + " указан неизвестный столбец " +
+      throw ListError(texts::kFileInRow + std::to_string(number) + texts::kFileUnknownColumn +
                       Quoted(name));
     }
     if (seen[index]) {
-      throw ListError("в строке " + std::to_string(number) + " столбец " + Quoted(name) +
-                      " указан дважды");
+      throw ListError(texts::kFileInRow + std::to_string(number) + texts::kFileColumnInRow +
+                      Quoted(name) + texts::kGivenTwice);
     }
     seen[index] = true;
     row[index] = ReadValue(columns[index], attribute.value(), number);
@@ -266,18 +271,18 @@ Row ReadRow(const pugi::xml_node& element, const std::vector<Column>& columns, i
 pugi::xml_node RequiredChild(const pugi::xml_node& parent, const char* name) {
   pugi::xml_node child = parent.child(name);
   if (!child) {
-    throw ListError(std::string("нет элемента ") + name + " внутри " + parent.name());
+    throw ListError(std::string(texts::kFileNoElement) + name + texts::kFileInsideTail +
+                    parent.name());
   }
   return child;
 }
 
 std::string LoadFailure(const std::string& path, const std::string& reason) {
-  return "Не удалось загрузить список действий из файла " + Quoted(path) + ": " +
-         LowerFirst(reason);
+  return texts::kListLoadFailed + Quoted(path) + ": " + LowerFirst(reason);
 }
 
 std::string SaveFailure(const std::string& path, const std::string& reason) {
-  return "Не удалось сохранить список действий в файл " + Quoted(path) + ": " + LowerFirst(reason);
+  return texts::kListSaveFailed + Quoted(path) + ": " + LowerFirst(reason);
 }
 
 }  // namespace
@@ -300,8 +305,8 @@ std::string EncodeListFile(const ActionList& list) {
   out += ">";
   for (const Column& column : columns) {
     if (!IsWritableName(column.name)) {
-      throw ListError("имя столбца " + Quoted(column.name) +
-                      " нельзя записать в файл списка действий");
+      throw ListError(texts::kFileColumnNameHead + Quoted(column.name) +
+                      texts::kFileNameNotWritable);
     }
     out += "<";
     out += kField;
@@ -360,9 +365,8 @@ std::string EncodeListFile(const ActionList& list) {
       if (value.IsBoolean()) {
         out += value.AsBoolean() ? kTrue : kFalse;
       } else if (!AppendAttributeValue(out, value.AsText())) {
-        throw ListError("в строке " + std::to_string(r + 1) + " значение столбца " +
-                        Quoted(columns[c].name) +
-                        " содержит символ с кодом 0 или недопустимую последовательность байтов");
+        throw ListError(texts::kFileInRow + std::to_string(r + 1) + texts::kFileValueOfColumn +
+                        Quoted(columns[c].name) + texts::kFileBadCharacter);
       }
       out += "\"";
     }
@@ -377,7 +381,7 @@ std::string EncodeListFile(const ActionList& list) {
 }
 
 ListFileContents DecodeListFile(std::string_view bytes) {
-  if (bytes.empty()) throw ListError("файл пуст");
+  if (bytes.empty()) throw ListError(texts::kFileEmpty);
   std::string text = bytes.starts_with(kUtf8ByteOrderMark)
                          ? std::string(bytes.substr(kUtf8ByteOrderMark.size()))
                          : cp1251::Decode(bytes);
@@ -390,19 +394,20 @@ ListFileContents DecodeListFile(std::string_view bytes) {
   for (const pugi::xml_node& node : document.children()) {
     if (node.type() != pugi::node_element) continue;
     if (root || std::string_view(node.name()) != kDataPacket) {
-      throw ListError(std::string("это не список действий: вместо единственного элемента ") +
-                      kDataPacket + " найден элемент " + Quoted(node.name()));
+      throw ListError(std::string(texts::kFileNotAList) + kDataPacket + texts::kFileElementFound +
+                      Quoted(node.name()));
     }
     root = node;
   }
-  if (!root) throw ListError(std::string("нет элемента ") + kDataPacket);
+  if (!root) throw ListError(std::string(texts::kFileNoElement) + kDataPacket);
 
   ListFileContents contents;
   const pugi::xml_node fields = RequiredChild(RequiredChild(root, kMetadata), kFields);
   for (const pugi::xml_node& field : fields.children()) {
     if (field.type() != pugi::node_element) continue;
     if (std::string_view(field.name()) != kField) {
-      throw ListError(std::string("внутри ") + kFields + " найден элемент " + Quoted(field.name()));
+      throw ListError(std::string(texts::kFileInside) + kFields + texts::kFileElementFound +
+                      Quoted(field.name()));
     }
     contents.columns.push_back(
         ReadField(field, static_cast<int>(contents.columns.size()) + 1, contents.columns));
@@ -410,7 +415,7 @@ ListFileContents DecodeListFile(std::string_view bytes) {
   for (const pugi::xml_node& element : RequiredChild(root, kRowData).children()) {
     if (element.type() != pugi::node_element) continue;
     if (std::string_view(element.name()) != kRow) {
-      throw ListError(std::string("внутри ") + kRowData + " найден элемент " +
+      throw ListError(std::string(texts::kFileInside) + kRowData + texts::kFileElementFound +
                       Quoted(element.name()));
     }
     contents.rows.push_back(

@@ -99,7 +99,8 @@ void RunTickedRows(ActionList& list, RunTarget& target, RunOutput& out) {
                                    std::string(texts::kErrorTextRule) + "\r" + error.what() + "\r" +
                                    std::string(texts::kErrorTextRule) + "\r" +
                                    std::string(texts::kContinueQuestion);
-      if (out.ui.Ask(std::string(texts::kRunErrorCaption), question, false) != Answer::kYes) {
+      if (out.ui.Ask(Question::kRowFailed, std::string(texts::kRunErrorCaption), question) !=
+          Answer::kYes) {
         out.tally.stopped = true;
         return;
       }

@@ -93,8 +93,8 @@ TEST_F(ListRunTest, FailureQuestionYesGoesOnNoStops) {
   TableRow(true, "T", "C", "CMD 3");
   db_.failing["CMD 1"] = "Ошибка движка";
   db_.failing["CMD 2"] = "Вторая ошибка";
-  ui_.Answer(ErrorCaption(), Answer::kYes);
-  ui_.Answer(ErrorCaption(), Answer::kNo);
+  ui_.Answer(Question::kRowFailed, Answer::kYes);
+  ui_.Answer(Question::kRowFailed, Answer::kNo);
   bench_.SetRefresh(false);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(db_.Executed(), ElementsAre("CMD 1", "CMD 2"));
@@ -213,7 +213,7 @@ TEST_F(RelationCheckTest, ColumnCheckAndSelfRelation) {
 TEST_F(RelationCheckTest, NoRunsTheCommandWithTheRelationsInPlace) {
   TableRow(true, "Customers", "", "DROP TABLE [Customers]");
   db_.failing["DROP TABLE [Customers]"] = "Таблица участвует в связях";
-  ui_.Answer(RelationCaption(), Answer::kNo);
+  ui_.Answer(Question::kDropRelations, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(db_.Executed(), ElementsAre("DROP TABLE [Customers]"));
   EXPECT_THAT(Pane(), ElementsAre("red " + Err("DROP TABLE [Customers]")));
@@ -222,7 +222,7 @@ TEST_F(RelationCheckTest, NoRunsTheCommandWithTheRelationsInPlace) {
 TEST_F(RelationCheckTest, CancelStopsBeforeTheRowAndStillCompares) {
   TableRow(true, "Customers", "", "DROP TABLE [Customers]");
   TableRow(true, "X", "", "DROP TABLE [X]");
-  ui_.Answer(RelationCaption(), Answer::kCancel);
+  ui_.Answer(Question::kDropRelations, Answer::kCancel);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(db_.Executed(), IsEmpty());
   EXPECT_THAT(Pane(), IsEmpty());
@@ -234,7 +234,7 @@ TEST_F(RelationCheckTest, FailedDropFailsTheRowAndWhatWasDroppedStays) {
   TableRow(true, "Customers", "", "DROP TABLE [Customers]");
   TableRow(true, "X", "", "DROP TABLE [X]");
   db_.failing["ALTER TABLE [Orders] DROP CONSTRAINT [R2]"] = "Занято";
-  ui_.Answer(ErrorCaption(), Answer::kNo);
+  ui_.Answer(Question::kRowFailed, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(Pane(), ElementsAre("grey " + Ok("ALTER TABLE [Orders] DROP CONSTRAINT [R1]"),
                                   "red " + Err("DROP TABLE [Customers]")));

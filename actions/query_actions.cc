@@ -72,7 +72,8 @@ void RunQueryRows(ActionList& qQ, RunDao& dao, RunOutput& out) {
       out.append(std::string(texts::kErrorPrefix) + act, MessageColor::kRed);
       const std::string question =
           std::string(texts::kQueryErrorText) + act + "\r" + std::string(texts::kContinueQuestion);
-      if (out.ui.Ask(std::string(texts::kQueryErrorCaption), question, false) != Answer::kYes) {
+      if (out.ui.Ask(Question::kQueryRowFailed, std::string(texts::kQueryErrorCaption), question) !=
+          Answer::kYes) {
         out.tally.stopped = true;
         break;
       }

@@ -65,7 +65,7 @@ TEST_F(QueryActionsTest, CompareFillsTickedRowsAndRunDoesEachAction) {
 TEST_F(QueryActionsTest, FailedReplacementPutsTheOldQueryBack) {
   ASSERT_TRUE(bench_.bQCompareClick());
   db_.failing_query_texts = {"SELECT 22"};
-  ui_.Answer(S(texts::kQueryErrorCaption), Answer::kNo);
+  ui_.Answer(Question::kQueryRowFailed, Answer::kNo);
   ASSERT_TRUE(bench_.bQRunClick());
   EXPECT_EQ(db_.saved_queries.at("Changed"), "SELECT 2");  // not lost
   EXPECT_FALSE(db_.saved_queries.count("Fresh"));          // No stopped the walk

@@ -57,7 +57,7 @@ RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Re
                                             *column + std::string(texts::kRelationQuestion)
                                       : std::string(texts::kRelationTablePrefix) + table +
                                             std::string(texts::kRelationQuestion);
-  switch (out.ui.Ask(std::string(texts::kRelationCaption), question, /*with_cancel=*/true)) {
+  switch (out.ui.Ask(Question::kDropRelations, std::string(texts::kRelationCaption), question)) {
     case Answer::kCancel:
       return RelationCheckOutcome::kStop;
     case Answer::kNo:

@@ -1,9 +1,8 @@
 #include "actions/workbench.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -51,6 +50,7 @@ bool HasRows(const ActionList& list) { return list.IsOpen() && list.RowCount() >
 
 Workbench::Workbench(ProgramLocation program, Interaction& ui, DatabaseAccess& access, Clock clock)
     : program_(std::move(program)),
+      database_folder_(program_.folder),
       ui_(ui),
       access_(access),
       clock_(std::move(clock)),
@@ -172,23 +172,26 @@ void Workbench::UpdateListState() {
   StateChanged();
 }
 
-bool Workbench::CheckPaths() {
-  // Bare file names in the paths are found beside the program. Should the folder be gone,
-  // the check below looks in the current directory as it is.
-  if (!program_.folder.empty()) {
-    [[maybe_unused]] const int changed = ::chdir(program_.folder.c_str());
+std::string Workbench::Located(const std::string& path) const {
+  if (path.empty() || database_folder_.empty() || std::filesystem::path(path).is_absolute()) {
+    return path;
   }
+  return (std::filesystem::path(database_folder_) / path).string();
+}
+
+bool Workbench::CheckPaths() {
+  // The messages name the paths as the user gave them.
   const std::string quote = "\"";
-  if (!FileExists(Path1_)) {
-    ui_.Notify(std::string(texts::kFilePrefix) + quote + Path1_ + quote +
-               std::string(texts::kMissingWorkingDb));
+  if (!FileExists(Located(Path1_))) {
+    ui_.Notify(Notice::kMissingDatabase, std::string(texts::kFilePrefix) + quote + Path1_ + quote +
+                                             std::string(texts::kMissingWorkingDb));
     ui_.Focus(FocusTarget::kPath1);
     return false;
   }
   if (Path2_.empty()) return false;
-  if (!FileExists(Path2_)) {
-    ui_.Notify(std::string(texts::kFilePrefix) + quote + Path2_ + quote +
-               std::string(texts::kMissingNewDb));
+  if (!FileExists(Located(Path2_))) {
+    ui_.Notify(Notice::kMissingDatabase, std::string(texts::kFilePrefix) + quote + Path2_ + quote +
+                                             std::string(texts::kMissingNewDb));
     ui_.Focus(FocusTarget::kPath2);
     return false;
   }
@@ -228,8 +231,8 @@ bool Workbench::bQCompareClick(Sender) {
 void Workbench::CompareTablesBody() {
   if (!CheckPaths()) return;
   BusyCursor busy(ui_);
-  ui_.Progress("Сравнение таблиц");
-  uAlg::TResults results = access_.CompareTables(Path1_, Path2_, Pwd1_, Pwd2_);
+  ui_.Progress(std::string(texts::kProgressTables));
+  uAlg::TResults results = access_.CompareTables(Located(Path1_), Located(Path2_), Pwd1_, Pwd2_);
   ReworkTableResults(results, cbRenameField_, rgRenameField_);
   ActionList& qT = lists_.qT;
   qT.Empty();
@@ -240,7 +243,7 @@ void Workbench::CompareTablesBody() {
     PreCount_ = qT.RowCount();
     StateChanged();
     {
-      std::unique_ptr<RunConnection> connection = access_.OpenConnection(Path1_, Pwd1_);
+      std::unique_ptr<RunConnection> connection = access_.OpenConnection(Located(Path1_), Pwd1_);
       dbaccess::ado::Recordset columns = connection->Columns();
       UntickDoneSavedActions(qT, columns);
     }
@@ -254,11 +257,13 @@ void Workbench::CompareIndexesBody() {
   uAlg::TIResults results;
   {
     BusyCursor busy(ui_);
-    ui_.Progress("Сравнение индексов");
-    access_.CompareIndexes(Path1_, Path2_, Pwd1_, Pwd2_, results, uAlg::kPrimaryKeys);
+    ui_.Progress(std::string(texts::kProgressIndexes));
+    access_.CompareIndexes(Located(Path1_), Located(Path2_), Pwd1_, Pwd2_, results,
+                           uAlg::kPrimaryKeys);
     JoinPrimaryKeys(results);
     const size_t unique_from = results.size();
-    access_.CompareIndexes(Path1_, Path2_, Pwd1_, Pwd2_, results, uAlg::kUniqueIndexes);
+    access_.CompareIndexes(Located(Path1_), Located(Path2_), Pwd1_, Pwd2_, results,
+                           uAlg::kUniqueIndexes);
     JoinUniqueIndexes(results, unique_from);
   }
   FillIndexList(lists_.qI, results);
@@ -269,8 +274,8 @@ void Workbench::CompareRelationsBody() {
   uAlg::TfkResults results;
   {
     BusyCursor busy(ui_);
-    ui_.Progress("Сравнение связей");
-    access_.CompareRelations(Path1_, Path2_, Pwd1_, Pwd2_, results);
+    ui_.Progress(std::string(texts::kProgressRelations));
+    access_.CompareRelations(Located(Path1_), Located(Path2_), Pwd1_, Pwd2_, results);
   }
   FillRelationList(lists_.qFK, results);
 }
@@ -280,8 +285,8 @@ void Workbench::CompareQueriesBody() {
   uAlg::TQResults results;
   {
     BusyCursor busy(ui_);
-    ui_.Progress("Сравнение запросов");
-    access_.CompareQueries(Path1_, Path2_, Pwd1_, Pwd2_, results);
+    ui_.Progress(std::string(texts::kProgressQueries));
+    access_.CompareQueries(Located(Path1_), Located(Path2_), Pwd1_, Pwd2_, results);
   }
   FillQueryList(lists_.qQ, results);
 }
@@ -298,30 +303,30 @@ bool Workbench::bQRunClick(Sender) {
 
 void Workbench::RunBody(Sender sender) {
   ActionList* list = nullptr;
-  const char* progress = "";
+  std::string_view progress;
   switch (sender) {
     case Sender::bRun:
       list = &lists_.qT;
-      progress = "Выполнение действий: таблицы";
+      progress = texts::kProgressRunTables;
       break;
     case Sender::bIRun:
       list = &lists_.qI;
-      progress = "Выполнение действий: индексы";
+      progress = texts::kProgressRunIndexes;
       break;
     case Sender::bfkRun:
       list = &lists_.qFK;
-      progress = "Выполнение действий: связи";
+      progress = texts::kProgressRunRelations;
       break;
     default:
       throw std::invalid_argument("bRunClick: the sender is not a run button of a list");
   }
-  ui_.Progress(progress);
+  ui_.Progress(std::string(progress));
   // Declared first, released last: after the comparisons, also when an error leaves early.
   std::unique_ptr<RunDao> dao;
   {
-    std::unique_ptr<RunConnection> connection = access_.OpenConnection(Path1_, Pwd1_);
-    RunTarget target{*connection, [this] { return access_.OpenDao(Path1_, Pwd1_); }, dao, lists_.qT,
-                     qRef_};
+    std::unique_ptr<RunConnection> connection = access_.OpenConnection(Located(Path1_), Pwd1_);
+    RunTarget target{*connection, [this] { return access_.OpenDao(Located(Path1_), Pwd1_); }, dao,
+                     lists_.qT, qRef_};
     RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
                   tally_};
     RunTickedRows(*list, target, out);
@@ -344,8 +349,8 @@ void Workbench::RunBody(Sender sender) {
 }
 
 void Workbench::QueryRunBody() {
-  ui_.Progress("Выполнение действий: запросы");
-  std::unique_ptr<RunDao> dao = access_.OpenDao(Path1_, Pwd1_);
+  ui_.Progress(std::string(texts::kProgressRunQueries));
+  std::unique_ptr<RunDao> dao = access_.OpenDao(Located(Path1_), Pwd1_);
   RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); }, tally_};
   RunQueryRows(lists_.qQ, *dao, out);
   CompareQueriesBody();
@@ -370,8 +375,8 @@ bool Workbench::DeleteRow(ListId list, int row) {
   Guarded([this, list, row, &deleted] {
     ActionList& target = lists_[list];
     target.GoTo(row);
-    if (ui_.Ask(std::string(texts::kConfirmCaption), std::string(texts::kDeleteRowQuestion),
-                /*with_cancel=*/false) != Answer::kYes) {
+    if (ui_.Ask(Question::kDeleteRow, std::string(texts::kConfirmCaption),
+                std::string(texts::kDeleteRowQuestion)) != Answer::kYes) {
       return;
     }
     target.Delete();

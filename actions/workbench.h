@@ -8,9 +8,9 @@
 // WorkbenchObserver. A command that fails outside the per-row handling of a run ends there:
 // the error's text goes to Interaction::ShowError and the command returns false.
 //
-// The program's folder is the folder of the list files and of the log file, and the
-// current directory that every comparison sets, so that bare database file names are found
-// beside the program.
+// The program's folder is the folder of the list files and of the log file, and by default
+// also the folder that database paths without a folder of their own (bare file names) are
+// found in. The workbench never changes the process's current directory.
 #ifndef SKARNVEL_ACTIONS_WORKBENCH_H_
 #define SKARNVEL_ACTIONS_WORKBENCH_H_
 
@@ -113,6 +113,11 @@ class Workbench : private ListObserver {
   // The list files in another folder (the program's folder by default).
   void SetListFolder(const std::string& folder);
 
+  // The folder that relative database paths are resolved against (the program's folder
+  // unless set otherwise), and a path resolved so: absolute paths and "" stay as they are.
+  void SetDatabaseFolder(const std::string& folder) { database_folder_ = folder; }
+  std::string Located(const std::string& path) const;
+
   // Paths and passwords; setting a path applies the path rule, as editing it does.
   const std::string& Path1() const { return Path1_; }
   const std::string& Path2() const { return Path2_; }
@@ -192,12 +197,16 @@ class Workbench : private ListObserver {
   void QueryRunBody();
   void CompareAllBody(Sender sender);
   void RunAllBody();
+  // Run-all after its first question: the copy, the four runs, the stamps and the log.
+  // False when the copy failed and ended it.
+  bool RunAllSteps(const std::string& path1);
   bool Guarded(const std::function<void()>& body);
 
   void ListChanged(const ActionList& list, const ListEvent& event) override;
   void StateChanged();
 
   ProgramLocation program_;
+  std::string database_folder_;
   Interaction& ui_;
   DatabaseAccess& access_;
   Clock clock_;

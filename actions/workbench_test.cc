@@ -95,9 +95,10 @@ TEST_F(WorkbenchTest, CheckPathsMessagesAndFocus) {
   EXPECT_THAT(ui_.log, ElementsAre("notify " + S(texts::kFilePrefix) + "\"missing.mdb\"" +
                                        S(texts::kMissingWorkingDb),
                                    "focus 1"));
+  // The check looks beside the program without moving the process there.
   char cwd[4096];
   ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-  EXPECT_EQ(std::filesystem::canonical(cwd), std::filesystem::canonical(folder_.path()));
+  EXPECT_NE(std::filesystem::canonical(cwd), std::filesystem::canonical(folder_.path()));
 
   ui_.log.clear();
   folder_.Write("work.mdb", "w");
@@ -119,6 +120,34 @@ TEST_F(WorkbenchTest, CheckPathsMessagesAndFocus) {
   // A folder is not a database file.
   bench_.SetPath1(folder_.path());
   EXPECT_FALSE(bench_.CheckPaths());
+}
+
+TEST_F(WorkbenchTest, BareDatabaseNamesAreFoundInTheDatabaseFolderNotTheCurrentDirectory) {
+  const std::filesystem::path start = std::filesystem::current_path();
+  UseBothDatabases();
+  db_.tables = {{"T", "A", "", {}, {}, S(uAlg::kNewField), "ADD A", {}}};
+  ASSERT_TRUE(bench_.bCompareClick());
+  ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
+  const std::string work = folder_.File("work.mdb");
+  EXPECT_THAT(db_.paths, ElementsAre(work + " " + folder_.File("new.mdb"), work,
+                                     work + " " + folder_.File("new.mdb")));
+  EXPECT_EQ(std::filesystem::current_path(), start);
+  // Absolute paths are taken as they are.
+  bench_.SetPath1(work);
+  EXPECT_EQ(bench_.Located(work), work);
+  EXPECT_EQ(bench_.Located(""), "");
+
+  // Another folder for relative paths (the command line's: where it was started).
+  dbaccess::testing::TempFolder elsewhere;
+  bench_.SetDatabaseFolder(elsewhere.path());
+  bench_.SetPath1("work.mdb");
+  ui_.log.clear();
+  EXPECT_FALSE(bench_.CheckPaths());
+  EXPECT_EQ(ui_.notices, std::vector<Notice>{Notice::kMissingDatabase});
+  elsewhere.Write("work.mdb", "w");
+  elsewhere.Write("new.mdb", "n");
+  EXPECT_TRUE(bench_.CheckPaths());
+  EXPECT_EQ(bench_.Located("work.mdb"), elsewhere.File("work.mdb"));
 }
 
 TEST_F(WorkbenchTest, ComparisonErrorReachesTheErrorHandlerAndKeepsTheList) {
@@ -162,7 +191,7 @@ TEST_F(WorkbenchTest, ListCommandsOfThePagesAndTheGridsRowDeletion) {
   EXPECT_TRUE(bench_.qT().Boolean("V"));
 
   // The grid asks before it deletes; No keeps the row.
-  ui_.Answer(S(texts::kConfirmCaption), Answer::kNo);
+  ui_.Answer(Question::kDeleteRow, Answer::kNo);
   EXPECT_FALSE(bench_.DeleteRow(ListId::qT, 1));
   EXPECT_EQ(bench_.qT().RowCount(), 2);
   EXPECT_EQ(ui_.With("ask ").back(),

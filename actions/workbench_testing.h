@@ -17,24 +17,26 @@
 
 namespace actions {
 
-// Answers questions from a queue per caption (Yes when the queue is empty) and records
-// every call as a line: "ask <caption>|<text>", "notify <text>", "error <text>", "busy 1",
-// "busy 0", "focus 1", "focus 2", "progress <text>".
+// Answers questions from a queue per kind of question (Yes when the queue is empty) and
+// records every call as a line: "ask <caption>|<text>" (with "|cancel" when Cancel is
+// offered), "notify <text>", "error <text>", "busy 1", "busy 0", "focus 1", "focus 2".
 class ScriptedInteraction : public Interaction {
  public:
-  void Answer(const std::string& caption, actions::Answer answer) {
-    answers_[caption].push_back(answer);
-  }
-  actions::Answer Ask(const std::string& caption, const std::string& text,
-                      bool with_cancel) override {
-    log.push_back("ask " + caption + "|" + text + (with_cancel ? "|cancel" : ""));
-    std::deque<actions::Answer>& queue = answers_[caption];
+  void Answer(Question question, actions::Answer answer) { answers_[question].push_back(answer); }
+  actions::Answer Ask(Question question, const std::string& caption,
+                      const std::string& text) override {
+    log.push_back("ask " + caption + "|" + text + (OffersCancel(question) ? "|cancel" : ""));
+    asked.push_back(question);
+    std::deque<actions::Answer>& queue = answers_[question];
     if (queue.empty()) return actions::Answer::kYes;
     const actions::Answer answer = queue.front();
     queue.pop_front();
     return answer;
   }
-  void Notify(const std::string& text) override { log.push_back("notify " + text); }
+  void Notify(Notice notice, const std::string& text) override {
+    log.push_back("notify " + text);
+    notices.push_back(notice);
+  }
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
   void SetBusy(bool busy) override { log.push_back(busy ? "busy 1" : "busy 0"); }
   void Focus(FocusTarget target) override {
@@ -52,9 +54,11 @@ class ScriptedInteraction : public Interaction {
   }
 
   std::vector<std::string> log;
+  std::vector<Question> asked;  // the kinds of the questions, in order
+  std::vector<Notice> notices;  // the kinds of the notices, in order
 
  private:
-  std::map<std::string, std::deque<actions::Answer>> answers_;
+  std::map<Question, std::deque<actions::Answer>> answers_;
 };
 
 // One foreign-key rowset row.
@@ -82,6 +86,9 @@ struct FakeDatabase {
   std::vector<std::pair<std::string, std::string>> columns;  // table, column
   std::map<std::string, std::string> saved_queries;
   std::set<std::string> failing_query_texts;
+  // The database paths handed over, one line per call: "<working> <new>" for a comparison,
+  // "<working>" for a connection or a DAO database.
+  std::vector<std::string> paths;
 
   // The record: comparisons ("tables", "pk", "unique", "relations", "queries"),
   // "open", "close", "begin", "commit", "rollback", "exec <command>", "dao open",
@@ -185,8 +192,9 @@ class FakeDao : public RunDao {
 class FakeAccess : public DatabaseAccess {
  public:
   explicit FakeAccess(FakeDatabase& db) : db_(db) {}
-  uAlg::TResults CompareTables(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
+  uAlg::TResults CompareTables(const std::string& path1, const std::string& path2,
+                               const std::string&, const std::string&) override {
+    db_.paths.push_back(path1 + " " + path2);
     Compared("tables");
     return db_.tables;
   }
@@ -206,11 +214,14 @@ class FakeAccess : public DatabaseAccess {
     Compared("queries");
     results.insert(results.end(), db_.queries.begin(), db_.queries.end());
   }
-  std::unique_ptr<RunConnection> OpenConnection(const std::string&, const std::string&) override {
+  std::unique_ptr<RunConnection> OpenConnection(const std::string& path,
+                                                const std::string&) override {
+    db_.paths.push_back(path);
     if (db_.open_error) throw dbaccess::JetError(3024, *db_.open_error);
     return std::make_unique<FakeConnection>(db_);
   }
-  std::unique_ptr<RunDao> OpenDao(const std::string&, const std::string&) override {
+  std::unique_ptr<RunDao> OpenDao(const std::string& path, const std::string&) override {
+    db_.paths.push_back(path);
     if (db_.dao_failures > 0) {
       --db_.dao_failures;
       db_.log.push_back("dao open failed");

@@ -104,6 +104,125 @@ inline constexpr std::string_view kNewMark = "Нов";
 inline constexpr std::string_view kDroppedMark = "Удален";
 inline constexpr std::string_view kTabCountMark = "-";
 
+// The lists: page captions and the column titles of the grids.
+inline constexpr std::string_view kPageTables = "Таблицы";
+inline constexpr std::string_view kPageIndexes = "Индексы";
+inline constexpr std::string_view kPageRelations = "Связи";
+inline constexpr std::string_view kPageQueries = "Запросы";
+inline constexpr std::string_view kColumnTable = "Таблица";
+inline constexpr std::string_view kColumnField = "Поле";
+inline constexpr std::string_view kColumnProperty = "Свойство поля";
+inline constexpr std::string_view kColumnOldValue = "Старое значение св-ва";
+inline constexpr std::string_view kColumnNewValue = "Новое значение св-ва";
+inline constexpr std::string_view kColumnResult = "Результат сравнения";
+inline constexpr std::string_view kColumnTableCommand = "SQL-Команда";  // the table list's
+inline constexpr std::string_view kColumnCommand = "SQL-команда";       // the other lists'
+inline constexpr std::string_view kColumnQuery = "Запрос";
+inline constexpr std::string_view kColumnAction = "Действие";
+inline constexpr std::string_view kColumnOldQueryText = "Старый текст запроса";
+inline constexpr std::string_view kColumnNewQueryText = "Новый текст запроса";
+
+// Saving the lists.
+inline constexpr std::string_view kSaveCaption = "Подтверждение сохранения результатов сравнения";
+inline constexpr std::string_view kSaveQuestion = "Сохранить результаты сравнения?";
+inline constexpr std::string_view kClosedListHead = "Не удалось сохранить список действий \"";
+inline constexpr std::string_view kClosedListTail = "\": список закрыт после неудачной загрузки";
+
+// Progress of long work.
+inline constexpr std::string_view kProgressTables = "Сравнение таблиц";
+inline constexpr std::string_view kProgressIndexes = "Сравнение индексов";
+inline constexpr std::string_view kProgressRelations = "Сравнение связей";
+inline constexpr std::string_view kProgressQueries = "Сравнение запросов";
+inline constexpr std::string_view kProgressRunTables = "Выполнение действий: таблицы";
+inline constexpr std::string_view kProgressRunIndexes = "Выполнение действий: индексы";
+inline constexpr std::string_view kProgressRunRelations = "Выполнение действий: связи";
+inline constexpr std::string_view kProgressRunQueries = "Выполнение действий: запросы";
+inline constexpr std::string_view kProgressBackup = "Создание копии рабочей БД";
+
+// The command line's answers as it shows them.
+inline constexpr std::string_view kAnswerYes = "да";
+inline constexpr std::string_view kAnswerNo = "нет";
+inline constexpr std::string_view kAnswerCancel = "отмена";
+
+// Errors of an action list. These and the following are pieces of longer messages, joined
+// with names and numbers where they are used.
+inline constexpr char kListValueHead[] = "Значение ";
+inline constexpr char kListNotForBooleanColumn[] = " не подходит для логического столбца ";
+inline constexpr char kListBooleanValuesHint[] = " (допустимы True и False)";
+inline constexpr char kListColumnWithoutName[] = "У столбца списка действий нет имени";
+inline constexpr char kListStringColumnHead[] = "У строкового столбца ";
+inline constexpr char kListBadWidth[] = " неверная ширина";
+inline constexpr char kListColumnHead[] = "Столбец ";
+inline constexpr char kGivenTwice[] = " указан дважды";
+inline constexpr char kListRowHead[] = "Строка ";
+inline constexpr char kListRowHolds[] = " содержит ";
+inline constexpr char kListValuesInsteadOf[] = " значений вместо ";
+inline constexpr char kListNoColumn[] = "В списке действий нет столбца ";
+inline constexpr char kListFindNamed[] = "Для поиска названо ";
+inline constexpr char kListFindColumnsAnd[] = " столбцов и ";
+inline constexpr char kListFindValues[] = " значений";
+inline constexpr char kListRowNotInEdit[] = "Строка списка действий не открыта для изменения";
+inline constexpr char kListNoColumnNumber[] = "В списке действий нет столбца номер ";
+inline constexpr char kListClosed[] = "Список действий закрыт";
+inline constexpr char kListNoCurrentRow[] = "В списке действий нет текущей строки";
+inline constexpr char kListNoRowNumber[] = "В списке действий нет строки номер ";
+
+// Errors of reading and writing a list file.
+inline constexpr char kXmlNoElement[] = "в файле нет ни одного элемента XML";
+inline constexpr char kXmlEndTagMismatch[] =
+    "закрывающий тег отсутствует или не соответствует открывающему (файл обрезан?)";
+inline constexpr char kXmlBadStartTag[] = "ошибка в открывающем теге";
+inline constexpr char kXmlBadAttribute[] = "ошибка в атрибуте";
+inline constexpr char kXmlBadEndTag[] = "ошибка в закрывающем теге";
+inline constexpr char kXmlOutOfMemory[] = "недостаточно памяти для чтения файла";
+inline constexpr char kXmlOtherError[] = "ошибка разметки";
+inline constexpr char kXmlBrokenHead[] = "нарушена разметка XML: ";
+inline constexpr char kXmlAtCharacter[] = " (символ ";
+inline constexpr char kFileColumnNumberHead[] = "у описания столбца номер ";
+inline constexpr char kFileColumnWithoutName[] = " нет имени (";
+inline constexpr char kFileBadColumnName[] = "недопустимое имя столбца ";
+inline constexpr char kFileColumnHead[] = "столбец ";
+inline constexpr char kFileDescribedTwice[] = " описан дважды";
+inline constexpr char kFileStringColumnHead[] = "у строкового столбца ";
+inline constexpr char kFileBadWidth[] = " неверная ширина ";
+inline constexpr char kFileUnsupportedType[] = " имеет неподдерживаемый тип ";
+inline constexpr char kFileInRow[] = "в строке ";
+inline constexpr char kFileValue[] = " значение ";
+inline constexpr char kFileOfColumn[] = " столбца ";
+inline constexpr char kFileNotBoolean[] = " не является логическим (";
+inline constexpr char kFileOr[] = " или ";
+inline constexpr char kFileValueOfColumn[] = " значение столбца ";
+inline constexpr char kFileBadCharacterReference[] = " содержит недопустимую ссылку на символ";
+inline constexpr char kFileUnknownColumn[] = " указан неизвестный столбец ";
+inline constexpr char kFileColumnInRow[] = " столбец ";
+inline constexpr char kFileNoElement[] = "нет элемента ";
+inline constexpr char kFileInsideTail[] = " внутри ";
+inline constexpr char kListLoadFailed[] = "Не удалось загрузить список действий из файла ";
+inline constexpr char kListSaveFailed[] = "Не удалось сохранить список действий в файл ";
+inline constexpr char kFileColumnNameHead[] = "имя столбца ";
+inline constexpr char kFileNameNotWritable[] = " нельзя записать в файл списка действий";
+inline constexpr char kFileBadCharacter[] =
+    " содержит символ с кодом 0 или недопустимую последовательность байтов";
+inline constexpr char kFileEmpty[] = "файл пуст";
+inline constexpr char kFileNotAList[] = "это не список действий: вместо единственного элемента ";
+inline constexpr char kFileElementFound[] = " найден элемент ";
+inline constexpr char kFileInside[] = "внутри ";
+
+// Errors of files: the head of every file error and the reasons of the system's errors.
+inline constexpr char kFileErrorHead[] = "Файл \"";
+inline constexpr char kSystemNoEntry[] = "файл или папка не существует";
+inline constexpr char kSystemNoAccess[] = "нет прав доступа";
+inline constexpr char kSystemReadOnly[] = "диск доступен только для чтения";
+inline constexpr char kSystemNoSpace[] = "нет места на диске";
+inline constexpr char kSystemQuota[] = "превышена дисковая квота";
+inline constexpr char kSystemIsFolder[] = "это папка, а не файл";
+inline constexpr char kSystemNotFolder[] = "часть пути не является папкой";
+inline constexpr char kSystemBusy[] = "файл занят другой программой";
+inline constexpr char kSystemNameTooLong[] = "слишком длинное имя файла";
+inline constexpr char kSystemIo[] = "ошибка ввода-вывода";
+inline constexpr char kSystemNoMemory[] = "недостаточно памяти";
+inline constexpr char kSystemOther[] = "системная ошибка ";
+
 }  // namespace actions::texts
 
 #endif  // SKARNVEL_ACTIONS_WORKBENCH_TEXTS_H_

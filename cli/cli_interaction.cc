@@ -7,20 +7,16 @@ namespace {
 
 namespace texts = actions::texts;
 
-const char* AnswerWord(actions::Answer answer) {
+std::string_view AnswerWord(actions::Answer answer) {
   switch (answer) {
     case actions::Answer::kYes:
-      return "да";
+      return texts::kAnswerYes;
     case actions::Answer::kNo:
-      return "нет";
+      return texts::kAnswerNo;
     case actions::Answer::kCancel:
-      return "отмена";
+      return texts::kAnswerCancel;
   }
   return "";
-}
-
-bool StartsWith(const std::string& text, std::string_view head) {
-  return text.compare(0, head.size(), head) == 0;
 }
 
 }  // namespace
@@ -41,26 +37,42 @@ std::string MessageLines(const std::string& text) {
 CliInteraction::CliInteraction(Answers answers, std::ostream& err, bool progress)
     : answers_(answers), err_(err), progress_(progress) {}
 
-actions::Answer CliInteraction::Ask(const std::string& caption, const std::string& text,
-                                    bool with_cancel) {
+actions::Answer CliInteraction::Ask(actions::Question question, const std::string& caption,
+                                    const std::string& text) {
   actions::Answer answer = actions::Answer::kNo;  // a question nobody foresaw: the safe way
-  if (caption == texts::kRelationCaption) {
-    answer = answers_.on_relation;
-    if (answer == actions::Answer::kCancel && !with_cancel) answer = actions::Answer::kNo;
-  } else if (caption == texts::kRunErrorCaption || caption == texts::kQueryErrorCaption) {
-    answer = answers_.continue_on_error ? actions::Answer::kYes : actions::Answer::kNo;
-  } else if (caption == texts::kRunAllCaption) {
-    answer = actions::Answer::kYes;
-  } else if (caption == texts::kCopyCaption) {
-    answer = answers_.make_backup ? actions::Answer::kYes : actions::Answer::kNo;
+  switch (question) {
+    case actions::Question::kDropRelations:
+      answer = answers_.on_relation;
+      break;
+    case actions::Question::kRowFailed:
+    case actions::Question::kQueryRowFailed:
+      answer = answers_.continue_on_error ? actions::Answer::kYes : actions::Answer::kNo;
+      break;
+    case actions::Question::kRunAll:
+      answer = actions::Answer::kYes;
+      break;
+    case actions::Question::kBackupCopy:
+      answer = answers_.make_backup ? actions::Answer::kYes : actions::Answer::kNo;
+      break;
+    case actions::Question::kSaveLists:
+    case actions::Question::kDeleteRow:
+      break;
+  }
+  if (answer == actions::Answer::kCancel && !actions::OffersCancel(question)) {
+    answer = actions::Answer::kNo;
   }
   err_ << caption << ": " << MessageLines(text) << " -> " << AnswerWord(answer) << '\n';
   return answer;
 }
 
-void CliInteraction::Notify(const std::string& text) {
-  if (text == texts::kCopyFailedMessage || StartsWith(text, texts::kFilePrefix)) {
-    trouble_ = true;
+void CliInteraction::Notify(actions::Notice notice, const std::string& text) {
+  switch (notice) {
+    case actions::Notice::kMissingDatabase:
+    case actions::Notice::kBackupFailed:
+      trouble_ = true;
+      break;
+    case actions::Notice::kChangesDone:
+      break;
   }
   err_ << MessageLines(text) << '\n';
 }

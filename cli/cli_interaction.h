@@ -20,9 +20,9 @@ class CliInteraction : public actions::Interaction {
  public:
   CliInteraction(Answers answers, std::ostream& err, bool progress);
 
-  actions::Answer Ask(const std::string& caption, const std::string& text,
-                      bool with_cancel) override;
-  void Notify(const std::string& text) override;
+  actions::Answer Ask(actions::Question question, const std::string& caption,
+                      const std::string& text) override;
+  void Notify(actions::Notice notice, const std::string& text) override;
   void ShowError(const std::string& text) override;
   void SetBusy(bool) override {}
   void Focus(actions::FocusTarget) override {}

@@ -41,6 +41,8 @@ struct CycleOptions {
 
 void AddCompareOptions(CLI::App& command, CycleOptions& options);
 void AddRunOptions(CLI::App& command, CycleOptions& options);
+// The run's own options, those that compare does not have (AddRunOptions includes them).
+void AddRunAnswerOptions(CLI::App& command, CycleOptions& options);
 
 // A workbench set up from the options, printing the message pane's lines to `out` as they
 // come and talking to the user through standard error.

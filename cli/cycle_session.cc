@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "actions/list_file.h"
+#include "actions/unattended_interaction.h"
 #include "cli/cycle_commands.h"
 #include "cli/list_table.h"
 
@@ -21,9 +22,8 @@ std::string Absolute(const std::string& path) {
 
 Answers AnswersOf(const CycleOptions& options) {
   Answers answers;
-  answers.on_relation = options.on_relation == "no"       ? actions::Answer::kNo
-                        : options.on_relation == "cancel" ? actions::Answer::kCancel
-                                                          : actions::Answer::kYes;
+  answers.on_relation =
+      actions::RelationAnswerFromWord(options.on_relation).value_or(actions::Answer::kYes);
   answers.continue_on_error = options.on_error == "continue";
   answers.make_backup = !options.no_backup;
   return answers;
@@ -59,6 +59,10 @@ void AddRunOptions(CLI::App& command, CycleOptions& options) {
   command.add_option("--pwd1", options.pwd1, "password of the working database");
   command.add_option("--lists", options.lists,
                      "folder of the list files and the log (default: beside the program)");
+  AddRunAnswerOptions(command, options);
+}
+
+void AddRunAnswerOptions(CLI::App& command, CycleOptions& options) {
   command.add_flag("--no-backup", options.no_backup, "make no backup copy before the changes");
   command
       .add_option("--on-relation", options.on_relation,
@@ -74,6 +78,8 @@ CycleSession::CycleSession(const CycleOptions& options)
   bench_ = std::make_unique<actions::Workbench>(actions::ProgramLocation{folder, "skarnvel-cli"},
                                                 ui_, access_);
   bench_->AddObserver(this);
+  // Relative paths are the user's, from where the command was started.
+  bench_->SetDatabaseFolder(fs::current_path().string());
   bench_->SetPath1(Absolute(options.work));
   bench_->SetPath2(Absolute(options.fresh));
   bench_->SetPwd1(options.pwd1);

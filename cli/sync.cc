@@ -13,13 +13,7 @@ void AddSyncCommand(CLI::App& app, int& exit_code) {
       "brings the working database's structure into line with the new one's (exit 0 "
       "done, 1 differences left or actions failed, 2 trouble)");
   AddCompareOptions(*command, *options);
-  command->add_flag("--no-backup", options->no_backup, "make no backup copy before the changes");
-  command
-      ->add_option("--on-relation", options->on_relation,
-                   "relations in the way of a change: yes drop them, no keep them, cancel stop")
-      ->check(CLI::IsMember({"yes", "no", "cancel"}));
-  command->add_option("--on-error", options->on_error, "after a failed action: continue or stop")
-      ->check(CLI::IsMember({"continue", "stop"}));
+  AddRunAnswerOptions(*command, *options);
   command->add_flag("--no-refresh", options->no_refresh,
                     "do not compare indexes and relations again after the table actions");
   command->callback([options, &exit_code] {

@@ -37,8 +37,9 @@ MessageBoxInteraction::~MessageBoxInteraction() {
   while (busy_ > 0) SetBusy(false);
 }
 
-actions::Answer MessageBoxInteraction::Ask(const std::string& caption, const std::string& text,
-                                           bool with_cancel) {
+actions::Answer MessageBoxInteraction::Ask(actions::Question question, const std::string& caption,
+                                           const std::string& text) {
+  const bool with_cancel = actions::OffersCancel(question);
   QMessageBox box(QMessageBox::Question, Q(caption), Shown(text), QMessageBox::NoButton, parent_);
   QPushButton* yes = box.addButton(Q(texts::kYes), QMessageBox::YesRole);
   QPushButton* no = box.addButton(Q(texts::kNo), QMessageBox::NoRole);
@@ -52,7 +53,7 @@ actions::Answer MessageBoxInteraction::Ask(const std::string& caption, const std
   return actions::Answer::kNo;
 }
 
-void MessageBoxInteraction::Notify(const std::string& text) {
+void MessageBoxInteraction::Notify(actions::Notice, const std::string& text) {
   ShowBox(parent_, QMessageBox::NoIcon, text, busy_ > 0);
 }
 

@@ -19,9 +19,9 @@ class MessageBoxInteraction : public actions::Interaction {
                         std::function<void(const QString&)> progress);
   ~MessageBoxInteraction() override;
 
-  actions::Answer Ask(const std::string& caption, const std::string& text,
-                      bool with_cancel) override;
-  void Notify(const std::string& text) override;
+  actions::Answer Ask(actions::Question question, const std::string& caption,
+                      const std::string& text) override;
+  void Notify(actions::Notice notice, const std::string& text) override;
   void ShowError(const std::string& text) override;
   void SetBusy(bool busy) override;
   void Focus(actions::FocusTarget target) override;

@@ -29,10 +29,12 @@ constexpr int kHeight = 760;
 
 class YesToEverything : public actions::Interaction {
  public:
-  actions::Answer Ask(const std::string&, const std::string&, bool) override {
+  actions::Answer Ask(actions::Question, const std::string&, const std::string&) override {
     return actions::Answer::kYes;
   }
-  void Notify(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  void Notify(actions::Notice, const std::string& text) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
   void ShowError(const std::string& text) override {
     std::fprintf(stderr, "error: %s\n", text.c_str());
   }
@@ -59,7 +61,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: skarnvel-screenshots OUTDIR [SAMPLES_DIR]\n");
     return 2;
   }
-  // Absolute, because every comparison makes the program's folder the current directory.
+  // Absolute, because the window finds relative database paths in the program's folder.
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   const QString samples = QDir(argc > 2 ? QString::fromLocal8Bit(argv[2])
                                         : QStringLiteral(SKARNVEL_SOURCE_DIR "/samples"))

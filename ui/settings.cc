@@ -12,6 +12,7 @@
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
 #include "actions/rtf_log.h"
+#include "actions/unattended_interaction.h"
 #include "ui/qt_text.h"
 #include "ui/ui_texts.h"
 
@@ -108,6 +109,8 @@ Settings ReadSettings(const std::string& path) {
   settings.rgRenameField = ini.Integer(texts::kKeyRgRenameField, settings.rgRenameField);
   settings.cbRefresh = ini.Boolean(texts::kKeyCbRefresh, settings.cbRefresh);
   settings.cbPre = ini.Boolean(texts::kKeyCbPre, settings.cbPre);
+  settings.FonOnRelation = actions::RelationAnswerFromWord(ini.Text(texts::kKeyFonOnRelation))
+                               .value_or(settings.FonOnRelation);
   return settings;
 }
 

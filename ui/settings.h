@@ -8,11 +8,19 @@
 // that is not a number gives the key's default. Writing keeps the file's other sections
 // and keys, writes the eight keys in this order (booleans as 1 or 0) and never leaves a
 // half-written file.
+//
+// One more key of "Start" is read, never written (it has no control in the window and is
+// set by hand): FonOnRelation, the answer of an unattended run ("/fon") to the question
+// whether to drop the relations in the way of a change: "yes" drop them and go on (also
+// when the key is missing or holds another word), "no" keep them and go on, "cancel" stop
+// that run.
 #ifndef SKARNVEL_UI_SETTINGS_H_
 #define SKARNVEL_UI_SETTINGS_H_
 
 #include <string>
 #include <string_view>
+
+#include "actions/interaction.h"
 
 namespace ui {
 
@@ -25,6 +33,7 @@ struct Settings {
   int rgRenameField = 0;
   bool cbRefresh = true;
   bool cbPre = false;
+  actions::Answer FonOnRelation = actions::Answer::kYes;  // read only
 
   friend bool operator==(const Settings&, const Settings&) = default;
 };

@@ -25,8 +25,27 @@ class SettingsTest : public QObject {
     expected.cbRenameField = true;
     const Settings read = ReadSettings(path);
     QCOMPARE(read, expected);
-    QVERIFY(read.cbRefresh);  // missing: ticked
-    QVERIFY(!read.cbPre);     // missing: unticked
+    QVERIFY(read.cbRefresh);                              // missing: ticked
+    QVERIFY(!read.cbPre);                                 // missing: unticked
+    QCOMPARE(read.FonOnRelation, actions::Answer::kYes);  // missing: drop the relations
+  }
+
+  void theUnattendedAnswerToTheRelationQuestion() {
+    dbaccess::testing::TempFolder folder;
+    const auto read = [&folder](const std::string& value) {
+      return ReadSettings(folder.Write("a.ini", std::string("[") + texts::kSection + "]\n" +
+                                                    texts::kKeyFonOnRelation + "=" + value + "\n"))
+          .FonOnRelation;
+    };
+    QCOMPARE(read("no"), actions::Answer::kNo);
+    QCOMPARE(read("Cancel"), actions::Answer::kCancel);
+    QCOMPARE(read("yes"), actions::Answer::kYes);
+    QCOMPARE(read("1"), actions::Answer::kYes);  // not a word it knows: the default
+    // Saving the settings leaves the key as it stands.
+    const std::string path = folder.Write(
+        "b.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyFonOnRelation + "=no\n");
+    WriteSettings(path, ReadSettings(path));
+    QCOMPARE(ReadSettings(path).FonOnRelation, actions::Answer::kNo);
   }
 
   void integersAreDecimalOrHexadecimalAndOthersGiveTheDefault() {

@@ -94,6 +94,7 @@ inline constexpr char kKeyCbRenameField[] = "cbRenameField";
 inline constexpr char kKeyRgRenameField[] = "rgRenameField";
 inline constexpr char kKeyCbRefresh[] = "cbRefresh";
 inline constexpr char kKeyCbPre[] = "cbPre";
+inline constexpr char kKeyFonOnRelation[] = "FonOnRelation";
 
 // The query result dialog.
 inline constexpr char kQResCaption[] = "Результат сравнения запросов";

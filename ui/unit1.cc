@@ -145,7 +145,8 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
         [this](const QString& text) { ShowProgress(text); });
     interaction_ = own_interaction_.get();
   }
-  workbench_ = std::make_unique<actions::Workbench>(environment_.program, *interaction_, *access);
+  unattended_ = std::make_unique<actions::UnattendedInteraction>(*interaction_);
+  workbench_ = std::make_unique<actions::Workbench>(environment_.program, *unattended_, *access);
 
   choose_database_ = [](QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
@@ -638,6 +639,7 @@ void TForm1::FormShow() {
   for (const QString& argument : environment_.arguments) arguments.push_back(S(argument));
   workbench_->SetFon(actions::Workbench::FonRequested(arguments));
   if (!workbench_->Fon()) return;
+  unattended_->SwitchOn(settings.FonOnRelation);
   if (workbench_->RunUnattended()) {
     // Closed once the message loop runs, which then ends the program.
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

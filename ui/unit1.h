@@ -5,7 +5,8 @@
 //
 // It is also the workbench's person (message boxes, busy cursor, focus) unless a test puts
 // another in its place, and it turns the mouse wheel in a focused grid into one row up or
-// down per wheel message.
+// down per wheel message. Started with "/fon" it shows no question: the unattended run
+// answers them by their kind (the relation question as the settings file says).
 #ifndef SKARNVEL_UI_UNIT1_H_
 #define SKARNVEL_UI_UNIT1_H_
 
@@ -19,6 +20,7 @@
 
 #include "actions/database_access.h"
 #include "actions/interaction.h"
+#include "actions/unattended_interaction.h"
 #include "actions/workbench.h"
 #include "ui/action_grid.h"
 
@@ -122,6 +124,8 @@ class TForm1 : public QMainWindow, private actions::WorkbenchObserver {
   std::unique_ptr<actions::DatabaseAccess> own_access_;
   std::unique_ptr<actions::Interaction> own_interaction_;
   actions::Interaction* interaction_ = nullptr;
+  // What the workbench talks to: the person, or nobody once the unattended run starts.
+  std::unique_ptr<actions::UnattendedInteraction> unattended_;
   std::unique_ptr<actions::Workbench> workbench_;
   TfQRes* fQRes_ = nullptr;
   TFormAbout* FormAbout_ = nullptr;

@@ -20,8 +20,9 @@
 
 #include "actions/file_io.h"
 #include "actions/list_file.h"
-#include "dbaccess/base/temp_folder_testing.h"
+#include "actions/rtf_log.h"
 #include "actions/workbench_testing.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench_texts.h"
 #include "engine/result_texts.h"
 #include "ui/hints.h"
@@ -393,6 +394,61 @@ class Unit1Test : public QObject {
     QVERIFY(!f.isVisible());
   }
 
+  void fonAnswersTheQuestionsOfTheRunsItselfAndWritesTheLog() {
+    // A relation stands in the way of the dropped table, and a later row fails.
+    const auto prepare = [this] {
+      db_ = std::make_unique<actions::FakeDatabase>();
+      access_ = std::make_unique<actions::FakeAccess>(*db_);
+      person_ = std::make_unique<actions::ScriptedInteraction>();
+      // Whoever asks the person is told to cancel, keep and go on: none of it may be used.
+      person_->Answer(actions::Question::kDropRelations, actions::Answer::kCancel);
+      db_->tables = {TableResult("B", "", uAlg::kDroppedTable, "DROP TABLE [B]"),
+                     TableResult("C", "", uAlg::kNewTable, "CREATE TABLE [C] ([X] Long)"),
+                     TableResult("D", "", uAlg::kNewTable, "CREATE TABLE [D] ([X] Long)")};
+      db_->foreign_keys = {{"B", "ID", "E", "BID", "RelB"}};
+      db_->failing["CREATE TABLE [C] ([X] Long)"] = "Table 'C' already exists.";
+    };
+    const std::string drop_relation = "ALTER TABLE [E] DROP CONSTRAINT [RelB]";
+
+    prepare();
+    UseBothDatabases();
+    {
+      TForm1& f = Create({QStringLiteral("/fon")});
+      f.show();
+      QVERIFY(person_->With("ask ").empty());
+      // The relation is dropped (the default answer), the failed row stops the table run.
+      QCOMPARE(db_->Executed(), (std::vector<std::string>{drop_relation, "DROP TABLE [B]",
+                                                          "CREATE TABLE [C] ([X] Long)"}));
+      QCOMPARE(actions::ReadFile(f.workbench().LogFile()),
+               actions::EncodeRtfLog(f.workbench().Tablo()));
+      QVERIFY(f.workbench().tally().stopped);
+      QCoreApplication::processEvents();
+      QVERIFY(!f.isVisible());
+    }
+
+    // The settings file may say to keep the relations, or to stop.
+    for (const auto& [word, executed] :
+         {std::pair<std::string, std::vector<std::string>>{
+              "no", {"DROP TABLE [B]", "CREATE TABLE [C] ([X] Long)"}},
+          std::pair<std::string, std::vector<std::string>>{"cancel", {}}}) {
+      windows_ = ProgramWindows();
+      prepare();
+      std::filesystem::remove(folder_->File("skarnvel.log"));
+      std::filesystem::remove(folder_->File("skarnvel.ini"));
+      UseBothDatabases();
+      std::string ini = actions::ReadFile(folder_->File("skarnvel.ini"));
+      ini += std::string(texts::kKeyFonOnRelation) + "=" + word + "\n";
+      folder_->Write("skarnvel.ini", ini);
+      TForm1& f = Create({QStringLiteral("/fon")});
+      f.show();
+      QVERIFY(person_->With("ask ").empty());
+      QCOMPARE(db_->Executed(), executed);
+      QVERIFY(actions::FileExists(f.workbench().LogFile()));
+      QCoreApplication::processEvents();
+      QVERIFY(!f.isVisible());
+    }
+  }
+
   void fonAsSecondArgumentIsIgnored() {
     UseBothDatabases();
     db_->tables = {TableResult("A", "", uAlg::kNewTable, "CREATE TABLE [A] ([X] Long)")};
@@ -439,7 +495,7 @@ class Unit1Test : public QObject {
     QVERIFY(qT.Boolean("V"));
 
     grid->setFocus();
-    person_->Answer(Str(actions::texts::kConfirmCaption), actions::Answer::kNo);
+    person_->Answer(actions::Question::kDeleteRow, actions::Answer::kNo);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(qT.RowCount(), 3);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);

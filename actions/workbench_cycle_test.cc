@@ -25,9 +25,9 @@ std::string S(std::string_view text) { return std::string(text); }
 const std::chrono::system_clock::time_point kNoon =
     std::chrono::system_clock::from_time_t(1796731200);
 
-class WholeCycleTest : public ::testing::Test {
+class WorkbenchCycleTest : public ::testing::Test {
  protected:
-  WholeCycleTest()
+  WorkbenchCycleTest()
       : access_(db_), bench_({folder_.path(), "skarnvel"}, ui_, access_, [] { return kNoon; }) {
     folder_.Write("work.mdb", "working database");
     folder_.Write("new.mdb", "new database");
@@ -55,7 +55,7 @@ class WholeCycleTest : public ::testing::Test {
   Workbench bench_;
 };
 
-TEST_F(WholeCycleTest, CompareAllRunsTheFourComparisons) {
+TEST_F(WorkbenchCycleTest, CompareAllRunsTheFourComparisons) {
   ASSERT_TRUE(bench_.bCompareAllClick());
   EXPECT_THAT(db_.log, ElementsAre("tables", "pk", "unique", "relations", "queries"));
   EXPECT_EQ(bench_.states().status, S(texts::kTotalPrefix) + "4");
@@ -76,7 +76,7 @@ TEST_F(WholeCycleTest, CompareAllRunsTheFourComparisons) {
   EXPECT_THAT(db_.log, IsEmpty());
 }
 
-TEST_F(WholeCycleTest, RunAllAsksCopiesRunsStampsAndLogs) {
+TEST_F(WorkbenchCycleTest, RunAllAsksCopiesRunsStampsAndLogs) {
   ASSERT_TRUE(bench_.bCompareAllClick());
   db_.log.clear();
   // After the table run the comparisons find nothing more to do, so with cbRefresh the
@@ -107,7 +107,7 @@ TEST_F(WholeCycleTest, RunAllAsksCopiesRunsStampsAndLogs) {
   EXPECT_EQ(bench_.tally().failed, 0);
 }
 
-TEST_F(WholeCycleTest, WithoutRefreshTheListsRunAsTheyStood) {
+TEST_F(WorkbenchCycleTest, WithoutRefreshTheListsRunAsTheyStood) {
   ASSERT_TRUE(bench_.bCompareAllClick());
   bench_.SetRefresh(false);
   db_.log.clear();
@@ -115,23 +115,23 @@ TEST_F(WholeCycleTest, WithoutRefreshTheListsRunAsTheyStood) {
   EXPECT_THAT(db_.Executed(), ElementsAre("ADD A", "ADD PK ([A] )", "ADD R"));
 }
 
-TEST_F(WholeCycleTest, NoToTheFirstQuestionDoesNothingNoToTheCopySkipsOnlyTheCopy) {
+TEST_F(WorkbenchCycleTest, NoToTheFirstQuestionDoesNothingNoToTheCopySkipsOnlyTheCopy) {
   ASSERT_TRUE(bench_.bCompareAllClick());
   db_.log.clear();
-  ui_.Answer(S(texts::kRunAllCaption), Answer::kNo);
+  ui_.Answer(Question::kRunAll, Answer::kNo);
   ASSERT_TRUE(bench_.bRunAllClick());
   EXPECT_THAT(db_.log, IsEmpty());
   EXPECT_THAT(bench_.Tablo(), IsEmpty());
   EXPECT_FALSE(FileExists(bench_.LogFile()));
 
-  ui_.Answer(S(texts::kCopyCaption), Answer::kNo);
+  ui_.Answer(Question::kBackupCopy, Answer::kNo);
   ASSERT_TRUE(bench_.bRunAllClick());
   EXPECT_FALSE(FileExists(folder_.File(Backup())));
   EXPECT_EQ(PaneTexts().front(), S(texts::kChangesStartLine) + Stamp());
   EXPECT_TRUE(FileExists(bench_.LogFile()));
 }
 
-TEST_F(WholeCycleTest, SecondRunAllOfTheDayKeepsTheFirstCopyAndLogsBoth) {
+TEST_F(WorkbenchCycleTest, SecondRunAllOfTheDayKeepsTheFirstCopyAndLogsBoth) {
   bench_.SetFon(true);
   ASSERT_TRUE(bench_.bCompareAllClick());
   ASSERT_TRUE(bench_.bRunAllClick());
@@ -149,31 +149,44 @@ TEST_F(WholeCycleTest, SecondRunAllOfTheDayKeepsTheFirstCopyAndLogsBoth) {
   EXPECT_EQ(std::count(pane.begin(), pane.end(), S(texts::kChangesDoneLine) + Stamp()), 2);
 }
 
-TEST_F(WholeCycleTest, CopyFailureEndsRunAll) {
+TEST_F(WorkbenchCycleTest, CopyFailureEndsRunAllAndOnlyTheUnattendedRunLogsIt) {
   ASSERT_TRUE(bench_.bCompareAllClick());
-  bench_.SetFon(true);
   std::filesystem::remove(folder_.File("work.mdb"));
   db_.log.clear();
   ASSERT_TRUE(bench_.bRunAllClick());
   EXPECT_THAT(bench_.Tablo(),
               ElementsAre(PaneLine{S(texts::kCopyFailedLine) + Backup(), MessageColor::kRed}));
   EXPECT_THAT(ui_.With("notify"), ElementsAre("notify " + S(texts::kCopyFailedMessage)));
+  EXPECT_EQ(ui_.notices, std::vector<Notice>{Notice::kBackupFailed});
   EXPECT_THAT(db_.log, IsEmpty());
   EXPECT_FALSE(FileExists(bench_.LogFile()));
+
+  // Unattended, nobody reads the pane: the log holds why nothing was done.
+  bench_.SetFon(true);
+  ASSERT_TRUE(bench_.bRunAllClick());
+  EXPECT_THAT(db_.log, IsEmpty());
+  EXPECT_EQ(ReadFile(bench_.LogFile()), EncodeRtfLog(bench_.Tablo()));
+  EXPECT_EQ(bench_.Tablo().size(), 2u);
 }
 
-TEST_F(WholeCycleTest, ErrorEscapingARunEndsRunAllWithoutLog) {
+TEST_F(WorkbenchCycleTest, ErrorEscapingARunEndsRunAllAndOnlyTheUnattendedRunLogsIt) {
   ASSERT_TRUE(bench_.bCompareAllClick());
-  bench_.SetFon(true);
   db_.open_error = "Файл уже используется.";
   EXPECT_FALSE(bench_.bRunAllClick());
   EXPECT_THAT(ui_.With("error"), ElementsAre("error Файл уже используется."));
   EXPECT_THAT(PaneTexts(), ElementsAre(S(texts::kCopyMadeLine) + Backup(),
                                        S(texts::kChangesStartLine) + Stamp()));
   EXPECT_FALSE(FileExists(bench_.LogFile()));
+  EXPECT_THAT(ui_.With("notify"), IsEmpty());
+
+  bench_.SetFon(true);
+  EXPECT_FALSE(bench_.bRunAllClick());
+  EXPECT_EQ(ui_.With("error").size(), 2u);
+  EXPECT_EQ(PaneTexts().size(), 4u);
+  EXPECT_EQ(ReadFile(bench_.LogFile()), EncodeRtfLog(bench_.Tablo()));
 }
 
-TEST_F(WholeCycleTest, UnattendedRun) {
+TEST_F(WorkbenchCycleTest, UnattendedRun) {
   bench_.SetFon(true);
   // Nothing differs: compare-all empties the lists, run-all is skipped.
   FakeDatabase none;
