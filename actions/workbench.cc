@@ -298,6 +298,7 @@ bool Workbench::bQRunClick(Sender) {
 
 void Workbench::RunBody(Sender sender) {
   ActionList* list = nullptr;
+  ListId id = ListId::qT;
   const char* progress = "";
   switch (sender) {
     case Sender::bRun:
@@ -306,10 +307,12 @@ void Workbench::RunBody(Sender sender) {
       break;
     case Sender::bIRun:
       list = &lists_.qI;
+      id = ListId::qI;
       progress = "Выполнение действий: индексы";
       break;
     case Sender::bfkRun:
       list = &lists_.qFK;
+      id = ListId::qFK;
       progress = "Выполнение действий: связи";
       break;
     default:
@@ -324,7 +327,7 @@ void Workbench::RunBody(Sender sender) {
                      qRef_};
     RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
                   tally_};
-    RunTickedRows(*list, target, out);
+    RunTickedRows(id, *list, target, out);
   }
   switch (sender) {
     case Sender::bRun:
