@@ -1,6 +1,7 @@
 #include "dbaccess/text_storage.h"
 
 #include "dbaccess/atomic_file.h"
+#include "dbaccess/catalog_names.h"
 #include "dbaccess/jet_error.h"
 #include "dbaccess/password_hash.h"
 #include "dbaccess/text_script.h"
@@ -73,6 +74,7 @@ Catalog TextStorage::Load() {
     throw JetError(3343,
                    std::string(jet_errors::UnrecognizedFormat(path_).what()) + " " + e.what());
   }
+  CheckCatalogNames(catalog, path_);
   password_record_ = PasswordRecord(text);
   stamp_ = FileStamp::Of(path_, text);
   return catalog;
