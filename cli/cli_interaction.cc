@@ -1,6 +1,7 @@
 #include "cli/cli_interaction.h"
 
 #include "actions/workbench_texts.h"
+#include "cli/table_text.h"
 
 namespace cli {
 namespace {
@@ -27,12 +28,13 @@ bool StartsWith(const std::string& text, std::string_view head) {
 
 std::string MessageLines(const std::string& text) {
   std::string lines;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
+  const std::string shown = ShownControls(text, "\r\n\t");
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\r') {
       lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i + 1 < shown.size() && shown[i + 1] == '\n') ++i;
     } else {
-      lines += text[i];
+      lines += shown[i];
     }
   }
   return lines;
