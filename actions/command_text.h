@@ -7,6 +7,9 @@
 // writes a drop and an add joined by CR LF ";" CR LF. Every other text, the empty one
 // included, is a single statement. So a default value or a name holding ";" never splits a
 // statement, and a single statement ending in ";" stays whole.
+//
+// These tell what a text looks like; what a row of an action list does when it runs is
+// decided from its columns (action_kind.h), never from its text.
 #ifndef SKARNVEL_ACTIONS_COMMAND_TEXT_H_
 #define SKARNVEL_ACTIONS_COMMAND_TEXT_H_
 

@@ -1,7 +1,9 @@
 #include "actions/list_run.h"
 
 #include <exception>
+#include <optional>
 
+#include "actions/action_kind.h"
 #include "actions/column_sets.h"
 #include "actions/command_text.h"
 #include "actions/relation_check.h"
@@ -13,27 +15,35 @@ namespace {
 // Thrown inside a row's handling when the relation question is cancelled.
 struct RunCancelled {};
 
-void RunDaoCommand(const std::string& s, ActionList& list, RunTarget& target) {
+void RunDaoCommand(ActionKind kind, ActionList& list, RunTarget& target) {
   if (!target.dao) target.dao = target.open_dao();
-  if (s.find(texts::kDaoClearRequiredWord) != std::string::npos) {
-    target.dao->SetRequired(list.Text("TableName"), list.Text("FieldName"), false);
-  }
-  if (s.find(texts::kDaoSetRequiredWord) != std::string::npos) {
-    target.dao->SetRequired(list.Text("TableName"), list.Text("FieldName"), true);
-  }
-  if (s.find(texts::kDaoRenameWord) != std::string::npos) {
-    target.dao->RenameField(list.Text("TableName"), list.Text("FieldName"),
-                            list.Text("NewPropValue"));
+  switch (kind) {
+    case ActionKind::kClearRequired:
+      target.dao->SetRequired(list.Text("TableName"), list.Text("FieldName"), false);
+      break;
+    case ActionKind::kSetRequired:
+      target.dao->SetRequired(list.Text("TableName"), list.Text("FieldName"), true);
+      break;
+    case ActionKind::kRenameField:
+      target.dao->RenameField(list.Text("TableName"), list.Text("FieldName"),
+                              list.Text("NewPropValue"));
+      break;
+    default:
+      break;  // a DAO command naming no operation changes nothing
   }
 }
 
+// A relation re-created with new rules. The command holds only the builder's words and
+// bracketed names, so its first separator outside brackets is the builder's; a command the
+// user left without one is a single statement, still inside the transaction.
 void RunTwoStatements(const std::string& s, RunConnection& connection) {
-  const StatementPair pair = SplitStatements(s);
+  const bool split = FindStatementSeparator(s).has_value();
+  const StatementPair pair = split ? SplitStatements(s) : StatementPair{s, std::string()};
   connection.BeginTrans();
   bool open = true;
   try {
     connection.Execute(pair.first);
-    connection.Execute(pair.second);
+    if (split) connection.Execute(pair.second);
     open = false;  // a commit ends the transaction whether or not it succeeds
     connection.CommitTrans();
   } catch (...) {
@@ -48,17 +58,15 @@ void RunTwoStatements(const std::string& s, RunConnection& connection) {
   }
 }
 
-void RunSingleStatement(const std::string& s, RunTarget& target, RunOutput& out) {
-  if (s.find(texts::kDropTable) != std::string::npos) {
-    if (CheckRelations(target.connection, target.qRef, target.qT.Text("TableName"), std::nullopt,
-                       out) == RelationCheckOutcome::kStop) {
-      throw RunCancelled{};
-    }
-  }
-  if (s.find(texts::kAlterColumn) != std::string::npos ||
-      s.find(texts::kDropColumn) != std::string::npos) {
-    if (CheckRelations(target.connection, target.qRef, target.qT.Text("TableName"),
-                       target.qT.Text("FieldName"), out) == RelationCheckOutcome::kStop) {
+// One statement, executed whole: a ";" in it is the engine's to refuse, never a place to
+// split. Only table actions carry a relation check, for the table and column of their row.
+void RunSingleStatement(ActionKind kind, const std::string& s, ActionList& list, RunTarget& target,
+                        RunOutput& out) {
+  if (kind == ActionKind::kDropTable || kind == ActionKind::kChangeColumn) {
+    std::optional<std::string> column;
+    if (kind == ActionKind::kChangeColumn) column = list.Text("FieldName");
+    if (CheckRelations(target.connection, target.qRef, list.Text("TableName"), column, out) ==
+        RelationCheckOutcome::kStop) {
       throw RunCancelled{};
     }
   }
@@ -67,7 +75,7 @@ void RunSingleStatement(const std::string& s, RunTarget& target, RunOutput& out)
 
 }  // namespace
 
-void RunTickedRows(ActionList& list, RunTarget& target, RunOutput& out) {
+void RunTickedRows(ListId id, ActionList& list, RunTarget& target, RunOutput& out) {
   list.First();
   while (!list.AtEnd()) {
     if (!list.Boolean(kTickColumn)) {
@@ -76,16 +84,13 @@ void RunTickedRows(ActionList& list, RunTarget& target, RunOutput& out) {
     }
     const std::string s = list.Text("SQL");
     try {
-      switch (KindOfCommand(s)) {
-        case CommandKind::kDao:
-          RunDaoCommand(s, list, target);
-          break;
-        case CommandKind::kTwoStatements:
-          RunTwoStatements(s, target.connection);
-          break;
-        case CommandKind::kSingleStatement:
-          RunSingleStatement(s, target, out);
-          break;
+      const ActionKind kind = KindOfAction(id, list);
+      if (IsDaoAction(kind)) {
+        RunDaoCommand(kind, list, target);
+      } else if (kind == ActionKind::kTwoStatements) {
+        RunTwoStatements(s, target.connection);
+      } else {
+        RunSingleStatement(kind, s, list, target, out);
       }
       out.append(std::string(texts::kSuccessPrefix) + s, MessageColor::kWindowText);
       ++out.tally.succeeded;

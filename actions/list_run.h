@@ -1,6 +1,7 @@
 // The row loop of a run of the table, index or relation list: the ticked rows in list order,
-// each executed by the kind of its command (DAO command, two statements in one transaction,
-// single statement with the relation check), each reported in the message pane. An error of
+// each executed by its kind (action_kind.h: DAO command, two statements in one transaction,
+// one statement after the relation check of a table action), each reported in the message
+// pane. An error of
 // a row appends "Ошибка: " and the command in red and asks whether to go on; what the row
 // did before the error stays done, except that two statements are rolled back as one.
 #ifndef SKARNVEL_ACTIONS_LIST_RUN_H_
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "actions/action_list.h"
+#include "actions/column_sets.h"
 #include "actions/database_access.h"
 #include "actions/run_output.h"
 #include "dbaccess/ado/recordset.h"
@@ -23,14 +25,15 @@ struct RunTarget {
   std::function<std::unique_ptr<RunDao>()> open_dao;
   // The DAO database, kept by the caller so that it is released after the comparisons.
   std::unique_ptr<RunDao>& dao;
-  // The table list, whose current row names the table and column of the relation check.
+  // The table list.
   ActionList& qT;
   // The foreign-key rowset of the last relation check.
   dbaccess::ado::Recordset& qRef;
 };
 
-// Runs the ticked rows of `list`. Stops early when an answer says so (tally.stopped).
-void RunTickedRows(ActionList& list, RunTarget& target, RunOutput& out);
+// Runs the ticked rows of `list`, the list `id`. Stops early when an answer says so
+// (tally.stopped).
+void RunTickedRows(ListId id, ActionList& list, RunTarget& target, RunOutput& out);
 
 }  // namespace actions
 

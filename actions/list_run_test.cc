@@ -38,6 +38,20 @@ class ListRunTest : public ::testing::Test {
                            {"SQL", Variant::Text(sql)}});
   }
 
+  // A row as the table builder makes it, with its result and property columns.
+  void BuiltRow(std::string_view result, const std::string& table, const std::string& field,
+                const std::string& sql, const std::string& prop = "", const std::string& was = "",
+                const std::string& now = "") {
+    bench_.qT().AppendRow({{"V", Variant::Boolean(true)},
+                           {"TableName", Variant::Text(table)},
+                           {"FieldName", Variant::Text(field)},
+                           {"PropName", Variant::Text(prop)},
+                           {"OldPropValue", Variant::Text(was)},
+                           {"NewPropValue", Variant::Text(now)},
+                           {"Result", Variant::Text(S(result))},
+                           {"SQL", Variant::Text(sql)}});
+  }
+
   std::vector<std::string> Pane() const {
     std::vector<std::string> lines;
     for (const PaneLine& line : bench_.Tablo()) {
@@ -113,8 +127,11 @@ TEST_F(ListRunTest, FailureQuestionYesGoesOnNoStops) {
 TEST_F(ListRunTest, TwoStatementsInOneTransaction) {
   const std::string ok = "DROP R1\r\n;\r\nADD R1";
   const std::string bad = "DROP R2\r\n;\r\nADD R2";
-  bench_.qFK().AppendRow({{"V", Variant::Boolean(true)}, {"SQL", Variant::Text(ok)}});
-  bench_.qFK().AppendRow({{"V", Variant::Boolean(true)}, {"SQL", Variant::Text(bad)}});
+  for (const std::string& sql : {ok, bad}) {
+    bench_.qFK().AppendRow({{"V", Variant::Boolean(true)},
+                            {"Result", Variant::Text(S(uAlg::kChangedRelationRules))},
+                            {"SQL", Variant::Text(sql)}});
+  }
   db_.failing["\nADD R2"] = "Нарушение";
   ASSERT_TRUE(bench_.bRunClick(Sender::bfkRun));
   EXPECT_THAT(db_.log,
@@ -131,10 +148,63 @@ TEST_F(ListRunTest, SemicolonInsideADefaultIsOneStatement) {
   EXPECT_THAT(db_.log, ElementsAre("open", "exec " + command, "close", "tables"));
 }
 
+// A hostile new database: a default holding ";" and a second statement, and a default
+// holding the words "DROP TABLE". A new column is added by one statement, executed whole
+// (the engine refuses what follows a ";"), with no relation check and nothing split off.
+TEST_F(ListRunTest, DatabaseContentNeverSplitsACommandOrChoosesItsKind) {
+  db_.foreign_keys = {{"Orders", "ID", "Items", "OrderID", "R1"}};
+  const std::string injected =
+      "ALTER TABLE [Orders] ADD [Evil] Long DEFAULT 0; ALTER TABLE [Customers] DROP COLUMN [City]";
+  const std::string words = "ALTER TABLE [Orders] ADD [Note] Text(20) DEFAULT \"DROP TABLE\"";
+  BuiltRow(uAlg::kNewField, "Orders", "Evil", injected);
+  BuiltRow(uAlg::kNewField, "Orders", "Note", words);
+  db_.failing[injected] = "Characters found after end of SQL statement.";
+  ui_.Answer(Question::kRowFailed, Answer::kYes);
+  bench_.SetRefresh(false);
+  ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
+  EXPECT_THAT(db_.Executed(), ElementsAre(injected, words));
+  EXPECT_THAT(ui_.With("ask"), ElementsAre(::testing::StartsWith("ask " + ErrorCaption())));
+  EXPECT_THAT(Pane(), ElementsAre("red " + Err(injected), Ok(words)));
+}
+
+// Index and relation actions on objects whose names hold the words of other commands run
+// as what their builder made: no relation check, no split.
+TEST_F(ListRunTest, IndexAndRelationNamesHoldingCommandWordsRun) {
+  db_.foreign_keys = {{"P", "ID", "DROP TABLE", "X", "a;b"}};
+  const std::string index =
+      "ALTER TABLE [DROP TABLE x] ADD CONSTRAINT [ALTER COLUMN; DROP COLUMN] UNIQUE ([A])";
+  bench_.qI().AppendRow({{"V", Variant::Boolean(true)},
+                         {"Result", Variant::Text(S(uAlg::kNewUniqueIndex))},
+                         {"SQL", Variant::Text(index)}});
+  const std::string relation = "ALTER TABLE [DROP TABLE] DROP CONSTRAINT [a;b]";
+  bench_.qFK().AppendRow({{"V", Variant::Boolean(true)},
+                          {"Result", Variant::Text(S(uAlg::kDroppedRelation))},
+                          {"SQL", Variant::Text(relation)}});
+  ASSERT_TRUE(bench_.bRunClick(Sender::bIRun));
+  ASSERT_TRUE(bench_.bRunClick(Sender::bfkRun));
+  EXPECT_THAT(db_.Executed(), ElementsAre(index, relation));
+  EXPECT_THAT(Pane(), ElementsAre(Ok(index), Ok(relation)));
+  EXPECT_THAT(ui_.With("ask"), IsEmpty());
+}
+
+// The DAO operation is the row's, whatever words its names hold.
+TEST_F(ListRunTest, DaoOperationComesFromTheRowNotFromWordsInIt) {
+  const std::string table = "X " + S(texts::kDaoRename);
+  BuiltRow(uAlg::kChangedFieldProps, table, "F",
+           S(texts::kDaoClearRequired) + table + ".F " + S(texts::kDaoSetRequired), "NotNull",
+           "True", "False");
+  bench_.SetRefresh(false);
+  ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
+  EXPECT_THAT(db_.log, ElementsAre("open", "dao open", "required " + table + ".F 0", "close",
+                                   "tables", "dao close"));
+}
+
 TEST_F(ListRunTest, DaoCommandsOpenOneDatabaseReleasedLast) {
-  TableRow(true, "T", "A", S(texts::kDaoClearRequired) + "T.A");
-  TableRow(true, "T", "B", S(texts::kDaoSetRequired) + "T.B");
-  TableRow(true, "T", "C", S(texts::kDaoRename) + "T.C -> D", "D");
+  BuiltRow(uAlg::kChangedFieldProps, "T", "A", S(texts::kDaoClearRequired) + "T.A", "NotNull",
+           "True", "False");
+  BuiltRow(uAlg::kChangedFieldProps, "T", "B", S(texts::kDaoSetRequired) + "T.B", "NotNull",
+           "False", "True");
+  BuiltRow(texts::kRenamedField, "T", "C", S(texts::kDaoRename) + "T.C -> D", "Имя поля", "C", "D");
   TableRow(true, "T", "E", "DAO.something else");
   bench_.SetRefresh(false);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
@@ -145,8 +215,10 @@ TEST_F(ListRunTest, DaoCommandsOpenOneDatabaseReleasedLast) {
 }
 
 TEST_F(ListRunTest, FailedDaoOpeningIsTriedAgainAtTheNextDaoCommand) {
-  TableRow(true, "T", "A", S(texts::kDaoClearRequired) + "T.A");
-  TableRow(true, "T", "B", S(texts::kDaoClearRequired) + "T.B");
+  BuiltRow(uAlg::kChangedFieldProps, "T", "A", S(texts::kDaoClearRequired) + "T.A", "NotNull",
+           "True", "False");
+  BuiltRow(uAlg::kChangedFieldProps, "T", "B", S(texts::kDaoClearRequired) + "T.B", "NotNull",
+           "True", "False");
   db_.dao_failures = 1;
   bench_.SetRefresh(false);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
@@ -183,7 +255,7 @@ class RelationCheckTest : public ListRunTest {
 };
 
 TEST_F(RelationCheckTest, YesDropsEachRelationOnceInGrey) {
-  TableRow(true, "Customers", "", "DROP TABLE [Customers]");
+  BuiltRow(uAlg::kDroppedTable, "Customers", "", "DROP TABLE [Customers]");
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(ui_.With("ask"), ElementsAre(TableQuestion("Customers")));
   EXPECT_THAT(db_.Executed(),
@@ -196,9 +268,9 @@ TEST_F(RelationCheckTest, YesDropsEachRelationOnceInGrey) {
 }
 
 TEST_F(RelationCheckTest, ColumnCheckAndSelfRelation) {
-  TableRow(true, "Orders", "CB", "ALTER TABLE [Orders] DROP COLUMN [CB]");
-  TableRow(true, "Items", "", "DROP TABLE [Items]");
-  TableRow(true, "Lonely", "", "DROP TABLE [Lonely]");
+  BuiltRow(uAlg::kDroppedField, "Orders", "CB", "ALTER TABLE [Orders] DROP COLUMN [CB]");
+  BuiltRow(uAlg::kDroppedTable, "Items", "", "DROP TABLE [Items]");
+  BuiltRow(uAlg::kDroppedTable, "Lonely", "", "DROP TABLE [Lonely]");
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(ui_.With("ask"),
               ElementsAre("ask " + RelationCaption() + "|" + S(texts::kRelationFieldPrefix) +
@@ -211,7 +283,7 @@ TEST_F(RelationCheckTest, ColumnCheckAndSelfRelation) {
 }
 
 TEST_F(RelationCheckTest, NoRunsTheCommandWithTheRelationsInPlace) {
-  TableRow(true, "Customers", "", "DROP TABLE [Customers]");
+  BuiltRow(uAlg::kDroppedTable, "Customers", "", "DROP TABLE [Customers]");
   db_.failing["DROP TABLE [Customers]"] = "Таблица участвует в связях";
   ui_.Answer(Question::kDropRelations, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
@@ -220,8 +292,8 @@ TEST_F(RelationCheckTest, NoRunsTheCommandWithTheRelationsInPlace) {
 }
 
 TEST_F(RelationCheckTest, CancelStopsBeforeTheRowAndStillCompares) {
-  TableRow(true, "Customers", "", "DROP TABLE [Customers]");
-  TableRow(true, "X", "", "DROP TABLE [X]");
+  BuiltRow(uAlg::kDroppedTable, "Customers", "", "DROP TABLE [Customers]");
+  BuiltRow(uAlg::kDroppedTable, "X", "", "DROP TABLE [X]");
   ui_.Answer(Question::kDropRelations, Answer::kCancel);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));
   EXPECT_THAT(db_.Executed(), IsEmpty());
@@ -231,8 +303,8 @@ TEST_F(RelationCheckTest, CancelStopsBeforeTheRowAndStillCompares) {
 }
 
 TEST_F(RelationCheckTest, FailedDropFailsTheRowAndWhatWasDroppedStays) {
-  TableRow(true, "Customers", "", "DROP TABLE [Customers]");
-  TableRow(true, "X", "", "DROP TABLE [X]");
+  BuiltRow(uAlg::kDroppedTable, "Customers", "", "DROP TABLE [Customers]");
+  BuiltRow(uAlg::kDroppedTable, "X", "", "DROP TABLE [X]");
   db_.failing["ALTER TABLE [Orders] DROP CONSTRAINT [R2]"] = "Занято";
   ui_.Answer(Question::kRowFailed, Answer::kNo);
   ASSERT_TRUE(bench_.bRunClick(Sender::bRun));

@@ -303,6 +303,7 @@ bool Workbench::bQRunClick(Sender) {
 
 void Workbench::RunBody(Sender sender) {
   ActionList* list = nullptr;
+  ListId id = ListId::qT;
   std::string_view progress;
   switch (sender) {
     case Sender::bRun:
@@ -311,10 +312,12 @@ void Workbench::RunBody(Sender sender) {
       break;
     case Sender::bIRun:
       list = &lists_.qI;
+      id = ListId::qI;
       progress = texts::kProgressRunIndexes;
       break;
     case Sender::bfkRun:
       list = &lists_.qFK;
+      id = ListId::qFK;
       progress = texts::kProgressRunRelations;
       break;
     default:
@@ -329,7 +332,7 @@ void Workbench::RunBody(Sender sender) {
                      lists_.qT, qRef_};
     RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
                   tally_};
-    RunTickedRows(*list, target, out);
+    RunTickedRows(id, *list, target, out);
   }
   switch (sender) {
     case Sender::bRun:

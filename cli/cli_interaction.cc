@@ -1,6 +1,8 @@
+#include "dbaccess/base/shown_text.h"
 #include "cli/cli_interaction.h"
 
 #include "actions/workbench_texts.h"
+#include "cli/table_text.h"
 
 namespace cli {
 namespace {
@@ -23,12 +25,13 @@ std::string_view AnswerWord(actions::Answer answer) {
 
 std::string MessageLines(const std::string& text) {
   std::string lines;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
+  const std::string shown = dbaccess::ShownControls(text, "\r\n\t");
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\r') {
       lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i + 1 < shown.size() && shown[i + 1] == '\n') ++i;
     } else {
-      lines += text[i];
+      lines += shown[i];
     }
   }
   return lines;

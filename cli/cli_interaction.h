@@ -39,7 +39,8 @@ class CliInteraction : public actions::Interaction {
   bool trouble_ = false;
 };
 
-// A message box text as lines: "\r" (with or without "\n") becomes a line break.
+// A message box text as lines: "\r" (with or without "\n") becomes a line break; other
+// control characters and bytes of no UTF-8 are shown as \xNN (table_text.h).
 std::string MessageLines(const std::string& text);
 
 }  // namespace cli

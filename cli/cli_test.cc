@@ -42,6 +42,26 @@ class CliTest : public ::testing::Test {
   std::string db_;
 };
 
+// A database whose texts hold terminal escape sequences: the tables show every control
+// character as \xNN, so nothing from the database is sent to the terminal raw.
+TEST_F(CliTest, ControlCharactersFromADatabaseArePrintedEscaped) {
+  Ok({"create", db_});
+  Ok({"exec", db_, "CREATE TABLE T (A TEXT(20) DEFAULT \"\x1b[2J\x07\")"});
+  Ok({"query", db_, "create", "Q", "SELECT '\x1b]0;owned\x07' & \"\xc2\x9b\""});
+  const std::string columns = Ok({"rowset", db_, "columns"});
+  EXPECT_NE(columns.find("\\x1B[2J\\x07"), std::string::npos) << columns;
+  const std::string queries = Ok({"query", db_, "list"});
+  EXPECT_NE(queries.find("\\x1B]0;owned\\x07"), std::string::npos) << queries;
+  EXPECT_NE(queries.find("\\x9B"), std::string::npos) << queries;
+  for (const std::string& out : {columns, queries}) {
+    for (char c : out) {
+      const auto u = static_cast<unsigned char>(c);
+      EXPECT_TRUE(u >= 0x20 || c == '\t' || c == '\n') << "raw control character " << int(u);
+      EXPECT_NE(u, 0xC2) << "raw C1 control character";
+    }
+  }
+}
+
 TEST_F(CliTest, CreatesExecutesAndPrintsRowsets) {
   Ok({"create", db_});
   EXPECT_EQ(Ok({"rowset", db_, "tables"}),

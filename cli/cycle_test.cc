@@ -105,4 +105,79 @@ TEST_F(CycleCommandsTest, SyncMakesABackupAndReportsFailures) {
   EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
 }
 
+// Writes a database script of the text storage as it stands: how a hostile new database
+// gets defaults that no Jet statement would let in.
+void WriteScriptFile(const std::string& path, const std::string& statements) {
+  actions::ReplaceFile(path, "-- Skarnvel text database 1\n" + statements);
+}
+
+std::string FileBytes(const std::string& path) { return actions::ReadFile(path); }
+
+// A hostile new database whose defaults carry a second statement, as a new column and as a
+// changed default: neither compare nor sync lets it reach the working database; both refuse
+// the comparison (exit 2), naming the column, and the working database stays as it was.
+TEST_F(CycleCommandsTest, InjectionThroughADefaultNeverRuns) {
+  const std::string injected = "'0; ALTER TABLE [T] DROP COLUMN [A]'";
+  const std::string scripts[] = {
+      "CREATE TABLE [T] (\n  [ID] Long,\n  [A] Text(10),\n  [Evil] Long DEFAULT VERBATIM " +
+          injected + "\n);\n",
+      "CREATE TABLE [T] (\n  [ID] Long DEFAULT VERBATIM " + injected + ",\n  [A] Text(10)\n);\n",
+  };
+  for (const std::string& script : scripts) {
+    WriteScriptFile(folder_.File("evil.mdb"), script);
+    const std::string before = FileBytes(folder_.File("work.mdb"));
+    for (const char* command : {"compare", "sync"}) {
+      const std::string more = std::string(command) == "sync" ? " --no-backup" : "";
+      const Outcome outcome = RunCli(Args(command, "'" + folder_.File("evil.mdb") + "'" + more));
+      EXPECT_EQ(outcome.exit_code, 2) << command << ": " << outcome.out;
+      EXPECT_NE(outcome.out.find("is not one expression"), std::string::npos) << outcome.out;
+      EXPECT_EQ(outcome.out.find("Успешно"), std::string::npos) << outcome.out;
+    }
+    EXPECT_EQ(FileBytes(folder_.File("work.mdb")), before);
+  }
+}
+
+// A new column whose default is the text "DROP TABLE" is added, and the relationships of
+// its table stay: what a row does comes from the row, not from words in its command.
+TEST_F(CycleCommandsTest, CommandWordsInADefaultDropNoRelationship) {
+  const std::vector<std::string> common = {
+      "CREATE TABLE [P] ([ID] LONG CONSTRAINT [PK_P] PRIMARY KEY)", "CREATE TABLE [C] ([PID] LONG)",
+      "ALTER TABLE [C] ADD CONSTRAINT [FK_C] FOREIGN KEY ([PID]) REFERENCES [P] ([ID])"};
+  CreateDatabase(folder_.File("rel_work.mdb"), common);
+  std::vector<std::string> fresh = common;
+  fresh.push_back("ALTER TABLE [C] ADD COLUMN [Note] TEXT(20) DEFAULT \"DROP TABLE\"");
+  CreateDatabase(folder_.File("rel_new.mdb"), fresh);
+  const Outcome outcome =
+      RunCli("sync '" + folder_.File("rel_work.mdb") + "' '" + folder_.File("rel_new.mdb") +
+             "' --no-backup --on-relation yes --lists '" + folder_.path() + "'");
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
+  EXPECT_EQ(outcome.out.find("DROP CONSTRAINT"), std::string::npos) << outcome.out;
+  const Outcome keys = RunCli("rowset '" + folder_.File("rel_work.mdb") + "' foreign_keys");
+  EXPECT_NE(keys.out.find("FK_C"), std::string::npos) << keys.out;
+}
+
+// A character of code 0, or bytes that are no UTF-8, in a default of the new database: the
+// lists could not keep it, and compare and sync give the same verdict, a refusal naming the
+// column, with the working database left as it was.
+TEST_F(CycleCommandsTest, NulOrBadUtf8GetsTheSameVerdictFromCompareAndSync) {
+  const std::string defaults[] = {"'\"a' & Chr(0) & 'b\"'",
+                                  "'\"a\xff\xfe"
+                                  "b\"'"};
+  for (const std::string& value : defaults) {
+    WriteScriptFile(folder_.File("odd.mdb"),
+                    "CREATE TABLE [T] (\n  [ID] Long,\n  [A] Text(10),\n  [B] Text(9) DEFAULT "
+                    "VERBATIM " +
+                        value + "\n);\n");
+    const std::string before = FileBytes(folder_.File("work.mdb"));
+    for (const char* command : {"compare", "sync"}) {
+      const std::string more = std::string(command) == "sync" ? " --no-backup" : "";
+      const Outcome outcome = RunCli(Args(command, "'" + folder_.File("odd.mdb") + "'" + more));
+      EXPECT_EQ(outcome.exit_code, 2) << command << ": " << outcome.out;
+      EXPECT_NE(outcome.out.find("the default value of field 'B' of table 'T'"), std::string::npos)
+          << outcome.out;
+    }
+    EXPECT_EQ(FileBytes(folder_.File("work.mdb")), before);
+  }
+}
+
 }  // namespace

@@ -1,10 +1,13 @@
+#include "dbaccess/base/shown_text.h"
 #include "cli/list_table.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "cli/table_text.h"
 #include "dbaccess/base/utf8.h"
+#include "dbaccess/catalog/jet_names.h"
 
 namespace cli {
 namespace {
@@ -20,7 +23,7 @@ int Width(const std::string& utf8) {
   return width;
 }
 
-std::string CellText(const dbaccess::Variant& value) {
+std::string ListCellText(const dbaccess::Variant& value) {
   std::string text = value.DisplayText();
   std::string flat;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -33,6 +36,7 @@ std::string CellText(const dbaccess::Variant& value) {
       flat += text[i];
     }
   }
+  flat = dbaccess::ShownControls(flat);  // no escape sequence from a database reaches the terminal
   if (Width(flat) > kMaxCellWidth) flat = actions::CutToCharacters(flat, kMaxCellWidth - 1) + "…";
   return flat;
 }
@@ -68,7 +72,7 @@ void PrintList(std::ostream& out, actions::ListId id, const actions::ActionList&
   for (int row = 0; row < list.RowCount(); ++row) {
     std::vector<std::string> line;
     for (size_t c = 0; c < columns.size(); ++c) {
-      line.push_back(CellText(list.Cell(row, columns[c].first)));
+      line.push_back(ListCellText(list.Cell(row, columns[c].first)));
       widths[c] = std::max(widths[c], Width(line.back()));
     }
     cells.push_back(std::move(line));

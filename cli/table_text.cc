@@ -1,11 +1,16 @@
 #include "cli/table_text.h"
 
+#include "dbaccess/base/shown_text.h"
+#include "dbaccess/base/utf8.h"
+
 namespace cli {
 
 std::string EscapeText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t start = i;
+    const char32_t c = dbaccess::NextCodePoint(text, i);
     switch (c) {
       case '\t':
         out += "\\t";
@@ -20,7 +25,7 @@ std::string EscapeText(std::string_view text) {
         out += "\\\\";
         break;
       default:
-        out += c;
+        out += dbaccess::ShownControls(text.substr(start, i - start));
     }
   }
   return out;

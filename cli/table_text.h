@@ -1,6 +1,8 @@
 // Tab-separated text for the tool's tables: a header line of column names, then one line
 // per row. A null is \N, a boolean True or False, an integer its digits; inside a text,
-// tab, CR, LF and backslash are written \t \r \n \\.
+// tab, CR, LF and backslash are written \t \r \n \\, and every other control character
+// (C0, DEL, C1) and every byte that is no UTF-8 as \xNN, so that nothing a database holds
+// reaches the terminal as an escape sequence.
 #ifndef SKARNVEL_CLI_TABLE_TEXT_H_
 #define SKARNVEL_CLI_TABLE_TEXT_H_
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/default_check.h"
 #include "engine/name_match.h"
 #include "engine/prop_value.h"
 #include "engine/result_texts.h"
@@ -55,6 +56,7 @@ void CompareFields(const TTable& working, const TTable& fresh, NameIndex& workin
       for (int k = kTypeProp; k <= kDefaultValueProp; ++k) {
         if (!PropValuesDiffer(f.Props[k].Value, g.Props[k].Value)) continue;
         if (sql.empty()) {
+          CheckDefaultForCommand(fresh.Name, g);
           sql = AlterTablePrefix(working.Name);
           sql += kAlterColumn;
           sql += FieldSQL(g);
@@ -83,6 +85,7 @@ void CompareFields(const TTable& working, const TTable& fresh, NameIndex& workin
   IndexNames(working.Fields, working_fields);
   for (const TField& g : fresh.Fields) {
     if (working_fields.Contains({g.Name})) continue;
+    CheckDefaultForCommand(fresh.Name, g);
     TResult& r = results.emplace_back();
     r.TableName = fresh.Name;
     r.FieldName = g.Name;
@@ -153,6 +156,7 @@ TResults CompareTables(const TTables& working, const TTables& fresh) {
   IndexNames(working, working_tables);
   for (const TTable& u : fresh) {
     if (working_tables.Contains({u.Name})) continue;
+    for (const TField& g : u.Fields) CheckDefaultForCommand(u.Name, g);
     TResult& r = results.emplace_back();
     r.TableName = u.Name;
     r.Result = std::string(kNewTable);

@@ -41,7 +41,9 @@ std::string FieldSQL(const TField& field);
 // tables named with blanks or reserved words ("Order Details") can be created.
 std::string CreateTableSQL(const TTable& table);
 
-// The differences between two snapshots, `working` first.
+// The differences between two snapshots, `working` first. A default of the new database
+// that would enter a command must be exactly one expression (default_check.h); otherwise the
+// comparison throws JetError naming the column, and no results come back.
 TResults CompareTables(const TTables& working, const TTables& fresh);
 
 // Loads the working database (first) and the new database, then compares them. Errors of

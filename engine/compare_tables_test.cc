@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/sql/one_expression.h"
+#include "engine/default_check.h"
 #include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
 
@@ -133,6 +136,45 @@ TEST(CompareTablesTest, TheFirstOfSeveralMatchingNamesWins) {
   EXPECT_THAT(Lines(CompareTables(working, fresh)),
               ElementsAre(S(kChangedFieldProps) +
                           "|t|a|TYPE|Long|Short|ALTER TABLE [t] ALTER COLUMN [a] Short"));
+}
+
+}  // namespace
+}  // namespace uAlg
+
+namespace uAlg {
+namespace {
+
+// A hostile new database: defaults that are not one expression never reach a command, be it
+// a new column, a changed default or a new table; the comparison is refused, naming the
+// column. One expression passes, whatever words or ";" its literals hold.
+TEST(CompareTablesTest, DefaultThatIsNotOneExpressionIsRefused) {
+  const std::string injected = "0; ALTER TABLE [Customers] DROP COLUMN [City]";
+  const TTables working = {Table("Orders", {Col("ID", 1, "Long", 0, false, "1")})};
+  const std::vector<TTables> hostile = {
+      {Table("Orders",
+             {Col("ID", 1, "Long", 0, false, "1"), Col("Evil", 2, "Long", 0, false, injected)})},
+      {Table("Orders", {Col("ID", 1, "Long", 0, false, injected)})},
+      {Table("Orders", {Col("ID", 1, "Long", 0, false, "1")}),
+       Table("New", {Col("A", 1, "Long", 0, false, injected)})},
+      {Table("Orders", {Col("ID", 1, "Long", 0, false,
+                            std::string(2000, '(') + "1" + std::string(2000, ')'))})},
+  };
+  for (const TTables& fresh : hostile) {
+    try {
+      CompareTables(working, fresh);
+      ADD_FAILURE() << "a hostile default was accepted";
+    } catch (const dbaccess::JetError& e) {
+      EXPECT_EQ(e.number(), 3292);
+      EXPECT_THAT(e.what(), ::testing::HasSubstr("is not one expression"));
+    }
+  }
+  const TTables fine = {Table("Orders", {Col("ID", 1, "Long", 0, false, "1"),
+                                         Col("Note", 2, "Text", 9, false, "\"DROP TABLE; x\""),
+                                         Col("When", 3, "DateTime", 0, false, "=Date()")})};
+  EXPECT_EQ(CompareTables(working, fine).size(), 2u);
+  EXPECT_TRUE(dbaccess::sql::IsOneExpression(" Now() "));
+  EXPECT_FALSE(dbaccess::sql::IsOneExpression("1 2"));
+  EXPECT_FALSE(dbaccess::sql::IsOneExpression("'a';"));
 }
 
 }  // namespace

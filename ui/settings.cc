@@ -97,10 +97,14 @@ int ParseIniInteger(std::string_view text, int fallback) {
 }
 
 Settings ReadSettings(const std::string& path) {
+  if (!actions::FileExists(path)) return Settings();
+  return ParseSettings(actions::ReadFile(path));
+}
+
+Settings ParseSettings(const std::string& bytes) {
   Settings settings;
-  if (!actions::FileExists(path)) return settings;
   IniFile ini;
-  ini.Load(actions::ReadFile(path));
+  ini.Load(bytes);
   settings.Path1 = ini.Text(texts::kKeyPath1);
   settings.Path2 = ini.Text(texts::kKeyPath2);
   settings.Pwd1 = ini.Text(texts::kKeyPwd1);

@@ -48,6 +48,10 @@ int ParseIniInteger(std::string_view text, int fallback);
 // Throws actions::FileError when the file exists but cannot be read.
 Settings ReadSettings(const std::string& path);
 
+// The settings a file's bytes hold; any bytes give settings (the defaults where a key is
+// missing or unreadable), never an error.
+Settings ParseSettings(const std::string& bytes);
+
 // Throws actions::FileError naming the file when it cannot be written, or when a text
 // holds a character that Windows-1251 cannot store (nothing is written then).
 void WriteSettings(const std::string& path, const Settings& settings);

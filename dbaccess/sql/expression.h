@@ -35,6 +35,7 @@ struct Expr {
   std::vector<Expr> args;
   size_t begin = 0;  // source span, byte offsets
   size_t end = 0;
+  int depth = 1;  // levels of the tree from this node down (1 for a leaf)
 };
 
 }  // namespace dbaccess::sql

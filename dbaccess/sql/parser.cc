@@ -1,5 +1,6 @@
 #include "dbaccess/sql/parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 
@@ -68,6 +69,12 @@ bool IsReservedInExpression(const Token& t) {
 
 constexpr int kMaxDecimalPrecision = 28;
 
+// How deep an expression may nest: parentheses, function calls, NOT and signs, and chains of
+// operators all count, so that neither the parser's recursion nor the recursion of whoever
+// walks the tree later (evaluation, copying, freeing) can run out of stack. Far above what
+// a default or a value needs; Jet refuses such expressions as too complex too.
+constexpr int kMaxExpressionDepth = 200;
+
 }  // namespace
 
 class Parser {
@@ -128,11 +135,31 @@ class Parser {
     if (!TakeSymbol(";")) Fail();
   }
 
-  Expr Expression() { return ExprImp(); }
+  Expr Expression() {
+    DepthScope scope(*this);
+    return ExprImp();
+  }
   size_t last_end() const { return last_end_; }
   Clause clause_ = Clause::kStatement;
 
  private:
+  // One level of expression nesting for as long as it lives; too many throw 3071.
+  class DepthScope {
+   public:
+    explicit DepthScope(Parser& p) : p_(p) {
+      if (++p_.depth_ > kMaxExpressionDepth) {
+        --p_.depth_;
+        throw je::ExpressionTooComplex();
+      }
+    }
+    ~DepthScope() { --p_.depth_; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+
+   private:
+    Parser& p_;
+  };
+
   class ClauseScope {
    public:
     ClauseScope(Parser& p, Clause c) : p_(p), saved_(p.clause_) { p.clause_ = c; }
@@ -176,11 +203,14 @@ class Parser {
   Expr ExprPower();
   Expr ExprPrimary();
   Expr Binary(Expr lhs, std::string op, Expr rhs);
+  // Sets e's depth from its arguments'; throws 3071 when the tree grows too deep.
+  void Nested(Expr& e) const;
 
   Lexer lexer_;
   bool script_;
   std::deque<Token> ahead_;
   size_t last_end_ = 0;
+  int depth_ = 0;  // expression levels open in the parser's recursion
 };
 
 Statement Parser::ParseStatementBody() {
@@ -585,7 +615,16 @@ Expr Parser::Binary(Expr lhs, std::string op, Expr rhs) {
   e.end = rhs.end;
   e.args.push_back(std::move(lhs));
   e.args.push_back(std::move(rhs));
+  Nested(e);
   return e;
+}
+
+void Parser::Nested(Expr& e) const {
+  int below = 0;
+  for (const Expr& arg : e.args) below = std::max(below, arg.depth);
+  e.depth = below + 1;
+  // A chain "1+1+1..." is read in a loop but nests in the tree, one level per operator.
+  if (e.depth + depth_ > kMaxExpressionDepth) throw je::ExpressionTooComplex();
 }
 
 Expr Parser::ExprImp() {
@@ -620,7 +659,9 @@ Expr Parser::ExprNot() {
     Expr e;
     e.kind = Expr::Kind::kUnary;
     e.text = "NOT";
+    DepthScope scope(*this);
     e.args.push_back(ExprNot());
+    Nested(e);
     e.begin = begin;
     e.end = e.args[0].end;
     return e;
@@ -656,6 +697,7 @@ Expr Parser::ExprCompare() {
       ExpectKeyword("AND");
       b.args.push_back(ExprConcat());
       b.end = b.args.back().end;
+      Nested(b);
       e = std::move(b);
     } else if (TakeKeyword("IN")) {
       Expr in;
@@ -669,6 +711,7 @@ Expr Parser::ExprCompare() {
       } while (TakeSymbol(","));
       ExpectSymbol(")");
       in.end = last_end_;
+      Nested(in);
       e = std::move(in);
     } else if (!negation.empty()) {
       Fail();
@@ -680,6 +723,7 @@ Expr Parser::ExprCompare() {
       is.begin = e.begin;
       is.end = last_end_;
       is.args.push_back(std::move(e));
+      Nested(is);
       e = std::move(is);
     } else {
       return e;
@@ -732,7 +776,9 @@ Expr Parser::ExprUnary() {
     Expr e;
     e.kind = Expr::Kind::kUnary;
     e.text = Take().text;
+    DepthScope scope(*this);
     e.args.push_back(ExprUnary());
+    Nested(e);
     e.begin = begin;
     e.end = e.args[0].end;
     return e;
@@ -741,7 +787,10 @@ Expr Parser::ExprUnary() {
 }
 Expr Parser::ExprPower() {
   Expr e = ExprPrimary();
-  while (TakeSymbol("^")) e = Binary(std::move(e), "^", ExprUnary());
+  while (TakeSymbol("^")) {
+    DepthScope scope(*this);  // the exponent recurses: 2^2^2... nests to the right
+    e = Binary(std::move(e), "^", ExprUnary());
+  }
   return e;
 }
 
@@ -769,6 +818,7 @@ Expr Parser::ExprPrimary() {
         e.args.push_back(Expression());
         ExpectSymbol(")");
         e.end = last_end_;
+        Nested(e);
         return e;
       }
       Fail();
@@ -796,6 +846,7 @@ Expr Parser::ExprPrimary() {
           ExpectSymbol(")");
         }
         e.end = last_end_;
+        Nested(e);
         return e;
       } else {
         e.kind = Expr::Kind::kName;

@@ -326,5 +326,37 @@ TEST(ParserTest, ExpressionTextMustBeOneWholeExpression) {
   EXPECT_FALSE(ParseExpressionText("5 --3", e, true));  // a comment in a script
 }
 
+// A hostile database holds a default of thousands of nested parentheses, or a statement of
+// 100,000 NOTs: the parser refuses it with Jet's "too complex" error instead of running out
+// of stack, while nesting of everyday depth still reads.
+TEST(ParserTest, DeepNestingIsRefusedAsTooComplex) {
+  const auto repeat = [](std::string_view piece, size_t n) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  const std::string hostile[] = {
+      repeat("(", 1600) + "1" + repeat(")", 1600),
+      repeat("NOT ", 100000) + "1",
+      repeat("-", 100000) + "1",
+      "1" + repeat("+1", 100000),
+      "1" + repeat(" IS NULL", 100000),
+      repeat("Abs(", 5000) + "1" + repeat(")", 5000),
+      "2" + repeat("^2", 100000),
+  };
+  for (const std::string& text : hostile) {
+    Expr e;
+    EXPECT_FALSE(ParseExpressionText(text, e)) << text.substr(0, 40);
+    const auto caught =
+        CatchJetError([&] { ParseStatement("CREATE TABLE T (A Long DEFAULT " + text + ")"); });
+    EXPECT_EQ(caught.number, 3071) << text.substr(0, 40);
+    EXPECT_NE(caught.text.find("too complex"), std::string::npos);
+  }
+  Expr e;
+  EXPECT_TRUE(ParseExpressionText(repeat("(", 50) + "1" + repeat(")", 50), e));
+  EXPECT_TRUE(ParseExpressionText(repeat("NOT ", 50) + "1", e));
+  EXPECT_TRUE(ParseExpressionText("1" + repeat("+1", 100), e));
+}
+
 }  // namespace
 }  // namespace dbaccess::sql

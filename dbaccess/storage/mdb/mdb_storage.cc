@@ -6,6 +6,7 @@
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/catalog/catalog_names.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -38,13 +39,16 @@ Catalog MdbStorage::Load() {
   // times cannot be trusted yet needs its content remembered.
   FileStamp stamp = FileStamp::Of(path_, content, FileStamp::ContentCheck::kTimesOnce);
   std::unique_ptr<PageFile> file = OpenChecked(path_, std::move(content), password_);
+  Catalog catalog;
   try {
-    Catalog catalog = BuildCatalog(ReadDatabase(*file));
-    stamp_ = std::move(stamp);
-    return catalog;
+    catalog = BuildCatalog(ReadDatabase(*file));
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path_);
   }
+  // Names go into commands in brackets: one that could end them is never let in.
+  CheckCatalogNames(catalog, path_);
+  stamp_ = std::move(stamp);
+  return catalog;
 }
 
 void MdbStorage::Commit(const Catalog&, const Catalog&, const ChangeList&) {

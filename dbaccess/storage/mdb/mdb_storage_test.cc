@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -414,6 +415,47 @@ TEST(MdbStorageTest, GivesClearErrorsForMissingForeignAndDamagedFiles) {
   std::fill(no_catalog.begin() + 2 * 4096, no_catalog.begin() + 3 * 4096, 0xAB);
   WriteBytes(dir.File("no-catalog.mdb"), no_catalog);
   EXPECT_EQ(ErrorNumberOf(dir.File("no-catalog.mdb")), 3343);
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
+
+namespace dbaccess::mdb {
+namespace {
+
+// A real .mdb whose column was renamed inside the file to "Z] Bit;", a name that would end
+// the brackets of every command built from it: the database is refused, naming the column.
+TEST(MdbStorageTest, RefusesADatabaseWithANameJetDoesNotAllow) {
+  const std::string source = TestFile("testV2000.mdb");
+  if (!fs::exists(source)) GTEST_SKIP() << "no test file " << source;
+  std::vector<uint8_t> bytes = ReadBytes(source);
+  const auto utf16 = [](std::string_view ascii) {
+    std::vector<uint8_t> out;
+    for (char c : ascii) {
+      out.push_back(static_cast<uint8_t>(c));
+      out.push_back(0);
+    }
+    return out;
+  };
+  const std::vector<uint8_t> from = utf16("column9"), to = utf16("Z] Bit;");
+  int replaced = 0;
+  for (auto it = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
+       it != bytes.end(); it = std::search(it, bytes.end(), from.begin(), from.end())) {
+    it = std::copy(to.begin(), to.end(), it);
+    ++replaced;
+  }
+  ASSERT_GT(replaced, 0);
+  TempDir dir;
+  const std::string path = dir.File("hostile.mdb");
+  WriteBytes(path, bytes);
+  try {
+    OpenMdbStorage(path, "")->Load();
+    ADD_FAILURE() << "a database with the name \"Z] Bit;\" was opened";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3125);
+    EXPECT_THAT(e.what(), ::testing::HasSubstr("field 'Z] Bit;' of table 'Table2'"));
+    EXPECT_THAT(e.what(), ::testing::HasSubstr(path));
+  }
 }
 
 }  // namespace

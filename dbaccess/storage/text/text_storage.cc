@@ -4,6 +4,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/text/password_hash.h"
 #include "dbaccess/storage/text/text_script.h"
+#include "dbaccess/catalog/catalog_names.h"
 
 namespace dbaccess {
 namespace {
@@ -72,6 +73,7 @@ Catalog TextStorage::Load() {
     throw JetError(3343,
                    std::string(jet_errors::UnrecognizedFormat(path_).what()) + " " + e.what());
   }
+  CheckCatalogNames(catalog, path_);
   password_record_ = PasswordRecord(text);
   stamp_ = FileStamp::Of(path_, text);
   return catalog;
