@@ -36,6 +36,13 @@ ActionKind KindOfAction(ListId id, const ActionList& list) {
     case ListId::qT:
       kind = TableActionKind(list);
       break;
+    case ListId::qI: {
+      const std::string result = list.Text(kResultColumn);
+      if (result == uAlg::kDroppedPrimaryKey || result == uAlg::kDroppedUniqueIndex) {
+        kind = ActionKind::kDropKey;
+      }
+      break;
+    }
     case ListId::qFK:
       if (list.Text(kResultColumn) == uAlg::kChangedRelationRules)
         kind = ActionKind::kTwoStatements;

@@ -9,6 +9,8 @@
 //               "Разные свойства поля", NotNull False -> True ........ kSetRequired (DAO)
 //               "Разные свойства поля", any other ... kChangeColumn (relation check of the column)
 //               "Переименовано поле" ................ kRenameField (DAO)
+//   index list  "Удален первичный ключ", "Удален уникальный индекс" ... kDropKey (relation
+//               check of the relations that reference the key's column)
 //   relation list "Разные правила связи" ............ kTwoStatements (drop and add, one
 //   transaction) every other row ................................. kStatement
 //
@@ -35,6 +37,7 @@ enum class ActionKind {
   kTwoStatements,
   kDropTable,
   kChangeColumn,
+  kDropKey,
   kClearRequired,
   kSetRequired,
   kRenameField,

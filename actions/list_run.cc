@@ -58,17 +58,45 @@ void RunTwoStatements(const std::string& s, RunConnection& connection) {
   }
 }
 
+// The relation check a row asks for: the relations of its table or column for a table
+// action, those relying on the key for a key's drop; none for anything else.
+RelationCheckOutcome CheckRelationsOf(ActionKind kind, ActionList& list, RunTarget& target,
+                                      RunOutput& out) {
+  switch (kind) {
+    case ActionKind::kDropTable: {
+      const std::string table = list.Text("TableName");
+      return CheckRelations(target.connection, target.qRef, TableRelationFilter(table), table,
+                            std::nullopt, out);
+    }
+    case ActionKind::kChangeColumn: {
+      const std::string table = list.Text("TableName");
+      const std::string column = list.Text("FieldName");
+      return CheckRelations(target.connection, target.qRef, ColumnRelationFilter(table, column),
+                            table, column, out);
+    }
+    case ActionKind::kDropKey: {
+      const std::string table = list.Text("TABLE_NAME");
+      const std::string column = list.Text("COLUMN_NAME");
+      return CheckRelations(target.connection, target.qRef, KeyRelationFilter(table, column), table,
+                            column, out);
+    }
+    default:
+      return RelationCheckOutcome::kGoOn;
+  }
+}
+
 // One statement, executed whole: a ";" in it is the engine's to refuse, never a place to
-// split. Only table actions carry a relation check, for the table and column of their row.
+// split.
 void RunSingleStatement(ActionKind kind, const std::string& s, ActionList& list, RunTarget& target,
                         RunOutput& out) {
-  if (kind == ActionKind::kDropTable || kind == ActionKind::kChangeColumn) {
-    std::optional<std::string> column;
-    if (kind == ActionKind::kChangeColumn) column = list.Text("FieldName");
-    if (CheckRelations(target.connection, target.qRef, list.Text("TableName"), column, out) ==
-        RelationCheckOutcome::kStop) {
+  switch (CheckRelationsOf(kind, list, target, out)) {
+    case RelationCheckOutcome::kStop:
       throw RunCancelled{};
-    }
+    case RelationCheckOutcome::kDropped:
+      out.tally.relations_dropped = true;
+      break;
+    case RelationCheckOutcome::kGoOn:
+      break;
   }
   target.connection.Execute(s);
 }

@@ -40,6 +40,12 @@ std::string ColumnRelationFilter(const std::string& table, const std::string& co
          std::string(texts::kFilterAndFkColumn) + f + std::string(texts::kFilterClose);
 }
 
+std::string KeyRelationFilter(const std::string& table, const std::string& column) {
+  return std::string(texts::kFilterPkTable) + QuoteFilterValue(table) +
+         std::string(texts::kFilterAndPkColumn) + QuoteFilterValue(column) +
+         std::string(texts::kFilterClose);
+}
+
 std::string DropConstraintCommand(const std::string& fk_table, const std::string& fk_name) {
   return std::string(texts::kDropConstraintHead) + fk_table +
          std::string(texts::kDropConstraintMiddle) + fk_name +
@@ -47,10 +53,10 @@ std::string DropConstraintCommand(const std::string& fk_table, const std::string
 }
 
 RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Recordset& qRef,
-                                    const std::string& table,
+                                    const std::string& filter, const std::string& table,
                                     const std::optional<std::string>& column, RunOutput& out) {
   qRef = connection.ForeignKeys();
-  qRef.SetFilter(column ? ColumnRelationFilter(table, *column) : TableRelationFilter(table));
+  qRef.SetFilter(filter);
   if (qRef.RecordCount() == 0) return RelationCheckOutcome::kGoOn;
 
   const std::string question = column ? std::string(texts::kRelationFieldPrefix) + table + "." +
@@ -79,7 +85,7 @@ RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Re
     connection.Execute(command);
     out.append(std::string(texts::kSuccessPrefix) + command, MessageColor::kGrayText);
   }
-  return RelationCheckOutcome::kGoOn;
+  return RelationCheckOutcome::kDropped;
 }
 
 }  // namespace actions

@@ -20,17 +20,22 @@ std::string QuoteFilterValue(const std::string& x);
 std::string TableRelationFilter(const std::string& table);
 std::string ColumnRelationFilter(const std::string& table, const std::string& column);
 
+// The rowset filter for the relations whose primary side is the column of a table: those
+// that rely on a key over it.
+std::string KeyRelationFilter(const std::string& table, const std::string& column);
+
 // "ALTER TABLE [fk table] DROP CONSTRAINT [fk name]".
 std::string DropConstraintCommand(const std::string& fk_table, const std::string& fk_name);
 
-enum class RelationCheckOutcome { kGoOn, kStop };
+enum class RelationCheckOutcome { kGoOn, kDropped, kStop };
 
-// Fetches the foreign-key rowset into `qRef` and filters it for the table (no `column`) or
-// the column. When relations are found, asks Yes/No/Cancel: Yes drops each named relation
-// once (a relation over several column pairs is one constraint), each on its own, with a
-// grey success line per drop; No drops nothing; Cancel stops the run. A failing drop throws.
+// Fetches the foreign-key rowset into `qRef` and filters it with `filter` (one of the
+// above). When relations are found, asks Yes/No/Cancel about the table (no `column`) or the
+// column: Yes drops each named relation once (a relation over several column pairs is one
+// constraint), each on its own, with a grey success line per drop (kDropped); No drops
+// nothing; Cancel stops the run. A failing drop throws.
 RelationCheckOutcome CheckRelations(RunConnection& connection, dbaccess::ado::Recordset& qRef,
-                                    const std::string& table,
+                                    const std::string& filter, const std::string& table,
                                     const std::optional<std::string>& column, RunOutput& out);
 
 }  // namespace actions

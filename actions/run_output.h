@@ -15,7 +15,8 @@ namespace actions {
 struct RunTally {
   int succeeded = 0;
   int failed = 0;
-  bool stopped = false;  // a run was stopped by an answer
+  bool stopped = false;            // a run was stopped by an answer
+  bool relations_dropped = false;  // a relation check dropped relations in the way
 };
 
 struct RunOutput {

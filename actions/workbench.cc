@@ -324,6 +324,7 @@ void Workbench::RunBody(Sender sender) {
       throw std::invalid_argument("bRunClick: the sender is not a run button of a list");
   }
   ui_.Progress(std::string(progress));
+  tally_.relations_dropped = false;
   // Declared first, released last: after the comparisons, also when an error leaves early.
   std::unique_ptr<RunDao> dao;
   {
@@ -344,6 +345,8 @@ void Workbench::RunBody(Sender sender) {
       break;
     case Sender::bIRun:
       CompareIndexesBody();
+      // Relations dropped to free a key are proposed again, with the key they now rely on.
+      if (tally_.relations_dropped) CompareRelationsBody();
       break;
     default:
       CompareRelationsBody();

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/ado/connection.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/files/database_file.h"
 
 namespace {
@@ -116,6 +116,22 @@ TEST_F(SyncConvergesTest, KeysExtendedOrShortenedByAColumn) {
        "CONSTRAINT [pk] PRIMARY KEY ([A], [B]), CONSTRAINT [u] UNIQUE ([C], [D]))",
        "CREATE TABLE [S] ([A] LONG NOT NULL, [B] LONG NOT NULL, [C] LONG, [D] LONG, "
        "CONSTRAINT [pk_s] PRIMARY KEY ([A]), CONSTRAINT [u_s] UNIQUE ([C]))"},
+      "");
+}
+
+// A key that relations rely on changes: the index run drops the relations in its way, and
+// they are proposed again over the new key and re-created by the same sync.
+TEST_F(SyncConvergesTest, KeyThatRelationsRelyOnChanges) {
+  const std::string child =
+      "CREATE TABLE [C] ([ID] LONG NOT NULL, [PID] LONG, CONSTRAINT [pkC] PRIMARY KEY ([ID]), "
+      "CONSTRAINT [fkP] FOREIGN KEY ([PID]) REFERENCES [P] ([ID]) ON DELETE CASCADE)";
+  ExpectOneSyncConverges(
+      {"CREATE TABLE [P] ([ID] LONG NOT NULL, [N] LONG NOT NULL, CONSTRAINT [pk] PRIMARY KEY "
+       "([ID]))",
+       child},
+      {"CREATE TABLE [P] ([ID] LONG NOT NULL, [N] LONG NOT NULL, CONSTRAINT [pk] PRIMARY KEY "
+       "([ID], [N]), CONSTRAINT [uID] UNIQUE ([ID]))",
+       child},
       "");
 }
 
