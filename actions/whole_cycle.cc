@@ -44,7 +44,10 @@ void Workbench::RunAllBody() {
       const std::string backup = MakeBackupCopy(path1, LocalDay(clock_()));
       AppendMessage(std::string(texts::kCopyMadeLine) + backup, MessageColor::kGrayText);
     } catch (const FileError& error) {
-      AppendMessage(std::string(texts::kCopyFailedLine) + error.path(), MessageColor::kRed);
+      // The reason (no space, no permission) goes with the name.
+      AppendMessage(
+          std::string(texts::kCopyFailedLine) + error.path() + " (" + error.reason() + ")",
+          MessageColor::kRed);
       ui_.Notify(std::string(texts::kCopyFailedMessage));
       return;
     }

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "actions/backup_copy.h"
 #include "actions/file_io.h"
 #include "actions/list_file.h"
@@ -155,8 +157,9 @@ TEST_F(WholeCycleTest, CopyFailureEndsRunAll) {
   std::filesystem::remove(folder_.Path("work.mdb"));
   db_.log.clear();
   ASSERT_TRUE(bench_.bRunAllClick());
-  EXPECT_THAT(bench_.Tablo(),
-              ElementsAre(PaneLine{S(texts::kCopyFailedLine) + Backup(), MessageColor::kRed}));
+  EXPECT_THAT(bench_.Tablo(), ElementsAre(PaneLine{S(texts::kCopyFailedLine) + Backup() + " (" +
+                                                       SystemErrorText(ENOENT) + ")",
+                                                   MessageColor::kRed}));
   EXPECT_THAT(ui_.With("notify"), ElementsAre("notify " + S(texts::kCopyFailedMessage)));
   EXPECT_THAT(db_.log, IsEmpty());
   EXPECT_FALSE(FileExists(bench_.LogFile()));
