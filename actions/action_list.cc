@@ -1,6 +1,8 @@
 #include "actions/action_list.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "dbaccess/jet_names.h"
 
@@ -99,15 +101,14 @@ void ActionList::Close() {
 }
 
 void ActionList::Open(std::vector<Column> columns, std::vector<Row> rows) {
+  std::unordered_set<std::string_view> names;  // a repeated name found in linear time
   for (size_t c = 0; c < columns.size(); ++c) {
     if (columns[c].name.empty()) throw ListError("У столбца списка действий нет имени");
     if (columns[c].kind == ColumnKind::kString && columns[c].width <= 0) {
       throw ListError("У строкового столбца " + Quoted(columns[c].name) + " неверная ширина");
     }
-    for (size_t d = 0; d < c; ++d) {
-      if (columns[d].name == columns[c].name) {
-        throw ListError("Столбец " + Quoted(columns[c].name) + " указан дважды");
-      }
+    if (!names.insert(columns[c].name).second) {
+      throw ListError("Столбец " + Quoted(columns[c].name) + " указан дважды");
     }
   }
   for (size_t r = 0; r < rows.size(); ++r) {

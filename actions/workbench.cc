@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -179,16 +180,21 @@ bool Workbench::CheckPaths() {
     [[maybe_unused]] const int changed = ::chdir(program_.folder.c_str());
   }
   const std::string quote = "\"";
+  // A folder is told as such, not as a missing file.
+  const auto is_folder = [](const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
+  };
   if (!FileExists(Path1_)) {
     ui_.Notify(std::string(texts::kFilePrefix) + quote + Path1_ + quote +
-               std::string(texts::kMissingWorkingDb));
+               std::string(is_folder(Path1_) ? texts::kFolderWorkingDb : texts::kMissingWorkingDb));
     ui_.Focus(FocusTarget::kPath1);
     return false;
   }
   if (Path2_.empty()) return false;
   if (!FileExists(Path2_)) {
     ui_.Notify(std::string(texts::kFilePrefix) + quote + Path2_ + quote +
-               std::string(texts::kMissingNewDb));
+               std::string(is_folder(Path2_) ? texts::kFolderNewDb : texts::kMissingNewDb));
     ui_.Focus(FocusTarget::kPath2);
     return false;
   }

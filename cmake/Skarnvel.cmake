@@ -27,6 +27,7 @@ function(skarnvel_library name)
     target_link_libraries(${name}_tests PRIVATE ${name} ${ARG_TEST_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     target_compile_definitions(${name}_tests PRIVATE
       SKARNVEL_SHARED_DIR="${SKARNVEL_SHARED_DIR}"
+      SKARNVEL_TESTDATA="${SKARNVEL_TESTDATA}"
       SKARNVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

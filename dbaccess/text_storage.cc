@@ -64,6 +64,11 @@ void TextStorage::Create(const std::string& path, const std::string& password) {
   CreateFileAtomically(path, storage.FileText(Catalog()));
 }
 
+std::string TextStorage::FileTextFor(const Catalog& catalog, const std::string& password) {
+  return TextStorage(std::string(), password.empty() ? std::string() : HashPassword(password))
+      .FileText(catalog);
+}
+
 std::string TextStorage::FileText(const Catalog& catalog) const {
   std::string script = WriteScript(catalog);
   if (password_record_.empty()) return script;

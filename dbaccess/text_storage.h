@@ -44,6 +44,10 @@ class TextStorage : public Storage {
   // Creates an empty database ("" = no password); 3204 when the file exists.
   static void Create(const std::string& path, const std::string& password);
 
+  // The file text of a database `catalog` protected by `password` ("" = none), as Create
+  // and every commit write it: what `schema` prints for a protected database.
+  static std::string FileTextFor(const Catalog& catalog, const std::string& password);
+
   Catalog Load() override;
   void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;
   bool ChangedOnDisk() const override;

@@ -12,12 +12,12 @@
 
 #include "dbaccess/mdb/format.h"
 #include "dbaccess/mdb/page_file.h"
+#include "dbaccess/test_data.h"
 
 namespace dbaccess::mdb::testing {
 
-inline std::string TestFile(const std::string& name) {
-  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/" + name;
-}
+// A real test file (test_data.h: tests that read one skip without them).
+inline std::string TestFile(const std::string& name) { return skarnvel_test::TestDataFile(name); }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
