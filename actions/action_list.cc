@@ -1,6 +1,8 @@
 #include "actions/action_list.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "actions/workbench_texts.h"
 #include "dbaccess/base/utf8.h"
@@ -100,16 +102,15 @@ void ActionList::Close() {
 }
 
 void ActionList::Open(std::vector<Column> columns, std::vector<Row> rows) {
+  std::unordered_set<std::string_view> names;  // a repeated name found in linear time
   for (size_t c = 0; c < columns.size(); ++c) {
     if (columns[c].name.empty()) throw ListError(texts::kListColumnWithoutName);
     if (columns[c].kind == ColumnKind::kString && columns[c].width <= 0) {
       throw ListError(texts::kListStringColumnHead + Quoted(columns[c].name) +
                       texts::kListBadWidth);
     }
-    for (size_t d = 0; d < c; ++d) {
-      if (columns[d].name == columns[c].name) {
-        throw ListError(texts::kListColumnHead + Quoted(columns[c].name) + texts::kGivenTwice);
-      }
+    if (!names.insert(columns[c].name).second) {
+      throw ListError(texts::kListColumnHead + Quoted(columns[c].name) + texts::kGivenTwice);
     }
   }
   for (size_t r = 0; r < rows.size(); ++r) {

@@ -3,9 +3,12 @@
 #include "actions/workbench_texts.h"
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/dao/dao.h"
+#include "dbaccess/base/jet_error.h"
 
 namespace actions {
 namespace {
+
+constexpr int kWrongPasswordNumber = 3031;  // "Not a valid password."
 
 class AdoRunConnection : public RunConnection {
  public:
@@ -64,29 +67,57 @@ class EngineRunDao : public RunDao {
   std::unique_ptr<dbaccess::dao::DaoDatabase> database_;
 };
 
+// Runs a comparison; a wrong password is told with the database it belongs to, since
+// the engine's text does not say which of the two it was.
+template <typename Compare>
+auto NamingTheDatabase(const std::string& path1, const std::string& path2, const std::string& pwd1,
+                       const std::string& pwd2, Compare compare) {
+  try {
+    return compare();
+  } catch (const dbaccess::JetError& error) {
+    if (error.number() != kWrongPasswordNumber) throw;
+    bool working = false;
+    try {
+      dbaccess::ado::Connection probe;
+      probe.Open(dbaccess::ado::ConnectionText(path1, pwd1));
+    } catch (const dbaccess::JetError& again) {
+      working = again.number() == kWrongPasswordNumber;
+    }
+    throw dbaccess::JetError(
+        error.number(),
+        std::string(error.what()) + "\r" +
+            std::string(working ? texts::kWrongPasswordWorkingDb : texts::kWrongPasswordNewDb) +
+            (working ? path1 : path2));
+  }
+}
+
 }  // namespace
 
 uAlg::TResults EngineAccess::CompareTables(const std::string& path1, const std::string& path2,
                                            const std::string& pwd1, const std::string& pwd2) {
-  return uAlg::CompareTables(path1, path2, pwd1, pwd2);
+  return NamingTheDatabase(path1, path2, pwd1, pwd2,
+                           [&] { return uAlg::CompareTables(path1, path2, pwd1, pwd2); });
 }
 
 void EngineAccess::CompareIndexes(const std::string& path1, const std::string& path2,
                                   const std::string& pwd1, const std::string& pwd2,
                                   uAlg::TIResults& results, bool primary_keys) {
-  uAlg::CompareIndexes(path1, path2, pwd1, pwd2, results, primary_keys);
+  NamingTheDatabase(path1, path2, pwd1, pwd2,
+                    [&] { uAlg::CompareIndexes(path1, path2, pwd1, pwd2, results, primary_keys); });
 }
 
 void EngineAccess::CompareRelations(const std::string& path1, const std::string& path2,
                                     const std::string& pwd1, const std::string& pwd2,
                                     uAlg::TfkResults& results) {
-  uAlg::CompareRelations(path1, path2, pwd1, pwd2, results);
+  NamingTheDatabase(path1, path2, pwd1, pwd2,
+                    [&] { uAlg::CompareRelations(path1, path2, pwd1, pwd2, results); });
 }
 
 void EngineAccess::CompareQueries(const std::string& path1, const std::string& path2,
                                   const std::string& pwd1, const std::string& pwd2,
                                   uAlg::TQResults& results) {
-  uAlg::CompareQueries(path1, path2, pwd1, pwd2, results);
+  NamingTheDatabase(path1, path2, pwd1, pwd2,
+                    [&] { uAlg::CompareQueries(path1, path2, pwd1, pwd2, results); });
 }
 
 std::unique_ptr<RunConnection> EngineAccess::OpenConnection(const std::string& path,

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <pugixml.hpp>
+#include <string_view>
+#include <unordered_map>
 
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
@@ -193,7 +195,11 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-Column ReadField(const pugi::xml_node& field, int number, const std::vector<Column>& earlier) {
+// The columns of a list file by name, to find a row's attributes and a repeated
+// declaration in constant time (a file may declare very many).
+using ColumnIndex = std::unordered_map<std::string_view, size_t>;
+
+Column ReadField(const pugi::xml_node& field, int number, const ColumnIndex& earlier) {
   const std::string name = field.attribute(kAttrName).value();
   if (name.empty()) {
     throw ListError(texts::kFileColumnNumberHead + std::to_string(number) +
@@ -202,10 +208,7 @@ Column ReadField(const pugi::xml_node& field, int number, const std::vector<Colu
   if (!IsValidText(name) || !IsWritableName(name)) {
     throw ListError(texts::kFileBadColumnName + Quoted(name));
   }
-  for (const Column& column : earlier) {
-    if (column.name == name)
-      throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileDescribedTwice);
-  }
+  if (earlier.contains(name)) throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileDescribedTwice);
   const std::string_view type = field.attribute(kFieldType).value();
   if (type == kBooleanType) return Column::Boolean(name);
   if (type == kMemoType && std::string_view(field.attribute(kSubtype).value()) == kTextSubtype) {
@@ -247,13 +250,14 @@ Variant ReadValue(const Column& column, std::string_view text, int row) {
   return Variant::Text(std::string(text));
 }
 
-Row ReadRow(const pugi::xml_node& element, const std::vector<Column>& columns, int number) {
+Row ReadRow(const pugi::xml_node& element, const std::vector<Column>& columns,
+            const ColumnIndex& index_of, int number) {
   Row row(columns.size());
   std::vector<bool> seen(columns.size(), false);
   for (const pugi::xml_attribute& attribute : element.attributes()) {
     const std::string_view name = attribute.name();
-    size_t index = 0;
-    while (index < columns.size() && columns[index].name != name) ++index;
+    const auto found = index_of.find(name);
+    const size_t index = found == index_of.end() ? columns.size() : found->second;
     if (index == columns.size()) {
       throw ListError(texts::kFileInRow + std::to_string(number) + texts::kFileUnknownColumn +
                       Quoted(name));
@@ -402,6 +406,8 @@ ListFileContents DecodeListFile(std::string_view bytes) {
   if (!root) throw ListError(std::string(texts::kFileNoElement) + kDataPacket);
 
   ListFileContents contents;
+  // Names of the document's attributes, which outlive the index.
+  ColumnIndex index_of;
   const pugi::xml_node fields = RequiredChild(RequiredChild(root, kMetadata), kFields);
   for (const pugi::xml_node& field : fields.children()) {
     if (field.type() != pugi::node_element) continue;
@@ -410,7 +416,8 @@ ListFileContents DecodeListFile(std::string_view bytes) {
                       Quoted(field.name()));
     }
     contents.columns.push_back(
-        ReadField(field, static_cast<int>(contents.columns.size()) + 1, contents.columns));
+        ReadField(field, static_cast<int>(contents.columns.size()) + 1, index_of));
+    index_of.emplace(field.attribute(kAttrName).value(), contents.columns.size() - 1);
   }
   for (const pugi::xml_node& element : RequiredChild(root, kRowData).children()) {
     if (element.type() != pugi::node_element) continue;
@@ -419,7 +426,7 @@ ListFileContents DecodeListFile(std::string_view bytes) {
                       Quoted(element.name()));
     }
     contents.rows.push_back(
-        ReadRow(element, contents.columns, static_cast<int>(contents.rows.size()) + 1));
+        ReadRow(element, contents.columns, index_of, static_cast<int>(contents.rows.size()) + 1));
   }
   return contents;
 }

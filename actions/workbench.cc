@@ -182,16 +182,25 @@ std::string Workbench::Located(const std::string& path) const {
 bool Workbench::CheckPaths() {
   // The messages name the paths as the user gave them.
   const std::string quote = "\"";
+  // A folder is told as such, not as a missing file.
+  const auto is_folder = [](const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
+  };
   if (!FileExists(Located(Path1_))) {
-    ui_.Notify(Notice::kMissingDatabase, std::string(texts::kFilePrefix) + quote + Path1_ + quote +
-                                             std::string(texts::kMissingWorkingDb));
+    ui_.Notify(Notice::kMissingDatabase,
+               std::string(texts::kFilePrefix) + quote + Path1_ + quote +
+                   std::string(is_folder(Located(Path1_)) ? texts::kFolderWorkingDb
+                                                          : texts::kMissingWorkingDb));
     ui_.Focus(FocusTarget::kPath1);
     return false;
   }
   if (Path2_.empty()) return false;
   if (!FileExists(Located(Path2_))) {
-    ui_.Notify(Notice::kMissingDatabase, std::string(texts::kFilePrefix) + quote + Path2_ + quote +
-                                             std::string(texts::kMissingNewDb));
+    ui_.Notify(Notice::kMissingDatabase,
+               std::string(texts::kFilePrefix) + quote + Path2_ + quote +
+                   std::string(is_folder(Located(Path2_)) ? texts::kFolderNewDb
+                                                          : texts::kMissingNewDb));
     ui_.Focus(FocusTarget::kPath2);
     return false;
   }

@@ -64,7 +64,9 @@ bool Workbench::RunAllSteps(const std::string& path1) {
       const std::string backup = MakeBackupCopy(located, LocalDay(clock_()));
       AppendMessage(std::string(texts::kCopyMadeLine) + as_given(backup), MessageColor::kGrayText);
     } catch (const FileError& error) {
-      AppendMessage(std::string(texts::kCopyFailedLine) + as_given(error.path()),
+      // The reason (no space, no permission) goes with the name.
+      AppendMessage(std::string(texts::kCopyFailedLine) + as_given(error.path()) + " (" +
+                        error.reason() + ")",
                     MessageColor::kRed);
       if (Fon_) WriteRtfLog(Tablo_, LogFile());
       ui_.Notify(Notice::kBackupFailed, std::string(texts::kCopyFailedMessage));

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "actions/backup_copy.h"
 #include "actions/file_io.h"
 #include "actions/list_file.h"
@@ -154,8 +156,9 @@ TEST_F(WorkbenchCycleTest, CopyFailureEndsRunAllAndOnlyTheUnattendedRunLogsIt) {
   std::filesystem::remove(folder_.File("work.mdb"));
   db_.log.clear();
   ASSERT_TRUE(bench_.bRunAllClick());
-  EXPECT_THAT(bench_.Tablo(),
-              ElementsAre(PaneLine{S(texts::kCopyFailedLine) + Backup(), MessageColor::kRed}));
+  EXPECT_THAT(bench_.Tablo(), ElementsAre(PaneLine{S(texts::kCopyFailedLine) + Backup() + " (" +
+                                                       SystemErrorText(ENOENT) + ")",
+                                                   MessageColor::kRed}));
   EXPECT_THAT(ui_.With("notify"), ElementsAre("notify " + S(texts::kCopyFailedMessage)));
   EXPECT_EQ(ui_.notices, std::vector<Notice>{Notice::kBackupFailed});
   EXPECT_THAT(db_.log, IsEmpty());

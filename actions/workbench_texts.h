@@ -12,6 +12,14 @@ inline constexpr std::string_view kFilePrefix = "Файл ";
 inline constexpr std::string_view kMissingWorkingDb =
     " не существует!\rНеобходимо выбрать рабочую БД.";
 inline constexpr std::string_view kMissingNewDb = " не существует!\rНеобходимо выбрать новую БД.";
+// A folder named where a database file is expected.
+inline constexpr std::string_view kFolderWorkingDb =
+    " является папкой, а не файлом БД!\rНеобходимо выбрать рабочую БД.";
+inline constexpr std::string_view kFolderNewDb =
+    " является папкой, а не файлом БД!\rНеобходимо выбрать новую БД.";
+// Added to the engine's "Not a valid password." to say whose password it was.
+inline constexpr std::string_view kWrongPasswordWorkingDb = "Пароль не подходит к рабочей БД: ";
+inline constexpr std::string_view kWrongPasswordNewDb = "Пароль не подходит к новой БД: ";
 
 // Marks in the command text of a result.
 inline constexpr std::string_view kRepeatedMark = "^";

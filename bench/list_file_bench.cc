@@ -80,6 +80,42 @@ void BM_BaselinePugixmlParse(benchmark::State& state) {
 }
 BENCHMARK(BM_BaselinePugixmlParse);
 
+// A list file of many columns (a file made to be slow): one FIELD per column and one ROW
+// naming each. Reading it must grow with its size, as pugixml's parse does.
+std::string ManyFieldsFile(int columns) {
+  std::string fields, row;
+  for (int i = 0; i < columns; ++i) {
+    const std::string name = "C" + std::to_string(i);
+    fields += "<FIELD attrname=\"" + name + "\" fieldtype=\"string\" WIDTH=\"50\"/>";
+    row += " " + name + "=\"" + std::to_string(i) + "\"";
+  }
+  return "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA>"
+         "<FIELDS>" +
+         fields + "</FIELDS><PARAMS/></METADATA><ROWDATA><ROW" + row + "/></ROWDATA></DATAPACKET>";
+}
+
+void BM_DecodeManyFields(benchmark::State& state) {
+  const std::string bytes = ManyFieldsFile(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(actions::DecodeListFile(bytes));
+  state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_DecodeManyFields)->Arg(25000)->Arg(100000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_BaselinePugixmlParseManyFields(benchmark::State& state) {
+  const std::string text = ManyFieldsFile(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    pugi::xml_document document;
+    benchmark::DoNotOptimize(
+        document.load_buffer(text.data(), text.size(), pugi::parse_escapes, pugi::encoding_utf8));
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_BaselinePugixmlParseManyFields)
+    ->Arg(25000)
+    ->Arg(100000)
+    ->Arg(200000)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

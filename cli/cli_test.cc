@@ -85,7 +85,7 @@ TEST_F(CliTest, CreatesExecutesAndPrintsRowsets) {
 
   // The script of the text storage, which rebuilds the database.
   const std::string script = Ok({"schema", db_});
-  EXPECT_EQ(script.substr(0, script.find('\n')), "-- Skarnvel text database 1");
+  EXPECT_EQ(script.substr(0, script.find('\n')), "-- Skarnvel text database 2");
   EXPECT_NE(script.find("CREATE TABLE [Заказы] ("), std::string::npos);
   const std::string copy = (dir_ / "copy.skdb").string();
   Ok({"create", copy});
@@ -165,6 +165,26 @@ TEST_F(CliTest, ExitCodesTellRefusalsFromUsageErrors) {
   r = Run({"--help"});
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("rowset"), std::string::npos);
+}
+
+// The script of a protected database must not make an unprotected copy of it.
+TEST_F(CliTest, SchemaOfAProtectedDatabaseKeepsItsPassword) {
+  Ok({"create", db_, "--password", "Пароль1"});
+  Ok({"exec", db_, "--password", "Пароль1", "CREATE TABLE T (a LONG)"});
+  const std::string script = Ok({"schema", db_, "--password", "Пароль1"});
+  EXPECT_EQ(script.find("Пароль1"), std::string::npos);  // never in clear
+  const std::string copy = (dir_ / "copy.skdb").string();
+  std::ofstream(copy, std::ios::binary) << script;
+  const Result without = Run({"rowset", copy, "tables"});
+  EXPECT_EQ(without.code, 1);
+  EXPECT_NE(without.err.find("Not a valid password."), std::string::npos) << without.err;
+  EXPECT_NE(Ok({"rowset", copy, "--password", "Пароль1", "tables"}).find("\tT\t"),
+            std::string::npos);
+  // Leaving the protection out is said on purpose.
+  const std::string open = Ok({"schema", db_, "--password", "Пароль1", "--no-password"});
+  const std::string open_copy = (dir_ / "open.skdb").string();
+  std::ofstream(open_copy, std::ios::binary) << open;
+  EXPECT_NE(Ok({"rowset", open_copy, "tables"}).find("\tT\t"), std::string::npos);
 }
 
 }  // namespace

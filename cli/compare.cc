@@ -14,6 +14,10 @@ void AddCompareCommand(CLI::App& app, int& exit_code) {
   AddCompareOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);
+    if (!session.CheckOptions(*options, /*needs_new=*/true, /*create_lists_folder=*/true)) {
+      exit_code = kCycleTrouble;
+      return;
+    }
     actions::Workbench& bench = session.bench();
     if (!bench.CheckPaths() || !bench.bCompareAllClick() || session.ui().trouble()) {
       exit_code = kCycleTrouble;

@@ -54,6 +54,11 @@ class CycleSession : private actions::WorkbenchObserver {
   actions::Workbench& bench() { return *bench_; }
   CliInteraction& ui() { return ui_; }
 
+  // Checks what the options name before anything is read: both databases named (for
+  // compare and sync), and the lists folder, which compare and sync create when it is
+  // missing (`create`) and run requires. On a refusal prints why and returns false.
+  bool CheckOptions(const CycleOptions& options, bool needs_new, bool create_lists_folder);
+
   // Writes the four list files into the lists folder; on failure shows the error and
   // returns false.
   bool SaveLists();

@@ -98,6 +98,36 @@ void CycleSession::MessageAppended(const actions::PaneLine& line) {
   std::cout << MessageLines(line.text) << std::endl;
 }
 
+bool CycleSession::CheckOptions(const CycleOptions& options, bool needs_new,
+                                bool create_lists_folder) {
+  if (options.work.empty()) {
+    std::cerr << "no working database: WORK is empty\n";
+    return false;
+  }
+  if (needs_new && options.fresh.empty()) {
+    std::cerr << "no new database: NEW is empty\n";
+    return false;
+  }
+  if (options.lists.empty()) return true;
+  const std::string folder = Absolute(options.lists);
+  std::error_code error;
+  if (fs::is_directory(folder, error)) return true;
+  if (fs::exists(folder, error)) {
+    std::cerr << "the lists folder " << folder << " is not a folder\n";
+    return false;
+  }
+  if (!create_lists_folder) {
+    std::cerr << "the lists folder " << folder << " does not exist\n";
+    return false;
+  }
+  fs::create_directories(folder, error);
+  if (error) {
+    std::cerr << "cannot create the lists folder " << folder << ": " << error.message() << '\n';
+    return false;
+  }
+  return true;
+}
+
 bool CycleSession::SaveLists() {
   try {
     for (actions::ListId id : actions::kAllLists) {

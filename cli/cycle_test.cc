@@ -1,5 +1,6 @@
 // skarnvel-cli compare, run and sync as a script runs them: exit codes, list files, log.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -20,8 +21,8 @@ struct Outcome {
   std::string out;  // standard output and standard error together
 };
 
-Outcome RunCli(const std::string& arguments) {
-  const std::string command = std::string(SKARNVEL_CLI) + " " + arguments + " 2>&1";
+Outcome RunShell(const std::string& command_line) {
+  const std::string command = command_line + " 2>&1";
   Outcome outcome;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return outcome;
@@ -33,6 +34,10 @@ Outcome RunCli(const std::string& arguments) {
   const int status = ::pclose(pipe);
   outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return outcome;
+}
+
+Outcome RunCli(const std::string& arguments) {
+  return RunShell(std::string(SKARNVEL_CLI) + " " + arguments);
 }
 
 void CreateDatabase(const std::string& path, const std::vector<std::string>& statements) {
@@ -178,6 +183,100 @@ TEST_F(CycleCommandsTest, NulOrBadUtf8GetsTheSameVerdictFromCompareAndSync) {
     }
     EXPECT_EQ(FileBytes(folder_.File("work.mdb")), before);
   }
+// Eight exec processes at once, each adding a row and a column: every one succeeds and
+// nothing of theirs is lost.
+TEST_F(CycleCommandsTest, ConcurrentExecProcessesAllKeepTheirChanges) {
+  constexpr int kWriters = 8;
+  constexpr int kRounds = 2;
+  const std::string db = folder_.File("work.mdb");
+  for (int round = 0; round < kRounds; ++round) {
+    // The writers start together and the script waits for each, failing if any failed.
+    std::string script = "pids=''\n";
+    for (int w = 0; w < kWriters; ++w) {
+      const std::string n = std::to_string(round * kWriters + w);
+      script += "(\"$CLI\" exec \"$DB\" 'INSERT INTO [Old] ([ID]) VALUES (" + n +
+                ")' && \"$CLI\" exec \"$DB\" 'ALTER TABLE [T] ADD COLUMN [C" + n +
+                "] LONG') & pids=\"$pids $!\"\n";
+    }
+    script += "rc=0\nfor p in $pids; do wait $p || rc=1; done\nexit $rc\n";
+    folder_.Write("writers.sh", script);
+    const Outcome outcome = RunShell("CLI='" + std::string(SKARNVEL_CLI) + "' DB='" + db +
+                                     "' sh '" + folder_.File("writers.sh") + "'");
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
+  }
+  dbaccess::DatabaseFile::ReleaseRetained();
+  const auto catalog = dbaccess::DatabaseFile::Open(db, "")->Snapshot();
+  EXPECT_EQ(catalog->FindTable("Old")->rows.size(), static_cast<size_t>(kWriters * kRounds));
+  EXPECT_EQ(catalog->FindTable("T")->columns.size(), static_cast<size_t>(2 + kWriters * kRounds));
+}
+
+// A working database made read-only in a writable folder is not replaced by exec or sync.
+TEST_F(CycleCommandsTest, ReadOnlyWorkingFileIsRefusedAndLeftUntouched) {
+  const std::string db = folder_.File("work.mdb");
+  ASSERT_EQ(::chmod(db.c_str(), 0444), 0);
+  const std::string before = actions::ReadFile(db);
+  Outcome outcome = RunCli("exec '" + db + "' 'DROP TABLE [Old]'");
+  EXPECT_EQ(outcome.exit_code, 1) << outcome.out;
+  EXPECT_NE(outcome.out.find("Cannot update.  Database or object is read-only."), std::string::npos)
+      << outcome.out;
+  outcome = RunCli(Args("sync", "'" + folder_.File("new.mdb") + "' --no-backup"));
+  EXPECT_NE(outcome.exit_code, 0) << outcome.out;
+  EXPECT_NE(outcome.out.find("read-only"), std::string::npos) << outcome.out;
+  EXPECT_EQ(actions::ReadFile(db), before);
+  struct stat st {};
+  ::stat(db.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+// Refusals say why: an empty path, a folder for a database, a wrong password (of which
+// database), a lists folder that is not there.
+TEST_F(CycleCommandsTest, RefusalsSayWhy) {
+  Outcome outcome = RunCli(Args("compare", "''"));
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_NE(outcome.out.find("NEW is empty"), std::string::npos) << outcome.out;
+
+  std::filesystem::create_directory(folder_.File("dir.mdb"));
+  outcome = RunCli(Args("compare", "'" + folder_.File("dir.mdb") + "'"));
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_NE(outcome.out.find("является папкой"), std::string::npos) << outcome.out;
+
+  dbaccess::DatabaseFile::CreateText(folder_.File("locked.mdb"), "secret");
+  outcome = RunCli(Args("compare", "'" + folder_.File("locked.mdb") + "' --pwd2 wrong"));
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_NE(outcome.out.find("Not a valid password."), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("новой БД: " + folder_.File("locked.mdb")), std::string::npos)
+      << outcome.out;
+  outcome = RunCli("compare '" + folder_.File("locked.mdb") + "' '" + folder_.File("new.mdb") +
+                   "' --lists '" + folder_.path() + "'");
+  EXPECT_NE(outcome.out.find("рабочей БД: " + folder_.File("locked.mdb")), std::string::npos)
+      << outcome.out;
+
+  // run needs its lists; compare and sync make the folder they are told to use.
+  outcome = RunCli("run '" + folder_.File("work.mdb") + "' --lists '" + folder_.File("none") + "'");
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_NE(outcome.out.find("does not exist"), std::string::npos) << outcome.out;
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("none")));
+  outcome = RunCli("compare '" + folder_.File("work.mdb") + "' '" + folder_.File("new.mdb") +
+                   "' --lists '" + folder_.File("made/here") + "'");
+  EXPECT_EQ(outcome.exit_code, 1) << outcome.out;
+  EXPECT_TRUE(actions::FileExists(folder_.File("made/here/updTable.xml")));
+}
+
+// The backup of a text database keeps its extension.
+TEST_F(CycleCommandsTest, BackupOfATextDatabaseKeepsItsExtension) {
+  CreateDatabase(folder_.File("work.skdb"), {"CREATE TABLE [T] ([ID] LONG)"});
+  const Outcome outcome = RunCli("sync '" + folder_.File("work.skdb") + "' '" +
+                                 folder_.File("new.mdb") + "' --lists '" + folder_.path() + "'");
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.out;
+  bool found = false;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("work_", 0) == 0) {
+      EXPECT_EQ(entry.path().extension(), ".skdb") << name;
+      found = true;
+    }
+  }
+  EXPECT_TRUE(found);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/run_cli_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace {
 
@@ -17,9 +18,7 @@ namespace fs = std::filesystem;
 using cli_test::ReadFile;
 using cli_test::Result;
 
-std::string TestFile(const std::string& name) {
-  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/" + name;
-}
+std::string TestFile(const std::string& name) { return skarnvel_test::TestDataFile(name); }
 
 // The lines of a rowset's output that are not about system tables.
 std::string WithoutSystemTables(const std::string& tsv) {
@@ -49,6 +48,7 @@ class MdbCliTest : public ::testing::Test {
 };
 
 TEST_F(MdbCliTest, ReadsRowsetsAndQueriesOfARealFile) {
+  SKIP_WITHOUT_TEST_DATA();
   const Result tables = Run({"rowset", TestFile("queryTestV2000.mdb"), "tables"});
   EXPECT_EQ(tables.code, 0) << tables.err;
   EXPECT_NE(tables.out.find("\tTable1\tTABLE\t"), std::string::npos);
@@ -71,6 +71,7 @@ TEST_F(MdbCliTest, ReadsRowsetsAndQueriesOfARealFile) {
 }
 
 TEST_F(MdbCliTest, SchemaMakesATextDatabaseWithTheSameStructure) {
+  SKIP_WITHOUT_TEST_DATA();
   for (const char* name : {"indexTestV2000.mdb", "queryTestV1997.mdb", "testV2000.mdb"}) {
     SCOPED_TRACE(name);
     const fs::path copy = dir_ / (std::string(name) + ".skdb");
@@ -89,6 +90,7 @@ TEST_F(MdbCliTest, SchemaMakesATextDatabaseWithTheSameStructure) {
 // A real database's queries go into the query list file like any others (Access ends the
 // stored text of a data-definition query with a NUL, which once stopped the list's save).
 TEST_F(MdbCliTest, ComparesRealDatabasesAndSavesTheirLists) {
+  SKIP_WITHOUT_TEST_DATA();
   const fs::path lists = dir_ / "lists";
   fs::create_directories(lists);
   const Result r = Run({"compare", TestFile("queryTestV2000.mdb"), TestFile("indexTestV2000.mdb"),
@@ -105,6 +107,7 @@ TEST_F(MdbCliTest, ComparesRealDatabasesAndSavesTheirLists) {
 }
 
 TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
+  SKIP_WITHOUT_TEST_DATA();
   const fs::path copy = dir_ / "copy.mdb";
   fs::copy_file(TestFile("queryTestV2000.mdb"), copy);
   const std::string before = ReadFile(copy);

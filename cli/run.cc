@@ -15,6 +15,10 @@ void AddRunCommand(CLI::App& app, int& exit_code) {
   AddRunOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);
+    if (!session.CheckOptions(*options, /*needs_new=*/false, /*create_lists_folder=*/false)) {
+      exit_code = kCycleTrouble;
+      return;
+    }
     actions::Workbench& bench = session.bench();
     if (!bench.LoadListsAtStart()) {
       exit_code = kCycleTrouble;

@@ -18,6 +18,10 @@ void AddSyncCommand(CLI::App& app, int& exit_code) {
                     "do not compare indexes and relations again after the table actions");
   command->callback([options, &exit_code] {
     CycleSession session(*options);
+    if (!session.CheckOptions(*options, /*needs_new=*/true, /*create_lists_folder=*/true)) {
+      exit_code = kCycleTrouble;
+      return;
+    }
     actions::Workbench& bench = session.bench();
     if (!bench.CheckPaths() || !bench.RunUnattended() || session.ui().trouble()) {
       exit_code = kCycleTrouble;

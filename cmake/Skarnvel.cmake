@@ -57,6 +57,7 @@ function(skarnvel_tests name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     SKARNVEL_SHARED_DIR="${SKARNVEL_SHARED_DIR}"
+    SKARNVEL_TESTDATA="${SKARNVEL_TESTDATA}"
     SKARNVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -12,6 +12,8 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/files/open_storage.h"
 #include "dbaccess/storage/text/text_storage.h"
+#include "dbaccess/storage/storage.h"
+#include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess {
 namespace {
@@ -243,8 +245,10 @@ std::shared_ptr<const Catalog> DatabaseFile::Snapshot() {
 void DatabaseFile::Apply(const Mutation& mutation) { ApplyAll({mutation}); }
 
 void DatabaseFile::ApplyAll(const std::vector<Mutation>& mutations) {
-  // A change made on disk by another program is read first, so that these mutations are
-  // checked against it and it is kept.
+  // Writers in other processes wait while this one checks and writes.
+  WriteLock lock(path_);
+  // A change made on disk by another program is read first, under the lock, so that these
+  // mutations are checked against it and it is kept.
   Snapshot();
   auto after = std::make_shared<Catalog>(*committed_);
   ChangeList changes;

@@ -70,7 +70,8 @@ class DatabaseFile {
 
   // Runs the mutation on a copy of the committed catalog (read again first when another
   // program changed the file), stores the result and makes it the committed catalog; on
-  // any error nothing changes and the error passes on.
+  // any error nothing changes and the error passes on. The whole change is made under the
+  // file's write lock (write_lock.h: 3045 when another writer keeps it).
   void Apply(const Mutation& mutation);
 
   // Commits a transaction's work: replays its mutations, in order, on the committed catalog

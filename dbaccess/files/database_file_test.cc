@@ -13,6 +13,7 @@
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/dao/dao.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/storage/text/text_script.h"
 
 namespace dbaccess {
 namespace {
@@ -233,7 +234,9 @@ TEST_F(RetainedFileTest, ChangesByOtherProgramsAreReadOnTheNextOpen) {
   file.reset();
 
   // Replaced by another file through a rename.
-  ReplaceByRename(path_, text + "CREATE TABLE Theirs (b Long);\n");
+  std::string theirs = text;
+  theirs.insert(theirs.rfind(kScriptEndMark), "CREATE TABLE Theirs (b Long);\n");
+  ReplaceByRename(path_, theirs);
   file = DatabaseFile::Open(path_, "pw");
   EXPECT_TRUE(HasTable(file->Snapshot(), "Base"));
   EXPECT_TRUE(HasTable(file->Snapshot(), "Theirs"));

@@ -1,7 +1,9 @@
 #include "dbaccess/storage/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "dbaccess/base/jet_error.h"
 
@@ -26,6 +30,45 @@ int Fault(WriteStep step) {
   return hook ? hook(step) : 0;
 }
 
+constexpr int kTemporaryAttempts = 3;
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr size_t kTemporarySuffix = 6;  // the XXXXXX of mkostemp
+
+bool IsStill(int fd, const std::string& path) {
+  struct stat by_fd {
+  }, by_path{};
+  if (fstat(fd, &by_fd) != 0 || lstat(path.c_str(), &by_path) != 0) return false;
+  return by_fd.st_dev == by_path.st_dev && by_fd.st_ino == by_path.st_ino;
+}
+
+// Removes the temporary files that earlier writes of `target` left behind when their
+// process died: those of our own name form whose writer holds no lock on them any more.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target) {
+  const std::string prefix = "." + target + std::string(kTemporaryMark);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;  // the write itself will say what is wrong
+  std::vector<std::string> stale;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name.size() == prefix.size() + kTemporarySuffix && name.starts_with(prefix)) {
+      stale.emplace_back(name);
+    }
+  }
+  closedir(dir);
+  for (const std::string& name : stale) {
+    const std::string path = (folder / name).string();
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    // Removed while locked, so no writer can lock it anew meanwhile.
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        IsStill(fd, path)) {
+      unlink(path.c_str());
+    }
+    close(fd);
+  }
+}
+
 // A temporary file beside the target, removed unless it was renamed into place.
 class TemporaryFile {
  public:
@@ -35,10 +78,21 @@ class TemporaryFile {
     if (folder.empty()) folder = ".";
     folder_ = folder.string();
     name_ = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    const std::string pattern = name_;
     int error = Fault(WriteStep::kCreateTemporary);
-    if (error == 0) {
+    for (int attempt = 0; error == 0; ++attempt) {
+      name_ = pattern;
       fd_ = mkostemp(name_.data(), O_CLOEXEC);
-      if (fd_ < 0) error = errno;
+      if (fd_ < 0) {
+        error = errno;
+        break;
+      }
+      // Locked while it lives, so that the next writer can tell a file of a writer that
+      // died (unlocked) from one being written, and removes only the first.
+      if (flock(fd_, LOCK_EX | LOCK_NB) == 0 && IsStill(fd_, name_)) break;
+      close(fd_);  // taken for a stale one in the instant before it was locked
+      fd_ = -1;
+      if (attempt + 1 == kTemporaryAttempts) error = EEXIST;
     }
     if (error != 0) {
       name_.clear();
@@ -46,13 +100,14 @@ class TemporaryFile {
     }
   }
   ~TemporaryFile() {
-    if (fd_ >= 0) close(fd_);
     if (!name_.empty()) unlink(name_.c_str());
+    if (fd_ >= 0) close(fd_);
+    if (held_ >= 0) close(held_);
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  // Writes, flushes and closes; throws for the target `path`.
+  // Writes, flushes and closes (keeping the lock); throws for the target `path`.
   void Fill(std::string_view content, mode_t mode, const std::string& path) {
     fchmod(fd_, mode);  // best effort: the content matters more than its mode
     int error = Fault(WriteStep::kWrite);
@@ -70,6 +125,8 @@ class TemporaryFile {
     if (error == 0 && fsync(fd_) != 0) error = errno;
     if (error == 0) error = Fault(WriteStep::kClose);
     if (error != 0) throw FileError(error, path);
+    // The lock stays with a second descriptor until the file is renamed or removed.
+    held_ = dup(fd_);
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) throw FileError(errno, path);
@@ -83,6 +140,7 @@ class TemporaryFile {
   std::string folder_;
   std::string name_;
   int fd_ = -1;
+  int held_ = -1;  // keeps the lock after fd_ is closed
 };
 
 void SyncFolder(const std::string& folder) {
@@ -105,6 +163,11 @@ void SetWriteFaultHookForTesting(WriteFaultHook hook) { Hook() = std::move(hook)
 void ReplaceFileAtomically(const std::string& path, std::string_view content) {
   struct stat st {};
   const mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : DefaultMode();
+  {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    RemoveStaleTemporaries(folder, std::filesystem::path(path).filename().string());
+  }
   TemporaryFile temp(path);
   temp.Fill(content, mode, path);
   int error = Fault(WriteStep::kRename);

@@ -3,7 +3,9 @@
 //
 // A replacement writes a temporary file in the same folder (".<name>.tmp-XXXXXX"), flushes
 // it to the disk (fsync), renames it over the file and flushes the folder. On any failure
-// the temporary file is removed and the file is left as it was. Failures are JetErrors:
+// the temporary file is removed and the file is left as it was. The temporary file is
+// locked (flock) while it is written; one that a killed process left behind is unlocked and
+// is removed by the next replacement of the same file. Failures are JetErrors:
 // 3026 for a full disk, 3051 for missing permission, 3043 for any other.
 #ifndef SKARNVEL_DBACCESS_STORAGE_ATOMIC_FILE_H_
 #define SKARNVEL_DBACCESS_STORAGE_ATOMIC_FILE_H_

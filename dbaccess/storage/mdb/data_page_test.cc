@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -28,6 +29,7 @@ std::vector<uint8_t> Pointer(uint32_t page, uint8_t row) {
 }
 
 TEST(DataPageTest, ScansLiveRowsAndFollowsMovedOnesOnce) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   // Page 1: the moved data (flagged deleted, as Jet flags it) and a deleted row.
   const uint32_t other =
@@ -44,6 +46,7 @@ TEST(DataPageTest, ScansLiveRowsAndFollowsMovedOnesOnce) {
 }
 
 TEST(DataPageTest, RefusesBrokenRowTablesAndPointers) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   const uint32_t loop = b.AddDataPage(7, {Pointer(1, 0)}, {kRowOverflowFlag});
   ASSERT_EQ(loop, 1u);  // the row points at itself

@@ -6,6 +6,7 @@
 
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/mdb/rc4.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -30,6 +31,7 @@ TEST(Rc4Test, MatchesPublishedVectorAndUndoesItself) {
 }
 
 TEST(HeaderTest, TellsJetVersionsFromOtherFiles) {
+  SKIP_WITHOUT_TEST_DATA();
   EXPECT_EQ(DetectVersion(ByteView(FirstPage("testV2000.mdb"))), JetVersion::kJet4);
   EXPECT_EQ(DetectVersion(ByteView(FirstPage("testV1997.mdb", 2048))), JetVersion::kJet3);
 
@@ -51,6 +53,7 @@ TEST(HeaderTest, TellsJetVersionsFromOtherFiles) {
 }
 
 TEST(HeaderTest, ReadsCodePageSortOrderAndEncryptionKey) {
+  SKIP_WITHOUT_TEST_DATA();
   const Header jet4 = DecodeHeader(ByteView(FirstPage("testV2000.mdb")));
   EXPECT_EQ(jet4.version, JetVersion::kJet4);
   EXPECT_EQ(jet4.code_page, 1252);
@@ -67,6 +70,7 @@ TEST(HeaderTest, ReadsCodePageSortOrderAndEncryptionKey) {
 }
 
 TEST(HeaderTest, MaskIsItsOwnInverse) {
+  SKIP_WITHOUT_TEST_DATA();
   std::vector<uint8_t> page = FirstPage("testV2000.mdb");
   const std::vector<uint8_t> original = page;
   ApplyHeaderMask(page, JetVersion::kJet4);
@@ -76,6 +80,7 @@ TEST(HeaderTest, MaskIsItsOwnInverse) {
 }
 
 TEST(HeaderTest, ChecksTheStoredPasswordExactly) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::vector<uint8_t> page = FirstPage("V2000_with-password.mdb");
   EXPECT_TRUE(DecodeHeader(ByteView(page)).has_password);
   EXPECT_TRUE(PasswordMatches(ByteView(page), "password"));
@@ -91,12 +96,14 @@ TEST(HeaderTest, ChecksTheStoredPasswordExactly) {
 }
 
 TEST(HeaderTest, IgnoresAPasswordGivenForAnOpenDatabase) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::vector<uint8_t> page = FirstPage("V2000_no-password.mdb");
   EXPECT_TRUE(PasswordMatches(ByteView(page), ""));
   EXPECT_TRUE(PasswordMatches(ByteView(page), "anything"));
 }
 
 TEST(HeaderTest, StoresAndChecksPasswordsOfEveryAlphabet) {
+  SKIP_WITHOUT_TEST_DATA();
   for (const std::string& password :
        {std::string("Пароль-ёЁ"), std::string("12345678901234567890"), std::string("a")}) {
     std::vector<uint8_t> page = FirstPage("V2000_no-password.mdb");

@@ -4,6 +4,7 @@
 
 #include "dbaccess/storage/mdb/data_page.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -29,6 +30,7 @@ std::vector<uint8_t> ChainRow(uint32_t next, const std::string& data) {
 std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 TEST(LongValueTest, ReadsInlineSinglePageAndChainedValues) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   const uint32_t single = b.AddDataPage(0, {{'o', 'n', 'e', '-', 'p', 'a', 'g', 'e'}});
   const uint32_t tail = b.AddDataPage(0, {ChainRow(0, "world")});
@@ -42,6 +44,7 @@ TEST(LongValueTest, ReadsInlineSinglePageAndChainedValues) {
 }
 
 TEST(LongValueTest, RefusesLoopsShortChainsAndOverlongValues) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   const uint32_t page = b.AddDataPage(0, {ChainRow(0, "xx")});
   testing::Put32(b.bytes(), b.PageOffset(page) + 4096 - 6, RowPointer{page, 0}.Encode());
@@ -58,6 +61,7 @@ TEST(LongValueTest, RefusesLoopsShortChainsAndOverlongValues) {
 }
 
 TEST(LongValueTest, StopsAtTheBudgetWhateverTheDefinitionsClaim) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   const uint32_t page = b.AddDataPage(0, {std::vector<uint8_t>(1000, 'z')});
   auto file = b.Build();

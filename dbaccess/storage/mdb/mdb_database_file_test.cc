@@ -10,6 +10,7 @@
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 class MdbDatabaseFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_TEST_DATA();
     folder_ = fs::temp_directory_path() / ("skarnvel-mdb-file-" + std::to_string(::getpid()));
     fs::create_directories(folder_);
   }
@@ -34,6 +36,7 @@ class MdbDatabaseFileTest : public ::testing::Test {
 };
 
 TEST_F(MdbDatabaseFileTest, OpensRealFilesByTheirContentWithTheirPassword) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::string renamed = (folder_ / "database.sdb").string();
   fs::copy_file(testing::TestFile("V2000_with-password.mdb"), renamed);
   auto file = DatabaseFile::Open(renamed, "password");
@@ -83,6 +86,7 @@ TEST_F(MdbDatabaseFileTest, EveryChangeFailsAndTheFileStaysAsItWas) {
 }
 
 TEST_F(MdbDatabaseFileTest, ReadsTheFileAgainWhenAnotherProgramReplacesIt) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::string path = (folder_ / "swap.mdb").string();
   fs::copy_file(testing::TestFile("V2000_no-password.mdb"), path);
   auto file = DatabaseFile::Open(path, "");

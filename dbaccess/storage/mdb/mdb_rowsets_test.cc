@@ -8,6 +8,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/dao/dao.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -41,6 +42,7 @@ class MdbRowsetsTest : public ::testing::Test {
 };
 
 TEST_F(MdbRowsetsTest, TablesNameEveryKindAndSelectQueriesAsViews) {
+  SKIP_WITHOUT_TEST_DATA();
   Recordset rs = Open("queryTestV2000.mdb").OpenSchema(ado::adSchemaTables);
   std::map<std::string, std::string> type_of;
   for (const auto& row : Rows(rs, {"TABLE_NAME", "TABLE_TYPE"})) {
@@ -57,6 +59,7 @@ TEST_F(MdbRowsetsTest, TablesNameEveryKindAndSelectQueriesAsViews) {
 }
 
 TEST_F(MdbRowsetsTest, ColumnsGiveTypesLengthsNullabilityAndDefaults) {
+  SKIP_WITHOUT_TEST_DATA();
   Recordset rs =
       Open("testV2000.mdb")
           .OpenSchema(ado::adSchemaColumns, {Variant(), Variant(), Variant::Text("Table1")});
@@ -87,6 +90,7 @@ TEST_F(MdbRowsetsTest, ColumnsGiveTypesLengthsNullabilityAndDefaults) {
 }
 
 TEST_F(MdbRowsetsTest, IndexesIncludeTheHiddenRelationshipIndex) {
+  SKIP_WITHOUT_TEST_DATA();
   Recordset rs = Open("indexTestV2000.mdb")
                      .OpenSchema(ado::adSchemaIndexes, {Variant(), Variant(), Variant(), Variant(),
                                                         Variant::Text("Table1")});
@@ -103,6 +107,7 @@ TEST_F(MdbRowsetsTest, IndexesIncludeTheHiddenRelationshipIndex) {
 }
 
 TEST_F(MdbRowsetsTest, ForeignKeysCarryTheRuleTexts) {
+  SKIP_WITHOUT_TEST_DATA();
   Recordset rs = Open("indexTestV2000.mdb").OpenSchema(ado::adSchemaForeignKeys);
   const auto rows = Rows(rs, {"FK_NAME", "PK_TABLE_NAME", "PK_COLUMN_NAME", "FK_TABLE_NAME",
                               "FK_COLUMN_NAME", "UPDATE_RULE", "DELETE_RULE"});
@@ -119,6 +124,7 @@ TEST_F(MdbRowsetsTest, ForeignKeysCarryTheRuleTexts) {
 }
 
 TEST_F(MdbRowsetsTest, DaoReadsQueriesAndFieldsAndRefusesChanges) {
+  SKIP_WITHOUT_TEST_DATA();
   auto engine = dao::CreateOleObject(dao::kDbEngineClass);
   auto db = engine->Workspaces(0).OpenDatabase(testing::TestFile("queryTestV2000.mdb"), false,
                                                false, ";PWD=");

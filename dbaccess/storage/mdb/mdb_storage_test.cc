@@ -12,6 +12,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/text/text_script.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -65,6 +66,7 @@ class TempDir {
 };
 
 TEST(MdbStorageTest, OpensEveryTestFileWithTheTablesAndQueriesItHolds) {
+  SKIP_WITHOUT_TEST_DATA();
   // user tables, saved queries, relationships between user tables
   const std::map<std::string, std::tuple<size_t, size_t, size_t>> expected = {
       {"adox_jet4.mdb", {0, 0, 0}},
@@ -110,6 +112,7 @@ TEST(MdbStorageTest, OpensEveryTestFileWithTheTablesAndQueriesItHolds) {
 }
 
 TEST(MdbStorageTest, ClassifiesAccessTablesAndKeepsTheirRelationshipsOut) {
+  SKIP_WITHOUT_TEST_DATA();
   const Catalog catalog = LoadFile("indexTestV2000.mdb");
   for (const char* name : {"MSysAccessObjects", "MSysNavPaneGroups", "MSysNavPaneGroupToObjects",
                            "MSysNavPaneGroupCategories", "MSysNavPaneObjectIDs", "MSysNameMap"}) {
@@ -125,6 +128,7 @@ TEST(MdbStorageTest, ClassifiesAccessTablesAndKeepsTheirRelationshipsOut) {
 // Column order, types, sizes, index columns and relationship rules are compared with
 // mdbtools in mdbtools_compare_test.cc; these are the parts mdbtools does not report.
 TEST(MdbStorageTest, ReadsIndexOptionsAndTheHiddenRelationshipIndex) {
+  SKIP_WITHOUT_TEST_DATA();
   const Catalog catalog = LoadFile("indexTestV2000.mdb");
   const Index* fk = catalog.FindTable("Table1")->FindIndex("Table2Table1");
   ASSERT_NE(fk, nullptr);
@@ -147,6 +151,7 @@ TEST(MdbStorageTest, ReadsIndexOptionsAndTheHiddenRelationshipIndex) {
 }
 
 TEST(MdbStorageTest, ReadsColumnProperties) {
+  SKIP_WITHOUT_TEST_DATA();
   const Catalog catalog = LoadFile("testV2000.mdb");
   const Table* t1 = catalog.FindTable("Table1");
   ASSERT_NE(t1, nullptr);
@@ -162,6 +167,7 @@ TEST(MdbStorageTest, ReadsColumnProperties) {
 }
 
 TEST(MdbStorageTest, ReadsRowsOfEveryTypeInBothVersions) {
+  SKIP_WITHOUT_TEST_DATA();
   for (const char* file : {"testV2000.mdb", "testV1997.mdb"}) {
     SCOPED_TRACE(file);
     const Catalog catalog = LoadFile(file);
@@ -226,6 +232,7 @@ std::string Lines(std::initializer_list<std::string> lines) {
 }
 
 TEST(MdbStorageTest, RebuildsTheNineKindsOfQueryAsDaoShowsThem) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::map<std::string, std::string> expected = {
       {"SelectQuery",
        Lines({"SELECT DISTINCT Table1.*, Table2.col1, Table2.col2, Table3.col3",
@@ -284,6 +291,7 @@ TEST(MdbStorageTest, RebuildsTheNineKindsOfQueryAsDaoShowsThem) {
 // queries. (System tables keep their place and kind; Access's own columns wider than DDL
 // allows are narrowed by the script.)
 TEST(MdbStorageTest, RealDatabasesKeepStructureAndRowsInTheTextForm) {
+  SKIP_WITHOUT_TEST_DATA();
   for (const auto& entry : fs::directory_iterator(TestFile(""))) {
     if (entry.path().extension() != ".mdb") continue;
     const std::string name = entry.path().filename().string();
@@ -304,6 +312,7 @@ TEST(MdbStorageTest, RealDatabasesKeepStructureAndRowsInTheTextForm) {
 }
 
 TEST(MdbStorageTest, ChecksTheDatabasePassword) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::string with = TestFile("V2000_with-password.mdb");
   EXPECT_EQ(ErrorNumberOf(with, "password"), 0);
   EXPECT_EQ(ErrorNumberOf(with, ""), 3031);
@@ -325,6 +334,7 @@ TEST(MdbStorageTest, ChecksTheDatabasePassword) {
 }
 
 TEST(MdbStorageTest, ReadsAnEncryptedDatabase) {
+  SKIP_WITHOUT_TEST_DATA();
   const Catalog catalog = LoadFile("db-enc.mdb");
   const Table* t = catalog.FindTable("Table1");
   ASSERT_NE(t, nullptr);
@@ -334,6 +344,7 @@ TEST(MdbStorageTest, ReadsAnEncryptedDatabase) {
 }
 
 TEST(MdbStorageTest, RefusesEveryChangeAndLeavesTheFileAsItWas) {
+  SKIP_WITHOUT_TEST_DATA();
   TempDir dir;
   const std::string path = dir.File("copy.mdb");
   fs::copy_file(TestFile("indexTestV2000.mdb"), path);
@@ -355,6 +366,7 @@ TEST(MdbStorageTest, RefusesEveryChangeAndLeavesTheFileAsItWas) {
 }
 
 TEST(MdbStorageTest, NoticesWhenTheFileChangesOnDisk) {
+  SKIP_WITHOUT_TEST_DATA();
   TempDir dir;
   const std::string path = dir.File("copy.mdb");
   fs::copy_file(TestFile("V2000_no-password.mdb"), path);
@@ -382,6 +394,7 @@ TEST(MdbStorageTest, NoticesWhenTheFileChangesOnDisk) {
 }
 
 TEST(MdbStorageTest, GivesClearErrorsForMissingForeignAndDamagedFiles) {
+  SKIP_WITHOUT_TEST_DATA();
   TempDir dir;
   EXPECT_EQ(ErrorNumberOf(dir.File("missing.mdb")), 3024);
   EXPECT_EQ(ErrorNumberOf(dir.File("no/such/folder.mdb")), 3024);

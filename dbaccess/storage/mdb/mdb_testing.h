@@ -12,12 +12,12 @@
 
 #include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb::testing {
 
-inline std::string TestFile(const std::string& name) {
-  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/" + name;
-}
+// A real test file (test_data.h: tests that read one skip without them).
+inline std::string TestFile(const std::string& name) { return skarnvel_test::TestDataFile(name); }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -76,6 +77,7 @@ Row Decode(const std::vector<uint8_t>& row, const TableDefinition& def, const La
 }
 
 TEST(RowDecoderTest, SplitsAJet4RowIntoFixedVariableNullAndYesNoFields) {
+  SKIP_WITHOUT_TEST_DATA();
   TableDefinition def;
   def.columns = {Fixed("id", kTypeLong, 0, 0),      Fixed("flag", kTypeBoolean, 1, 0),
                  Variable("name", kTypeText, 2, 0), Variable("note", kTypeText, 3, 1),
@@ -98,6 +100,7 @@ TEST(RowDecoderTest, SplitsAJet4RowIntoFixedVariableNullAndYesNoFields) {
 }
 
 TEST(RowDecoderTest, RefusesRowsWhoseOffsetsLeaveTheRow) {
+  SKIP_WITHOUT_TEST_DATA();
   TableDefinition def;
   def.columns = {Fixed("id", kTypeLong, 0, 0), Variable("name", kTypeText, 1, 0)};
   std::vector<uint8_t> row = Jet4Row(2, {1, 0, 0, 0}, {Ucs2(u"abc")}, {0b11});
@@ -153,6 +156,7 @@ std::vector<uint8_t> Jet3Row(const std::vector<uint8_t>& fixed,
 }
 
 TEST(RowDecoderTest, ReadsJet3RowsThroughTheJumpTable) {
+  SKIP_WITHOUT_TEST_DATA();
   TableDefinition def;
   def.columns = {Fixed("id", kTypeLong, 0, 0), Variable("a", kTypeText, 1, 0),
                  Variable("b", kTypeText, 2, 1)};

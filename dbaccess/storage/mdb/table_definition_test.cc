@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -23,6 +24,7 @@ TableDefinition Read(const std::vector<uint8_t>& bytes, uint32_t page) {
 }
 
 TEST(TableDefinitionTest, ReadsTheSystemCatalogOfBothVersions) {
+  SKIP_WITHOUT_TEST_DATA();
   for (const char* name : {"testV2000.mdb", "testV1997.mdb"}) {
     const TableDefinition def = Read(ReadBytes(TestFile(name)), kSystemCatalogPage);
     EXPECT_EQ(def.table_type, kTableTypeSystem) << name;
@@ -47,6 +49,7 @@ TEST(TableDefinitionTest, ReadsTheSystemCatalogOfBothVersions) {
 
 // Table2 of testV2000.mdb has 89 columns: its definition continues on a second page.
 TEST(TableDefinitionTest, JoinsDefinitionsThatSpanPages) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::vector<uint8_t> bytes = ReadBytes(TestFile("testV2000.mdb"));
   PageFile file(MemorySource(bytes));
   uint32_t wide_page = 0;
@@ -69,6 +72,7 @@ TEST(TableDefinitionTest, JoinsDefinitionsThatSpanPages) {
 }
 
 TEST(TableDefinitionTest, RefusesImplausibleOrBrokenDefinitions) {
+  SKIP_WITHOUT_TEST_DATA();
   const std::vector<uint8_t> bytes = ReadBytes(TestFile("testV2000.mdb"));
   const size_t base = kSystemCatalogPage * 4096;
   std::vector<uint8_t> columns = bytes;

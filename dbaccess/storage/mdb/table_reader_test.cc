@@ -4,6 +4,7 @@
 
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 class TableReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_TEST_DATA();
     file_ = std::make_unique<PageFile>(
         MemorySource(testing::ReadBytes(testing::TestFile("testV2000.mdb"))));
     const StoredDatabase db = ReadDatabase(*file_, ReadOptions{.user_table_rows = false});

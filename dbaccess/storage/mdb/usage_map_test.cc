@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 using testing::Jet4Builder;
 
 TEST(UsageMapTest, InlineMapListsMarkedPagesInsideTheFile) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   for (int i = 0; i < 20; ++i) b.AddPage(kPageData);
   auto file = b.Build();  // pages 0..20
@@ -23,6 +25,7 @@ TEST(UsageMapTest, InlineMapListsMarkedPagesInsideTheFile) {
 }
 
 TEST(UsageMapTest, ReferenceMapReadsUsageMapPages) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   const uint32_t map_page = b.AddPage(kPageUsageMap);
   for (int i = 0; i < 10; ++i) b.AddPage(kPageData);
@@ -43,6 +46,7 @@ TEST(UsageMapTest, ReferenceMapReadsUsageMapPages) {
 }
 
 TEST(UsageMapTest, ReadsAMapFromItsRow) {
+  SKIP_WITHOUT_TEST_DATA();
   Jet4Builder b;
   for (int i = 0; i < 4; ++i) b.AddPage(kPageData);
   const uint32_t holder = b.AddDataPage(2, {EncodeInlineUsageMap({1, 2}, 64)});

@@ -306,7 +306,19 @@ std::string WriteScript(const Catalog& catalog) {
     out += "\n-- Rows of " + Bracketed(t.name) + "\n";
     out += RowsText(t);
   }
+  out += "\n";
+  out += kScriptEndMark;
+  out += "\n";
   return out;
+}
+
+bool EndsWithEndMark(std::string_view text) {
+  const size_t last = text.find_last_not_of(" \t\r\n");
+  if (last == std::string_view::npos) return false;
+  text = text.substr(0, last + 1);
+  if (!text.ends_with(kScriptEndMark)) return false;
+  const size_t start = text.size() - kScriptEndMark.size();
+  return start == 0 || text[start - 1] == '\n';
 }
 
 Catalog ReadScript(std::string_view text) {

@@ -3,7 +3,7 @@
 //
 // The form, made to be read and diffed by people:
 //
-//   -- Skarnvel text database 1
+//   -- Skarnvel text database 2
 //
 //   -- Tables
 //   CREATE TABLE [Customers] (
@@ -26,6 +26,8 @@
 //
 //   -- Rows of [Customers]
 //   INSERT INTO [Customers] ([ID], [Name], [Note]) VALUES (1, 'Ann', Null);
+//
+//   -- End of Skarnvel text database
 //
 // Each statement ends in ";" at the end of its line. Texts (queries, values, property
 // values, defaults that are no plain expression) are 'quoted' pieces joined by "&" with
@@ -51,7 +53,15 @@
 namespace dbaccess {
 
 // The first line of every database script.
-inline constexpr std::string_view kScriptSignature = "-- Skarnvel text database 1";
+inline constexpr std::string_view kScriptSignature = "-- Skarnvel text database 2";
+// The first line of scripts written before they had an end mark; still read.
+inline constexpr std::string_view kUnmarkedScriptSignature = "-- Skarnvel text database 1";
+// The last line of every database script (since kScriptSignature): a file that does not end
+// with it was cut short.
+inline constexpr std::string_view kScriptEndMark = "-- End of Skarnvel text database";
+
+// Whether `text` ends with the end mark line, followed by nothing but line ends and blanks.
+bool EndsWithEndMark(std::string_view text);
 
 // Throws JetError 3125 for a name that brackets cannot hold (one with "]" or a control
 // character; the executor never lets such a name in).

@@ -179,7 +179,7 @@ TEST(TextScriptTest, WritesAReadableForm) {
   ChangeList changes;
   CreateQueryDef(c, "Q", "SELECT *\r\nFROM Customers;", changes);
   EXPECT_EQ(WriteScript(c),
-            "-- Skarnvel text database 1\n"
+            "-- Skarnvel text database 2\n"
             "\n-- Tables\n"
             "CREATE TABLE [Customers] (\n"
             "  [ID] COUNTER,\n"
@@ -198,8 +198,10 @@ TEST(TextScriptTest, WritesAReadableForm) {
             "CREATE QUERYDEF [Q] AS 'SELECT *' & Chr(13) & Chr(10)\n"
             "  & 'FROM Customers;';\n"
             "\n-- Rows of [Customers]\n"
-            "INSERT INTO [Customers] ([ID], [Name]) VALUES (1, 'Ann');\n");
-  EXPECT_EQ(WriteScript(Catalog()), "-- Skarnvel text database 1\n");
+            "INSERT INTO [Customers] ([ID], [Name]) VALUES (1, 'Ann');\n"
+            "\n-- End of Skarnvel text database\n");
+  EXPECT_EQ(WriteScript(Catalog()),
+            "-- Skarnvel text database 2\n\n-- End of Skarnvel text database\n");
 }
 
 TEST(TextScriptTest, ReadingFailuresNameTheLine) {

@@ -5,12 +5,20 @@
 #include "dbaccess/storage/text/password_hash.h"
 #include "dbaccess/storage/text/text_script.h"
 #include "dbaccess/catalog/catalog_names.h"
+#include <iostream>
+
+#include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kPasswordPrefix = "-- Database password: ";
+constexpr std::string_view kCutShortText =
+    "The file ends before its end mark: it was cut short, and is not read.";
+constexpr std::string_view kUnmarkedWarning =
+    "written by an older version without an end mark, so a file cut short cannot be told "
+    "from it; the next change adds the mark.";
 
 std::string_view WithoutBom(std::string_view text) {
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
@@ -38,7 +46,8 @@ std::string PasswordRecord(std::string_view text) {
 
 bool TextStorage::Recognizes(std::string_view head) {
   size_t pos = 0;
-  return Line(WithoutBom(head), pos) == kScriptSignature;
+  const std::string_view first = Line(WithoutBom(head), pos);
+  return first == kScriptSignature || first == kUnmarkedScriptSignature;
 }
 
 std::unique_ptr<TextStorage> TextStorage::Open(const std::string& path,
@@ -55,6 +64,11 @@ void TextStorage::Create(const std::string& path, const std::string& password) {
   CreateFileAtomically(path, storage.FileText(Catalog()));
 }
 
+std::string TextStorage::FileTextFor(const Catalog& catalog, const std::string& password) {
+  return TextStorage(std::string(), password.empty() ? std::string() : HashPassword(password))
+      .FileText(catalog);
+}
+
 std::string TextStorage::FileText(const Catalog& catalog) const {
   std::string script = WriteScript(catalog);
   if (password_record_.empty()) return script;
@@ -66,6 +80,14 @@ std::string TextStorage::FileText(const Catalog& catalog) const {
 Catalog TextStorage::Load() {
   const std::string text = ReadWholeFile(path_);
   if (!Recognizes(text)) throw jet_errors::UnrecognizedFormat(path_);
+  if (!EndsWithEndMark(text)) {
+    size_t pos = 0;
+    if (Line(WithoutBom(text), pos) == kScriptSignature) {
+      throw JetError(3343, std::string(jet_errors::UnrecognizedFormat(path_).what()) + " " +
+                               std::string(kCutShortText));
+    }
+    std::cerr << "Warning: " << path_ << ": " << kUnmarkedWarning << std::endl;
+  }
   Catalog catalog;
   try {
     catalog = ReadScript(WithoutBom(text));
@@ -81,6 +103,8 @@ Catalog TextStorage::Load() {
 
 void TextStorage::Commit(const Catalog& /*before*/, const Catalog& after,
                          const ChangeList& /*changes*/) {
+  // The rename would replace a file made read-only all the same.
+  if (!MayWrite(path_)) throw jet_errors::ReadOnlyDatabase();
   if (ChangedOnDisk()) throw jet_errors::ChangedByAnotherProgram(path_);
   const std::string text = FileText(after);
   ReplaceFileAtomically(path_, text);

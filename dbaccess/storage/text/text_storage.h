@@ -3,10 +3,17 @@
 // The file is the script, with the database password, when there is one, on its second
 // line as a salted hash (password_hash.h):
 //
-//   -- Skarnvel text database 1
+//   -- Skarnvel text database 2
 //   -- Database password: pbkdf2-sha256$100000$<salt>$<hash>
+//   ...
+//   -- End of Skarnvel text database
 //
-// Every commit rewrites the whole file atomically (atomic_file.h). A commit refuses, with
+// A file without its end mark was cut short and is refused (3343). Files of the first
+// version ("-- Skarnvel text database 1") had no end mark: they are read all the same, with
+// a warning on standard error, and get the mark with their next change.
+//
+// Every commit rewrites the whole file atomically (atomic_file.h). A file the user may not
+// write (write_lock.h, MayWrite) is refused with 3027 and left as it is. A commit refuses, with
 // 3197 and nothing written, when another program changed the file since this storage last
 // read or wrote it (file_stamp.h).
 //
@@ -42,6 +49,10 @@ class TextStorage : public Storage {
 
   // Creates an empty database ("" = no password); 3204 when the file exists.
   static void Create(const std::string& path, const std::string& password);
+
+  // The file text of a database `catalog` protected by `password` ("" = none), as Create
+  // and every commit write it: what `schema` prints for a protected database.
+  static std::string FileTextFor(const Catalog& catalog, const std::string& password);
 
   Catalog Load() override;
   void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;

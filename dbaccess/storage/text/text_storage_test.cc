@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -11,6 +13,8 @@
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/storage/text/text_script.h"
 
 namespace dbaccess {
 namespace {
@@ -23,6 +27,13 @@ std::string Slurp(const std::string& path) { return ReadWholeFile(path); }
 void Spit(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
+}
+
+// Another program's edit: a statement added before the end mark.
+void AddStatement(const std::string& path, const std::string& statement) {
+  std::string text = Slurp(path);
+  text.insert(text.rfind(kScriptEndMark), statement);
+  Spit(path, text);
 }
 
 Mutation Sql(std::string sql) {
@@ -42,7 +53,7 @@ TEST(TextStorageTest, ChangesPersistAcrossOpens) {
   TempFolder folder;
   const std::string path = folder.File("база.sdb");
   DatabaseFile::CreateText(path, "");
-  EXPECT_EQ(Slurp(path), "-- Skarnvel text database 1\n");
+  EXPECT_EQ(Slurp(path), "-- Skarnvel text database 2\n\n-- End of Skarnvel text database\n");
   {
     auto file = DatabaseFile::Open(path, "");
     file->Apply(Sql("CREATE TABLE Заказы (Код COUNTER PRIMARY KEY, Сумма Currency)"));
@@ -87,13 +98,13 @@ TEST(TextStorageTest, MissingAndUnknownFiles) {
   };
   unrecognized("empty.mdb", "");
   unrecognized("text.sdb", "hello\n");
-  unrecognized("almost.sdb", "-- Skarnvel text database 2\n");
+  unrecognized("almost.sdb", "-- Skarnvel text database 3\n");
   unrecognized("jet.sdb", std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(100, '\0'));
   unrecognized("ace.sdb", std::string("\0\1\0\0Standard ACE DB\0", 20) + std::string(100, '\0'));
   std::filesystem::create_directory(folder.File("dir.mdb"));
   EXPECT_EQ(CatchJetError([&] { DatabaseFile::Open(folder.File("dir.mdb"), ""); }).number, 3343);
   // A real Jet file (read only, never written) goes to the .mdb storage.
-  const std::string real = std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/testV2000.mdb";
+  const std::string real = skarnvel_test::TestDataFile("testV2000.mdb");
   if (std::filesystem::exists(real)) {
     EXPECT_EQ(CatchJetError([&] { DatabaseFile::Open(real, ""); }).number, 0);
   }
@@ -111,7 +122,7 @@ TEST(TextStorageTest, PasswordsAreHashedAndChecked) {
   DatabaseFile::CreateText(path, "Пароль;1");
   const std::string text = Slurp(path);
   EXPECT_EQ(text.find("Пароль"), std::string::npos);  // never in clear
-  EXPECT_EQ(text.rfind("-- Skarnvel text database 1\n-- Database password: pbkdf2-sha256$", 0), 0u);
+  EXPECT_EQ(text.rfind("-- Skarnvel text database 2\n-- Database password: pbkdf2-sha256$", 0), 0u);
 
   const auto refused = [&](const std::string& password) {
     const auto caught = CatchJetError([&] { DatabaseFile::Open(path, password); });
@@ -177,8 +188,10 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, WriteFailureTest,
                                            std::make_pair(WriteStep::kRename, EIO)));
 
 // A process that dies in the middle of a commit leaves the old database or the new one.
+// The dying writer is a forked child: it leaves nothing of the test's own behind (a death
+// test's child would run the test again and leave its temporary folders).
 TEST(TextStorageDeathTest, ACrashAtAnyStepLeavesAWholeDatabase) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr int kDiedCode = 7;
   for (WriteStep step :
        {WriteStep::kWrite, WriteStep::kSync, WriteStep::kClose, WriteStep::kRename}) {
     TempFolder folder;
@@ -186,16 +199,20 @@ TEST(TextStorageDeathTest, ACrashAtAnyStepLeavesAWholeDatabase) {
     DatabaseFile::CreateText(path, "");
     DatabaseFile::Open(path, "")->Apply(Sql("CREATE TABLE Old (a Long)"));
     const std::string before = Slurp(path);
-    EXPECT_EXIT(
-        {
-          auto file = DatabaseFile::Open(path, "");
-          SetWriteFaultHookForTesting([step](WriteStep s) {
-            if (s == step) _exit(7);  // the process dies here
-            return 0;
-          });
-          file->Apply(Sql("CREATE TABLE New (b Long)"));
-        },
-        ::testing::ExitedWithCode(7), "");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto file = DatabaseFile::Open(path, "");
+      SetWriteFaultHookForTesting([step](WriteStep s) {
+        if (s == step) _exit(kDiedCode);  // the process dies here
+        return 0;
+      });
+      file->Apply(Sql("CREATE TABLE New (b Long)"));
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kDiedCode);
     EXPECT_EQ(Slurp(path), before);
     // The next open reads the whole old database (a crash may leave a temporary file).
     EXPECT_NE(DatabaseFile::Open(path, "")->Snapshot()->FindTable("Old"), nullptr);
@@ -258,18 +275,62 @@ TEST(TextStorageTest, SharedFileReadsChangesOfOtherProgramsBeforeChanging) {
   auto file = DatabaseFile::Open(path, "");
   file->Apply(Sql("CREATE TABLE Mine (a Long)"));
   // Another program adds a table by editing the text.
-  Spit(path, Slurp(path) + "CREATE TABLE Theirs (b Long);\n");
+  AddStatement(path, "CREATE TABLE Theirs (b Long);\n");
   EXPECT_NE(file->Snapshot()->FindTable("Theirs"), nullptr);
-  Spit(path, Slurp(path) + "CREATE TABLE Third (c Long);\n");
+  AddStatement(path, "CREATE TABLE Third (c Long);\n");
   file->Apply(Sql("CREATE TABLE Mine2 (d Long)"));  // checked against, and keeping, theirs
   const std::string text = Slurp(path);
   EXPECT_NE(text.find("[Third]"), std::string::npos);
   EXPECT_NE(text.find("[Mine2]"), std::string::npos);
   EXPECT_EQ(CatchJetError([&] {
-              Spit(path, Slurp(path) + "CREATE TABLE Late (e Long);\n");
+              AddStatement(path, "CREATE TABLE Late (e Long);\n");
               file->Apply(Sql("CREATE TABLE late (x Long)"));
             }).number,
             3010);
+}
+
+// A file cut exactly after a statement (a full disk, a copy stopped early) reads as a
+// valid, smaller database unless its end is marked.
+TEST(TextStorageTest, FileCutShortAtAStatementIsRefused) {
+  TempFolder folder;
+  const std::string path = folder.File("db.sdb");
+  DatabaseFile::CreateText(path, "");
+  {
+    auto file = DatabaseFile::Open(path, "");
+    file->Apply(Sql("CREATE TABLE T (a Long)"));
+    for (int i = 0; i < 3; ++i)
+      file->Apply(Sql("INSERT INTO T VALUES (" + std::to_string(i) + ")"));
+  }
+  DatabaseFile::ReleaseRetained();
+  const std::string whole = Slurp(path);
+  const std::string cut = whole.substr(0, whole.rfind("INSERT INTO"));  // the last row is gone
+  Spit(path, cut);
+  const auto caught = CatchJetError([&] { DatabaseFile::Open(path, ""); });
+  EXPECT_EQ(caught.number, 3343);
+  EXPECT_EQ(caught.text.rfind("Unrecognized database format '" + path + "'.", 0), 0u);
+  EXPECT_NE(caught.text.find("cut short"), std::string::npos);
+  // Also when only the end mark itself is cut, or something follows it.
+  Spit(path, whole.substr(0, whole.size() - 5));
+  EXPECT_EQ(CatchJetError([&] { DatabaseFile::Open(path, ""); }).number, 3343);
+  Spit(path, whole + "DROP TABLE T;\n");
+  EXPECT_EQ(CatchJetError([&] { DatabaseFile::Open(path, ""); }).number, 3343);
+  Spit(path, whole + "\n\n");
+  EXPECT_EQ(DatabaseFile::Open(path, "")->Snapshot()->FindTable("T")->rows.size(), 3u);
+}
+
+TEST(TextStorageTest, FileOfTheFirstVersionLoadsWithAWarningAndGetsTheMark) {
+  TempFolder folder;
+  const std::string path = folder.File("old.sdb");
+  Spit(path, "-- Skarnvel text database 1\nCREATE TABLE T (a Long);\nINSERT INTO T VALUES (1);\n");
+  ::testing::internal::CaptureStderr();
+  auto file = DatabaseFile::Open(path, "");
+  const std::string warning = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(warning.find(path), std::string::npos);
+  EXPECT_NE(warning.find("end mark"), std::string::npos);
+  EXPECT_EQ(file->Snapshot()->FindTable("T")->rows.size(), 1u);
+  file->Apply(Sql("INSERT INTO T VALUES (2)"));
+  EXPECT_TRUE(EndsWithEndMark(Slurp(path)));
+  EXPECT_EQ(Slurp(path).rfind(kScriptSignature, 0), 0u);
 }
 
 }  // namespace
