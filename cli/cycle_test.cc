@@ -183,6 +183,8 @@ TEST_F(CycleCommandsTest, NulOrBadUtf8GetsTheSameVerdictFromCompareAndSync) {
     }
     EXPECT_EQ(FileBytes(folder_.File("work.mdb")), before);
   }
+}
+
 // Eight exec processes at once, each adding a row and a column: every one succeeds and
 // nothing of theirs is lost.
 TEST_F(CycleCommandsTest, ConcurrentExecProcessesAllKeepTheirChanges) {
