@@ -10,42 +10,17 @@
 #include <vector>
 
 #include "actions/file_io.h"
-#include "dbaccess/base/temp_folder_testing.h"
+#include "cli/run_cli_testing.h"
 #include "dbaccess/ado/connection.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/files/database_file.h"
 
 namespace {
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;  // standard output and standard error together
-};
-
-Outcome RunShell(const std::string& command_line) {
-  const std::string command = command_line + " 2>&1";
-  Outcome outcome;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> buffer{};
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    outcome.out.append(buffer.data(), n);
-  }
-  const int status = ::pclose(pipe);
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
-}
-
-Outcome RunCli(const std::string& arguments) {
-  return RunShell(std::string(SKARNVEL_CLI) + " " + arguments);
-}
-
-void CreateDatabase(const std::string& path, const std::vector<std::string>& statements) {
-  dbaccess::DatabaseFile::CreateText(path, "");
-  dbaccess::ado::Connection connection;
-  connection.Open(dbaccess::ado::ConnectionText(path, ""));
-  for (const std::string& statement : statements) connection.Execute(statement);
-}
+using cli_test::CreateDatabase;
+using cli_test::Outcome;
+using cli_test::RunCli;
+using cli_test::RunShell;
 
 class CycleCommandsTest : public ::testing::Test {
  protected:

@@ -11,38 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/run_cli_testing.h"
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/files/database_file.h"
 
 namespace {
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;  // standard output and standard error together
-};
-
-Outcome RunCli(const std::string& arguments) {
-  const std::string command = std::string(SKARNVEL_CLI) + " " + arguments + " 2>&1";
-  Outcome outcome;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> buffer{};
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    outcome.out.append(buffer.data(), n);
-  }
-  const int status = ::pclose(pipe);
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
-}
-
-void CreateDatabase(const std::string& path, const std::vector<std::string>& statements) {
-  dbaccess::DatabaseFile::CreateText(path, "");
-  dbaccess::ado::Connection connection;
-  connection.Open(dbaccess::ado::ConnectionText(path, ""));
-  for (const std::string& statement : statements) connection.Execute(statement);
-}
+using cli_test::CreateDatabase;
+using cli_test::Outcome;
+using cli_test::RunCli;
 
 // A name of `length` characters that starts with `head`.
 std::string LongName(const std::string& head, size_t length) {
