@@ -5,10 +5,13 @@
 #include <unordered_set>
 
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/ascii_case.h"
 #include "dbaccess/base/utf8.h"
 
 namespace actions {
 namespace {
+
+using dbaccess::EqualsIgnoringAsciiCase;
 
 using dbaccess::Variant;
 
@@ -16,13 +19,6 @@ const Variant kNoValue;
 
 constexpr std::string_view kTrueText = "True";
 constexpr std::string_view kFalseText = "False";
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 

@@ -9,11 +9,14 @@
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/ascii_case.h"
 #include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
 
 namespace actions {
 namespace {
+
+using dbaccess::EqualsIgnoringAsciiCase;
 
 using dbaccess::Variant;
 
@@ -186,15 +189,6 @@ bool IsValidText(std::string_view utf8) {
   return true;
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The columns of a list file by name, to find a row's attributes and a repeated
 // declaration in constant time (a file may declare very many).
 using ColumnIndex = std::unordered_map<std::string_view, size_t>;
@@ -208,7 +202,8 @@ Column ReadField(const pugi::xml_node& field, int number, const ColumnIndex& ear
   if (!IsValidText(name) || !IsWritableName(name)) {
     throw ListError(texts::kFileBadColumnName + Quoted(name));
   }
-  if (earlier.contains(name)) throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileDescribedTwice);
+  if (earlier.contains(name))
+    throw ListError(texts::kFileColumnHead + Quoted(name) + texts::kFileDescribedTwice);
   const std::string_view type = field.attribute(kFieldType).value();
   if (type == kBooleanType) return Column::Boolean(name);
   if (type == kMemoType && std::string_view(field.attribute(kSubtype).value()) == kTextSubtype) {

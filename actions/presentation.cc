@@ -1,19 +1,13 @@
 #include "actions/presentation.h"
 
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/ascii_case.h"
 #include "engine/result_texts.h"
 
 namespace actions {
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+using dbaccess::EqualsIgnoringAsciiCase;
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;

@@ -1,23 +1,13 @@
 #include "actions/unattended_interaction.h"
 
+#include "dbaccess/base/ascii_case.h"
+
 namespace actions {
-namespace {
-
-bool SameWord(std::string_view word, std::string_view expected) {
-  if (word.size() != expected.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    const char c = word[i] >= 'A' && word[i] <= 'Z' ? char(word[i] - 'A' + 'a') : word[i];
-    if (c != expected[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::optional<Answer> RelationAnswerFromWord(std::string_view word) {
-  if (SameWord(word, "yes")) return Answer::kYes;
-  if (SameWord(word, "no")) return Answer::kNo;
-  if (SameWord(word, "cancel")) return Answer::kCancel;
+  if (dbaccess::EqualsIgnoringAsciiCase(word, "yes")) return Answer::kYes;
+  if (dbaccess::EqualsIgnoringAsciiCase(word, "no")) return Answer::kNo;
+  if (dbaccess::EqualsIgnoringAsciiCase(word, "cancel")) return Answer::kCancel;
   return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "dbaccess/base/ascii_case.h"
 #include "dbaccess/base/jet_error.h"
 
 namespace dbaccess {
@@ -25,15 +26,6 @@ std::atomic<int64_t> lock_wait_for_testing_ms{0};
 std::chrono::milliseconds LockWait() {
   const int64_t ms = lock_wait_for_testing_ms.load();
   return ms > 0 ? std::chrono::milliseconds(ms) : kLockWait;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 bool SameFile(int fd, const std::string& path) {
