@@ -9,9 +9,12 @@
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/property_blob.h"
+#include "dbaccess/storage/mdb/property_blob_encoder.h"
 #include "dbaccess/storage/mdb/query_text.h"
 #include "dbaccess/storage/mdb/row_decoder.h"
 #include "dbaccess/storage/mdb/table_definition.h"
+#include "dbaccess/storage/mdb/table_definition_encoder.h"
+#include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 #include "dbaccess/storage/mdb/usage_map.h"
 
@@ -72,7 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const TextDecoder text(layout.version, 1251);
         std::vector<uint8_t> bytes = input.ToVector();
         if (!bytes.empty()) bytes[0] = kPageTableDefinition;
-        DecodeTableDefinition(ByteView(bytes), layout, text);
+        const TableDefinition def = DecodeTableDefinition(ByteView(bytes), layout, text);
+        if (selector == 0) {
+          // What the writer makes of a definition it read reads back as the same bytes.
+          const TableDefinitionExtras extras = DecodeTableDefinitionExtras(ByteView(bytes), layout);
+          const std::vector<uint8_t> once = EncodeTableDefinition(def, extras, layout);
+          const ByteView view(once);
+          const std::vector<uint8_t> twice =
+              EncodeTableDefinition(DecodeTableDefinition(view, layout, text),
+                                    DecodeTableDefinitionExtras(view, layout), layout);
+          if (once != twice) __builtin_trap();
+          std::vector<uint32_t> pages;
+          for (size_t i = 0; i < TableDefinitionPageCount(once.size(), layout); ++i) {
+            pages.push_back(static_cast<uint32_t>(i + 1));
+          }
+          LayOutTableDefinition(view, pages, layout);
+        }
         break;
       }
       case 2:
@@ -81,6 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const PropertyMaps maps = DecodePropertyBlob(input, text);
         for (const auto& map : maps.maps) {
           for (const auto& property : map.properties) PropertyDisplayText(property);
+        }
+        if (selector == 2) {
+          // A blob written again from what was read reads back as the same bytes.
+          const std::vector<uint8_t> once =
+              EncodePropertyBlob(maps, DecodePropertyBlobExtras(input, text));
+          const ByteView view(once);
+          const std::vector<uint8_t> twice = EncodePropertyBlob(
+              DecodePropertyBlob(view, text), DecodePropertyBlobExtras(view, text));
+          if (once != twice) __builtin_trap();
         }
         break;
       }
