@@ -61,26 +61,6 @@ std::string IndexName(const TableDefinition& def, size_t real_index) {
   return name.empty() ? "#" + std::to_string(real_index) : name;
 }
 
-// Calls `visit` with the pointer and bytes of every live row of the table.
-void ForEachTableRow(const PageFile& file, const TableDefinition& def,
-                     const std::function<void(RowPointer, ByteView)>& visit) {
-  const Layout& layout = file.layout();
-  std::set<uint32_t> seen;
-  for (uint32_t page_number : ReadUsageMap(file, def.owned_pages)) {
-    if (!seen.insert(page_number).second) continue;
-    std::shared_ptr<const Page> page = file.Read(page_number);
-    const ByteView view(*page);
-    if (view.U8(0) != kPageData || view.U32(kDataPageTableDefinitionOffset) != def.page) continue;
-    const int rows = DataPageRowCount(view, layout);
-    for (int row = 0; row < rows; ++row) {
-      if (DataPageRowSlot(view, row, layout).deleted) continue;
-      const RowPointer pointer{page_number, static_cast<uint8_t>(row)};
-      const std::optional<RowBytes> bytes = ReadRow(file, pointer);
-      if (bytes) visit(pointer, bytes->bytes);
-    }
-  }
-}
-
 // Builds the keys of the indexes of one table from its rows.
 class KeyBuilder {
  public:
@@ -248,6 +228,9 @@ void CompareEntries(const std::vector<PlacedEntry>& found, const std::vector<Ind
 
 }  // namespace
 
+const char kJet3Note[] =
+    "Jet 3 (Access 97) file: its index keys use another code table; indexes not checked";
+
 std::string CheckFinding::ToString() const {
   std::string out = object;
   if (page != 0) out += ", page " + std::to_string(page);
@@ -283,7 +266,7 @@ std::vector<IndexEntry> RebuildIndexEntries(const PageFile& file, const TableDef
   if (!why.empty()) throw FormatError(why);
   KeyBuilder builder(file, def);
   std::vector<IndexEntry> entries;
-  ForEachTableRow(file, def, [&](RowPointer pointer, ByteView row) {
+  ForEachLiveRow(file, def, [&](RowPointer pointer, ByteView row) {
     const std::vector<RawField> fields = CrackRow(row, def, file.layout());
     if (std::optional<IndexEntry> entry = builder.Entry(index, fields, pointer)) {
       entries.push_back(std::move(*entry));
@@ -299,89 +282,100 @@ std::vector<PlacedEntry> ReadIndexEntries(const PageFile& file, uint32_t root, u
   return TreeReader(file, table_page, object, findings).Read(root);
 }
 
-IndexCheckReport CheckIndexes(const PageFile& file) {
-  IndexCheckReport report;
-  if (file.header().version != JetVersion::kJet4) {
-    report.notes.push_back(
-        "Jet 3 (Access 97) file: its index keys use another code table; indexes not checked");
-    return report;
+void CheckTableIndexes(const PageFile& file, const TableDefinition& def,
+                       const std::string& table_name, IndexCheckReport& report) {
+  const uint32_t page = def.page;
+  const std::string table_object = "table '" + table_name + "'";
+  struct Pending {
+    size_t real_index;
+    std::string object;
+    std::vector<IndexEntry> expected;
+  };
+  std::vector<Pending> pending;
+  for (size_t i = 0; i < def.real_indexes.size(); ++i) {
+    const std::string index_object = table_object + ", index '" + IndexName(def, i) + "'";
+    const RealIndex& index = def.real_indexes[i];
+    bool columns_known = true;
+    for (const RealIndexColumn& part : index.columns) {
+      if (ColumnByNumber(def, part.column_number) == nullptr) {
+        report.findings.push_back(CheckFinding{index_object, page,
+                                               "indexes column number " +
+                                                   std::to_string(part.column_number) +
+                                                   ", which the table does not have"});
+        columns_known = false;
+      }
+    }
+    if (!columns_known) continue;
+    const std::string why = WhyKeysNotBuildable(def, index, file.header());
+    if (!why.empty()) {
+      report.notes.push_back(index_object + ": not checked: " + why);
+      continue;
+    }
+    pending.push_back(Pending{i, index_object, {}});
   }
+  if (pending.empty()) return;
+
+  KeyBuilder builder(file, def);
+  try {
+    ForEachLiveRow(file, def, [&](RowPointer pointer, ByteView row) {
+      const std::vector<RawField> fields = CrackRow(row, def, file.layout());
+      for (Pending& p : pending) {
+        if (std::optional<IndexEntry> entry =
+                builder.Entry(def.real_indexes[p.real_index], fields, pointer)) {
+          p.expected.push_back(std::move(*entry));
+        }
+      }
+    });
+  } catch (const FormatError& e) {
+    report.findings.push_back(
+        CheckFinding{table_object, page, std::string("unreadable rows: ") + e.what()});
+    return;
+  }
+  for (Pending& p : pending) {
+    std::sort(p.expected.begin(), p.expected.end(), EntryLess);
+    const RealIndex& index = def.real_indexes[p.real_index];
+    const std::vector<PlacedEntry> found =
+        ReadIndexEntries(file, index.first_page, page, p.object, report.findings);
+    CompareEntries(found, p.expected, p.object, index.first_page, report.findings);
+    ++report.indexes_checked;
+    report.entries_checked += p.expected.size();
+  }
+}
+
+std::vector<CatalogObject> StoredTables(const PageFile& file) {
   const TextDecoder text(file.header().version, file.header().code_page);
   TableReader reader(file, text, ReadLimits::ForFileSize(file.byte_size()));
   const TableDefinition catalog = ReadTableDefinition(file, kSystemCatalogPage, text);
-  std::vector<CatalogObject> objects;
-  reader.ForEachRow(catalog,
-                    [&](Row&& row) { objects.push_back(DecodeCatalogObject(catalog, row)); });
+  std::vector<CatalogObject> tables;
+  std::set<int32_t> seen;
+  reader.ForEachRow(catalog, [&](Row&& row) {
+    CatalogObject object = DecodeCatalogObject(catalog, row);
+    if (object.type == kObjectTypeTable && seen.insert(object.id).second) {
+      tables.push_back(std::move(object));
+    }
+  });
+  return tables;
+}
 
-  std::set<uint32_t> definitions;
-  for (const CatalogObject& object : objects) {
-    if (object.type != kObjectTypeTable) continue;
+IndexCheckReport CheckIndexes(const PageFile& file) {
+  IndexCheckReport report;
+  if (file.header().version != JetVersion::kJet4) {
+    report.notes.push_back(kJet3Note);
+    return report;
+  }
+  const TextDecoder text(file.header().version, file.header().code_page);
+  for (const CatalogObject& object : StoredTables(file)) {
     const uint32_t page = static_cast<uint32_t>(object.id);
-    if (!definitions.insert(page).second) continue;
-    const std::string table_object = "table '" + object.name + "'";
     TableDefinition def;
     try {
       def = ReadTableDefinition(file, page, text);
     } catch (const FormatError& e) {
-      report.findings.push_back(CheckFinding{
-          table_object, page, std::string("unreadable table definition: ") + e.what()});
-      continue;
-    }
-
-    struct Pending {
-      size_t real_index;
-      std::string object;
-      std::vector<IndexEntry> expected;
-    };
-    std::vector<Pending> pending;
-    for (size_t i = 0; i < def.real_indexes.size(); ++i) {
-      const std::string index_object = table_object + ", index '" + IndexName(def, i) + "'";
-      const RealIndex& index = def.real_indexes[i];
-      bool columns_known = true;
-      for (const RealIndexColumn& part : index.columns) {
-        if (ColumnByNumber(def, part.column_number) == nullptr) {
-          report.findings.push_back(CheckFinding{index_object, page,
-                                                 "indexes column number " +
-                                                     std::to_string(part.column_number) +
-                                                     ", which the table does not have"});
-          columns_known = false;
-        }
-      }
-      if (!columns_known) continue;
-      const std::string why = WhyKeysNotBuildable(def, index, file.header());
-      if (!why.empty()) {
-        report.notes.push_back(index_object + ": not checked: " + why);
-        continue;
-      }
-      pending.push_back(Pending{i, index_object, {}});
-    }
-    if (pending.empty()) continue;
-
-    KeyBuilder builder(file, def);
-    try {
-      ForEachTableRow(file, def, [&](RowPointer pointer, ByteView row) {
-        const std::vector<RawField> fields = CrackRow(row, def, file.layout());
-        for (Pending& p : pending) {
-          if (std::optional<IndexEntry> entry =
-                  builder.Entry(def.real_indexes[p.real_index], fields, pointer)) {
-            p.expected.push_back(std::move(*entry));
-          }
-        }
-      });
-    } catch (const FormatError& e) {
       report.findings.push_back(
-          CheckFinding{table_object, page, std::string("unreadable rows: ") + e.what()});
+          CheckFinding{"table '" + object.name + "'", page,
+                       std::string("unreadable table definition: ") + e.what()});
       continue;
     }
-    for (Pending& p : pending) {
-      std::sort(p.expected.begin(), p.expected.end(), EntryLess);
-      const RealIndex& index = def.real_indexes[p.real_index];
-      const std::vector<PlacedEntry> found =
-          ReadIndexEntries(file, index.first_page, page, p.object, report.findings);
-      CompareEntries(found, p.expected, p.object, index.first_page, report.findings);
-      ++report.indexes_checked;
-      report.entries_checked += p.expected.size();
-    }
+    CheckTableIndexes(file, def, object.name, report);
   }
   return report;
 }

@@ -16,6 +16,7 @@
 
 #include "dbaccess/mdb/index_page.h"
 #include "dbaccess/mdb/page_file.h"
+#include "dbaccess/mdb/system_catalog.h"
 #include "dbaccess/mdb/table_definition.h"
 
 namespace dbaccess::mdb {
@@ -35,9 +36,18 @@ struct IndexCheckReport {
   uint64_t entries_checked = 0;  // entries rebuilt from rows and compared
 };
 
-// Checks every index of the file. Throws FormatError when the catalog or a table
-// definition cannot be read at all.
+// Checks every index of the file. Throws FormatError when the catalog cannot be read.
 IndexCheckReport CheckIndexes(const PageFile& file);
+
+// Checks the indexes of one table of a Jet 4 file, adding to `report`.
+void CheckTableIndexes(const PageFile& file, const TableDefinition& def,
+                       const std::string& table_name, IndexCheckReport& report);
+
+// The tables of the catalog (MSysObjects rows of type 1), system tables included, each once.
+std::vector<CatalogObject> StoredTables(const PageFile& file);
+
+// The note for a Jet 3 file, whose indexes are not checked.
+extern const char kJet3Note[];
 
 // The entries of the index rebuilt from the rows of its table, in Jet's order. Throws
 // FormatError when a key cannot be built (see IndexKeysBuildable).

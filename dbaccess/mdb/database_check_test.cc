@@ -1,0 +1,65 @@
+#include "dbaccess/mdb/database_check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dbaccess/jet_error.h"
+#include "dbaccess/mdb/test_support.h"
+
+namespace dbaccess::mdb {
+namespace {
+
+std::string TestDataDir() { return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb"; }
+
+// Every file Access or the engine wrote is sound: row counts and every index.
+TEST(DatabaseCheck, EveryTestFileIsSound) {
+  if (!std::filesystem::exists(TestDataDir())) {
+    GTEST_SKIP() << "test databases not found in " << TestDataDir();
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(TestDataDir())) {
+    if (entry.path().extension() != ".mdb") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string password = entry.path().filename() == "V2000_with-password.mdb" ? "password"
+                                 : entry.path().filename() == "password_ucanaccess.mdb"
+                                     ? "ucanaccess"
+                                     : "";
+    const DatabaseCheckReport report = CheckDatabaseFile(entry.path().string(), password);
+    for (const CheckFinding& finding : report.findings) ADD_FAILURE() << finding.ToString();
+    EXPECT_GE(report.tables_checked, 4);  // the engine's own tables at least
+    EXPECT_LE(report.notes.size(), 1u);
+  }
+}
+
+TEST(DatabaseCheck, ReportsAWrongRowCount) {
+  const std::string path = testing::TestFile("testV2000.mdb");
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "test database not found: " << path;
+  std::vector<uint8_t> bytes = testing::ReadBytes(path);
+  const PageFile original(MemorySource(bytes));
+  const std::vector<CatalogObject> tables = StoredTables(original);
+  const auto user = std::find_if(tables.begin(), tables.end(), [](const CatalogObject& o) {
+    return !o.system() && !o.access_system();
+  });
+  ASSERT_NE(user, tables.end());
+  const size_t count_at = size_t(user->id) * 4096 + kJet4Layout.tdef_row_count_offset;
+  testing::Put32(bytes, count_at, ByteView(bytes).U32(count_at) + 1);
+  const DatabaseCheckReport report = CheckDatabase(PageFile(MemorySource(bytes)));
+  ASSERT_EQ(report.findings.size(), 1u);
+  EXPECT_NE(report.findings[0].message.find("counts"), std::string::npos);
+  EXPECT_EQ(report.findings[0].page, static_cast<uint32_t>(user->id));
+}
+
+TEST(DatabaseCheck, RefusesWhatIsNoDatabaseOrTheWrongPassword) {
+  const std::string missing = ::testing::TempDir() + "/no-such-file.mdb";
+  EXPECT_THROW(CheckDatabaseFile(missing, ""), JetError);
+  const std::string path = testing::TestFile("V2000_with-password.mdb");
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "test database not found: " << path;
+  EXPECT_THROW(CheckDatabaseFile(path, "wrong"), JetError);
+  const std::string junk = ::testing::TempDir() + "/junk.mdb";
+  testing::WriteBytes(junk, std::vector<uint8_t>(8192, 0x41));
+  EXPECT_THROW(CheckDatabaseFile(junk, ""), JetError);
+  std::filesystem::remove(junk);
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
