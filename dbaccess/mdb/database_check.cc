@@ -3,6 +3,7 @@
 #include "dbaccess/atomic_file.h"
 #include "dbaccess/jet_error.h"
 #include "dbaccess/mdb/header.h"
+#include "dbaccess/mdb/page_ownership_check.h"
 #include "dbaccess/mdb/table_reader.h"
 #include "dbaccess/mdb/text_codec.h"
 
@@ -29,6 +30,7 @@ DatabaseCheckReport CheckDatabase(const PageFile& file) {
   const bool jet4 = file.header().version == JetVersion::kJet4;
   if (!jet4) indexes.notes.push_back(kJet3Note);
   const TextDecoder text(file.header().version, file.header().code_page);
+  std::vector<OwnedTable> owned;
   for (const CatalogObject& object : StoredTables(file)) {
     const std::string name = "table '" + object.name + "'";
     const uint32_t page = static_cast<uint32_t>(object.id);
@@ -51,7 +53,9 @@ DatabaseCheckReport CheckDatabase(const PageFile& file) {
     }
     if (jet4) CheckTableIndexes(file, def, object.name, indexes);
     ++report.tables_checked;
+    owned.push_back(OwnedTable{object.name, std::move(def)});
   }
+  CheckPageOwnership(file, owned, report.findings);
   report.findings.insert(report.findings.end(), indexes.findings.begin(), indexes.findings.end());
   report.notes = std::move(indexes.notes);
   report.indexes_checked = indexes.indexes_checked;

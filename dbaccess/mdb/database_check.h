@@ -1,6 +1,7 @@
 // The integrity check of a Jet database file, as `skarnvel-cli check` runs it: every index
-// against the rows it indexes (index_check.h) and every user table's recorded row count
-// against its rows (the engine lets the counts of system tables drift).
+// against the rows it indexes (index_check.h), every user table's recorded row count against
+// its rows (the engine lets the counts of system tables drift), and the usage maps against
+// the pages in use (page_ownership_check.h).
 #ifndef SKARNVEL_DBACCESS_MDB_DATABASE_CHECK_H_
 #define SKARNVEL_DBACCESS_MDB_DATABASE_CHECK_H_
 

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "dbaccess/jet_error.h"
+#include "dbaccess/mdb/table_definition.h"
 #include "dbaccess/mdb/test_support.h"
+#include "dbaccess/mdb/usage_map.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -47,6 +49,33 @@ TEST(DatabaseCheck, ReportsAWrongRowCount) {
   ASSERT_EQ(report.findings.size(), 1u);
   EXPECT_NE(report.findings[0].message.find("counts"), std::string::npos);
   EXPECT_EQ(report.findings[0].page, static_cast<uint32_t>(user->id));
+}
+
+TEST(DatabaseCheck, ReportsAPageThatIsBothFreeAndOwned) {
+  const std::string path = testing::TestFile("testV2000.mdb");
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "test database not found: " << path;
+  std::vector<uint8_t> bytes = testing::ReadBytes(path);
+  const PageFile original(MemorySource(bytes));
+  const TextDecoder text(JetVersion::kJet4, original.header().code_page);
+  const TableDefinition catalog = ReadTableDefinition(original, kSystemCatalogPage, text);
+  const uint32_t page = ReadUsageMap(original, catalog.owned_pages).front();
+
+  // Mark the catalog's first data page free in the global map (an inline map on page 1).
+  const ByteView page1 = ByteView(bytes).Sub(4096, 4096);
+  const size_t row = page1.U16(kJet4Layout.data_row_table_offset) & kRowOffsetMask;
+  ASSERT_EQ(page1.U8(row), kUsageMapInline);
+  const uint32_t start = page1.U32(row + 1);
+  ASSERT_GE(page, start);
+  bytes[4096 + row + kUsageMapInlineBitmapOffset + (page - start) / 8] |=
+      static_cast<uint8_t>(1u << ((page - start) % 8));
+  const DatabaseCheckReport report = CheckDatabase(PageFile(MemorySource(bytes)));
+  // The page is in the catalog's usage map and, having room, in its free-space map.
+  ASSERT_FALSE(report.findings.empty());
+  EXPECT_EQ(report.findings[0].ToString(), "table 'MSysObjects', page " + std::to_string(page) +
+                                               ": page in the usage map is marked free");
+  for (const CheckFinding& finding : report.findings) {
+    EXPECT_EQ(finding.page, page) << finding.ToString();
+  }
 }
 
 TEST(DatabaseCheck, RefusesWhatIsNoDatabaseOrTheWrongPassword) {

@@ -118,6 +118,12 @@ class TreeReader {
 
   std::vector<PlacedEntry> Read(uint32_t root) {
     Visit(root, 0);
+    for (const auto& [depth, level] : levels_) {
+      if (level.next != 0) {
+        Report(level.page, "the last index page of its level names a next page, " +
+                               std::to_string(level.next));
+      }
+    }
     return std::move(entries_);
   }
 
@@ -148,6 +154,17 @@ class TreeReader {
       Report(page_number, std::string("unreadable index page: ") + e.what());
       return std::nullopt;
     }
+    // Pages of one level are linked in order, both ways.
+    Level& level = levels_[depth];
+    if (page.previous_page != level.page) {
+      Report(page_number, "index page names " + std::to_string(page.previous_page) +
+                              " as the page before it, not " + std::to_string(level.page));
+    }
+    if (level.page != 0 && level.next != page_number) {
+      Report(level.page, "index page names " + std::to_string(level.next) +
+                             " as the page after it, not " + std::to_string(page_number));
+    }
+    level = Level{page_number, page.next_page};
     if (page.table_page != table_page_) {
       Report(page_number, "index page of table definition " + std::to_string(page.table_page));
     }
@@ -186,6 +203,11 @@ class TreeReader {
   std::vector<CheckFinding>& findings_;
   std::set<uint32_t> visited_;
   std::vector<PlacedEntry> entries_;
+  struct Level {
+    uint32_t page = 0;  // the last page visited on this level
+    uint32_t next = 0;  // the next page it names
+  };
+  std::map<int, Level> levels_;
 };
 
 // Compares the entries found on the pages with the rebuilt ones.

@@ -79,7 +79,8 @@ TableDefinition DecodeTableDefinition(ByteView bytes, const Layout& layout,
       if (number == kIndexColumnUnused) continue;
       index.columns.push_back({number, (order & kIndexColumnAscending) != 0});
     }
-    at += 4;  // the index's usage map
+    index.usage_map = ReadMapPointer(block, at);
+    at += 4;
     index.first_page = block.U32(at);
     at += 4 + layout.real_index_skip_before_flags;
     index.flags = block.U8(at);

@@ -45,6 +45,7 @@ struct RealIndexColumn {
 
 struct RealIndex {
   std::vector<RealIndexColumn> columns;
+  RowPointer usage_map;  // the map of the index's pages
   uint32_t first_page = 0;
   uint8_t flags = 0;  // kIndexFlag*
 };
