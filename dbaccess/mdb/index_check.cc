@@ -50,15 +50,20 @@ const ColumnDefinition* ColumnByNumber(const TableDefinition& def, uint16_t numb
   return nullptr;
 }
 
+// The name of a real index: that of the primary key over it, else of the first index that
+// is not a foreign key's, else of the first; "#n" when no logical index names it.
 std::string IndexName(const TableDefinition& def, size_t real_index) {
-  std::string name;
+  const LogicalIndex* best = nullptr;
+  auto rank = [](const LogicalIndex& index) {
+    return index.type == kLogicalIndexPrimaryKey   ? 0
+           : index.type == kLogicalIndexForeignKey ? 2
+                                                   : 1;
+  };
   for (const LogicalIndex& logical : def.logical_indexes) {
     if (logical.real_index != real_index) continue;
-    if (name.empty() || logical.type != kLogicalIndexForeignKey) {
-      if (name.empty() || logical.type == kLogicalIndexPrimaryKey) name = logical.name;
-    }
+    if (best == nullptr || rank(logical) < rank(*best)) best = &logical;
   }
-  return name.empty() ? "#" + std::to_string(real_index) : name;
+  return best == nullptr ? "#" + std::to_string(real_index) : best->name;
 }
 
 // Builds the keys of the indexes of one table from its rows.
@@ -120,8 +125,8 @@ class TreeReader {
     Visit(root, 0);
     for (const auto& [depth, level] : levels_) {
       if (level.next != 0) {
-        Report(level.page, "the last index page of its level names a next page, " +
-                               std::to_string(level.next));
+        Report(level.page,
+               "the last index page of its level names a next page, " + std::to_string(level.next));
       }
     }
     return std::move(entries_);
