@@ -154,6 +154,7 @@ def render(pool, entries):
     out.append("")
     out.append('#include "dbaccess/mdb/general_legacy_codes.h"')
     out.append("")
+    out.append("// clang-format off")
     out.append("namespace dbaccess::mdb::general_legacy {")
     out.append("")
     out.append("const uint8_t kCodePool[] = {")
@@ -169,6 +170,7 @@ def render(pool, entries):
     out.append("const size_t kCodeRunCount = sizeof kCodeRuns / sizeof kCodeRuns[0];")
     out.append("")
     out.append("}  // namespace dbaccess::mdb::general_legacy")
+    out.append("// clang-format on")
     return "\n".join(out) + "\n"
 
 

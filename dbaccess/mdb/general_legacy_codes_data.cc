@@ -9,6 +9,7 @@
 
 #include "dbaccess/mdb/general_legacy_codes.h"
 
+// clang-format off
 namespace dbaccess::mdb::general_legacy {
 
 const uint8_t kCodePool[] = {
@@ -1328,3 +1329,4 @@ const CodeRun kCodeRuns[] = {
 const size_t kCodeRunCount = sizeof kCodeRuns / sizeof kCodeRuns[0];
 
 }  // namespace dbaccess::mdb::general_legacy
+// clang-format on
