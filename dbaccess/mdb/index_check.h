@@ -50,7 +50,7 @@ std::vector<CatalogObject> StoredTables(const PageFile& file);
 extern const char kJet3Note[];
 
 // The entries of the index rebuilt from the rows of its table, in Jet's order. Throws
-// FormatError when a key cannot be built (see IndexKeysBuildable).
+// FormatError when a key cannot be built (see WhyKeysNotBuildable).
 std::vector<IndexEntry> RebuildIndexEntries(const PageFile& file, const TableDefinition& def,
                                             const RealIndex& index);
 
