@@ -42,6 +42,8 @@ void AddQueryCommand(CLI::App& app);
 void AddDaoCommand(CLI::App& app);
 void AddRowsetCommand(CLI::App& app);
 void AddSchemaCommand(CLI::App& app);
+// Sets `exit_code`: 0 sound, 1 findings, 2 the file cannot be checked.
+void AddCheckCommand(CLI::App& app, int& exit_code);
 
 }  // namespace cli
 

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
   cli::AddDaoCommand(app);
   cli::AddRowsetCommand(app);
   cli::AddSchemaCommand(app);
-  int cycle_exit = cli::kExitOk;  // compare, run and sync exit as diff does
+  int cycle_exit = cli::kExitOk;  // compare, run and sync exit as diff does, check as fsck
+  cli::AddCheckCommand(app, cycle_exit);
   cli::AddCompareCommand(app, cycle_exit);
   cli::AddRunCommand(app, cycle_exit);
   cli::AddSyncCommand(app, cycle_exit);

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -128,3 +129,40 @@ TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
 }
 
 }  // namespace
+
+TEST_F(MdbCliTest, CheckSaysOkFindsDamageAndTellsTroubleApart) {
+  if (!fs::exists(TestFile("testV2000.mdb"))) GTEST_SKIP() << "test databases not found";
+  const Result sound = Run({"check", TestFile("testV2000.mdb")});
+  EXPECT_EQ(sound.code, 0) << sound.err;
+  EXPECT_EQ(sound.out, "ok\n");
+
+  const Result jet3 = Run({"check", TestFile("testV1997.mdb")});
+  EXPECT_EQ(jet3.code, 0) << jet3.err;
+  EXPECT_NE(jet3.out.find("not checked: Jet 3"), std::string::npos) << jet3.out;
+  EXPECT_NE(jet3.out.find("\nok\n"), std::string::npos) << jet3.out;
+
+  // A copy with one byte changed in the first key of an index leaf of the catalog (page 7).
+  const fs::path copy = dir_ / "damaged.mdb";
+  fs::copy_file(TestFile("testV2000.mdb"), copy);
+  {
+    std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+    constexpr std::streamoff kFirstKeyByte = 7 * 4096 + 480 + 1;
+    f.seekg(kFirstKeyByte);
+    char byte = 0;
+    f.read(&byte, 1);
+    f.seekp(kFirstKeyByte);
+    byte = static_cast<char>(byte ^ 0x01);
+    f.write(&byte, 1);
+  }
+  const Result damaged = Run({"check", copy.string()});
+  EXPECT_EQ(damaged.code, 1) << damaged.err;
+  EXPECT_EQ(damaged.out.rfind("table 'MSysObjects', index '", 0), 0u) << damaged.out;
+  EXPECT_NE(damaged.out.find(", page 7: "), std::string::npos) << damaged.out;
+  EXPECT_EQ(damaged.out.find("ok\n"), std::string::npos) << damaged.out;
+
+  const Result missing = Run({"check", (dir_ / "none.mdb").string()});
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_FALSE(missing.err.empty());
+  const Result wrong = Run({"check", TestFile("V2000_with-password.mdb"), "--password", "x"});
+  EXPECT_EQ(wrong.code, 2);
+}

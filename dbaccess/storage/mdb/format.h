@@ -153,6 +153,8 @@ struct Layout {
   int column_ext_flags_offset;  // -1: none
   int column_fixed_offset_offset;
   int column_length_offset;
+  int column_sort_order_offset;          // Text and Memo: 2-byte LCID
+  int column_sort_order_version_offset;  // -1: none
 
   // Names: the size of the length prefix.
   int name_length_size;
@@ -200,6 +202,8 @@ inline constexpr Layout kJet3Layout = {
     .column_ext_flags_offset = -1,
     .column_fixed_offset_offset = 14,
     .column_length_offset = 16,
+    .column_sort_order_offset = 9,
+    .column_sort_order_version_offset = -1,
     .name_length_size = 1,
     .real_index_block_size = 39,
     .real_index_skip_before = 0,
@@ -239,6 +243,8 @@ inline constexpr Layout kJet4Layout = {
     .column_ext_flags_offset = 16,
     .column_fixed_offset_offset = 21,
     .column_length_offset = 23,
+    .column_sort_order_offset = 11,
+    .column_sort_order_version_offset = 14,
     .name_length_size = 2,
     .real_index_block_size = 52,
     .real_index_skip_before = 4,

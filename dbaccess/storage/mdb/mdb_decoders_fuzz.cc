@@ -17,6 +17,9 @@
 #include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 #include "dbaccess/storage/mdb/usage_map.h"
+#include "dbaccess/storage/mdb/index_check.h"
+#include "dbaccess/storage/mdb/index_key.h"
+#include "dbaccess/storage/mdb/index_page.h"
 
 namespace {
 
@@ -65,7 +68,7 @@ TableDefinition AllTypes() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
-  const uint8_t selector = data[0] % 7;
+  const uint8_t selector = data[0] % 8;
   const ByteView input(data + 1, size - 1);
   try {
     switch (selector) {
@@ -159,6 +162,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           rows.push_back(std::move(row));
         }
         RebuildQuerySql(static_cast<uint32_t>(size), rows);
+        break;
+      }
+      case 7: {
+        // Index pages: the first page decoded and encoded again, then the whole input read
+        // as an index tree rooted at its first page; the bytes also as text to key.
+        std::vector<uint8_t> page = input.ToVector();
+        page.resize(kJet4Layout.page_size, 0);
+        if (!input.empty()) page[0] = (input.U8(0) & 1) ? kPageIndexLeaf : kPageIndexNode;
+        const IndexPage decoded = DecodeIndexPage(ByteView(page), kJet4Layout);
+        if (EncodeIndexPage(decoded, kJet4Layout).size() != page.size()) __builtin_trap();
+        std::vector<uint8_t> pages = page;
+        if (input.size() > page.size()) {
+          pages.insert(pages.end(), input.data() + page.size(), input.data() + input.size());
+        }
+        auto file = FileWith(pages.data(), pages.size());
+        std::vector<CheckFinding> findings;
+        ReadIndexEntries(*file, 1, 2, "fuzz", findings);
+        std::vector<uint8_t> key;
+        AppendTextKey(DecodeJet4TextUnits(input), input.size() % 2 == 0, key);
         break;
       }
     }

@@ -58,6 +58,12 @@ TableDefinition DecodeTableDefinition(ByteView bytes, const Layout& layout,
         layout.column_ext_flags_offset >= 0 ? block.U8(layout.column_ext_flags_offset) : 0;
     column.fixed_offset = block.U16(layout.column_fixed_offset_offset);
     column.length = block.U16(layout.column_length_offset);
+    if (column.type == kTypeText || column.type == kTypeMemo) {
+      column.sort_order = block.U16(layout.column_sort_order_offset);
+      if (layout.column_sort_order_version_offset >= 0) {
+        column.sort_order_version = block.U8(layout.column_sort_order_version_offset);
+      }
+    }
     pos += layout.column_block_size;
   }
   for (ColumnDefinition& column : def.columns) column.name = ReadName(bytes, pos, layout, text);
@@ -73,7 +79,8 @@ TableDefinition DecodeTableDefinition(ByteView bytes, const Layout& layout,
       if (number == kIndexColumnUnused) continue;
       index.columns.push_back({number, (order & kIndexColumnAscending) != 0});
     }
-    at += 4;  // the index's usage map
+    index.usage_map = ReadMapPointer(block, at);
+    at += 4;
     index.first_page = block.U32(at);
     at += 4 + layout.real_index_skip_before_flags;
     index.flags = block.U8(at);

@@ -30,6 +30,10 @@ struct ColumnDefinition {
   uint8_t scale = 0;            // Numeric
   uint8_t flags = 0;            // kColumnFlag*
   uint8_t ext_flags = 0;        // kColumnExtFlag* (Jet 4)
+  // Text and Memo: the sort order (an LCID; 0 means the database's) and, in Jet 4, its
+  // version (0 for the "General" of Jet 4 files, 1 for the newer one of Access 2010).
+  uint16_t sort_order = 0;
+  uint8_t sort_order_version = 0;
 
   bool fixed() const { return (flags & kColumnFlagFixed) != 0; }
 };
@@ -41,6 +45,7 @@ struct RealIndexColumn {
 
 struct RealIndex {
   std::vector<RealIndexColumn> columns;
+  RowPointer usage_map;  // the map of the index's pages
   uint32_t first_page = 0;
   uint8_t flags = 0;  // kIndexFlag*
 };

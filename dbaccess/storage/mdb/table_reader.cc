@@ -1,6 +1,7 @@
 #include "dbaccess/storage/mdb/table_reader.h"
 
 #include <algorithm>
+#include <set>
 
 #include "dbaccess/storage/mdb/data_page.h"
 #include "dbaccess/storage/mdb/row_decoder.h"
@@ -22,6 +23,25 @@ constexpr uint64_t kVisitsPerPage = 4;
 constexpr uint64_t kMinimumVisits = 4096;
 
 }  // namespace
+
+void ForEachLiveRow(const PageFile& file, const TableDefinition& def,
+                    const std::function<void(RowPointer, ByteView)>& visit) {
+  const Layout& layout = file.layout();
+  std::set<uint32_t> seen;
+  for (uint32_t page_number : ReadUsageMap(file, def.owned_pages)) {
+    if (!seen.insert(page_number).second) continue;
+    std::shared_ptr<const Page> page = file.Read(page_number);
+    const ByteView view(*page);
+    if (view.U8(0) != kPageData || view.U32(kDataPageTableDefinitionOffset) != def.page) continue;
+    const int rows = DataPageRowCount(view, layout);
+    for (int row = 0; row < rows; ++row) {
+      if (DataPageRowSlot(view, row, layout).deleted) continue;
+      const RowPointer pointer{page_number, static_cast<uint8_t>(row)};
+      const std::optional<RowBytes> bytes = ReadRow(file, pointer);
+      if (bytes) visit(pointer, bytes->bytes);
+    }
+  }
+}
 
 ReadLimits ReadLimits::ForFileSize(uint64_t file_bytes) {
   const uint64_t pages = file_bytes / kSmallestPage;

@@ -27,6 +27,13 @@ struct ReadLimits {
   static ReadLimits ForFileSize(uint64_t file_bytes);
 };
 
+// Calls `visit` with the pointer and bytes of every live row of the table, in page and row
+// order: rows of the data pages of this table its usage map lists, neither deleted nor the
+// moved data of another row; a moved row comes with the bytes it moved to. Throws
+// FormatError.
+void ForEachLiveRow(const PageFile& file, const TableDefinition& def,
+                    const std::function<void(RowPointer, ByteView)>& visit);
+
 class TableReader {
  public:
   TableReader(const PageFile& file, const TextDecoder& text, const ReadLimits& limits);

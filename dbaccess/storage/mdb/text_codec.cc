@@ -175,6 +175,33 @@ std::string DecodeJet4Text(ByteView bytes) {
   return out;
 }
 
+std::u16string DecodeJet4TextUnits(ByteView bytes) {
+  const uint8_t* p = bytes.data();
+  const size_t n = bytes.size();
+  std::u16string out;
+  const bool marked =
+      n >= 2 && p[0] == kCompressedTextMarker[0] && p[1] == kCompressedTextMarker[1];
+  if (!marked) {
+    for (size_t i = 0; i + 1 < n; i += 2)
+      out.push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
+    return out;
+  }
+  bool compressed = true;
+  for (size_t i = 2; i < n;) {
+    if (p[i] == 0x00) {
+      compressed = !compressed;
+      ++i;
+    } else if (compressed) {
+      out.push_back(p[i++]);
+    } else {
+      if (i + 1 >= n) break;  // half a character at the end
+      out.push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
+      i += 2;
+    }
+  }
+  return out;
+}
+
 std::vector<uint8_t> EncodeCompressedText(std::u16string_view text) {
   std::vector<uint8_t> out = {kCompressedTextMarker[0], kCompressedTextMarker[1]};
   for (char16_t c : text) out.push_back(static_cast<uint8_t>(c));

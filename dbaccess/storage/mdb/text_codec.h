@@ -24,6 +24,8 @@ constexpr int kDefaultCodePage = 1252;
 std::string DecodeUtf16Le(ByteView bytes);
 // A Jet 4 text value, compressed or not.
 std::string DecodeJet4Text(ByteView bytes);
+// A Jet 4 text value, compressed or not, as its UTF-16 code units (unpaired surrogates kept).
+std::u16string DecodeJet4TextUnits(ByteView bytes);
 // The compressed form of Jet 4 text, for texts of U+0001..U+00FF only (tests and writers).
 std::vector<uint8_t> EncodeCompressedText(std::u16string_view text);
 // UTF-8 to UTF-16 code units; invalid bytes become U+FFFD.
