@@ -10,9 +10,9 @@
 #include <map>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/text/text_script.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -237,13 +237,14 @@ TEST(MdbStorageTest, RebuildsTheNineKindsOfQueryAsDaoShowsThem) {
       {"SelectQuery",
        Lines({"SELECT DISTINCT Table1.*, Table2.col1, Table2.col2, Table3.col3",
               "FROM (Table1 LEFT JOIN Table3 ON Table1.col1 = Table3.col1) INNER JOIN Table2 ON "
-              "(Table3.col1 = Table2.col1) AND (Table3.col1 = Table2.col2)",
+              "(Table3.col1 = Table2.col2) AND (Table3.col1 = Table2.col1)",
               "WHERE (((Table2.col2)=\"foo\" Or (Table2.col2) In (\"buzz\",\"bazz\")))",
               "ORDER BY Table2.col1;"})},
       {"DeleteQuery", Lines({"DELETE Table1.col1, Table1.col2, Table1.col3", "FROM Table1",
                              "WHERE (((Table1.col1)>\"blah\"));"})},
       {"AppendQuery",
-       Lines({"INSERT INTO Table3", "SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]",
+       Lines({"INSERT INTO Table3 (col2, col2, col3)",
+              "SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]",
               "FROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];"})},
       {"UpdateQuery",
        Lines({"PARAMETERS User Name Text;", "UPDATE Table1",

@@ -1,5 +1,6 @@
 #include "dbaccess/storage/mdb/query_text.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -200,20 +201,29 @@ struct Source {
   }
 };
 
+// A query's rows in the order of MSysQueries' index (ObjectId, Attribute, Order): the order
+// the engine gives them in, whatever pages and slots they happen to lie in.
 class QueryRows {
  public:
-  explicit QueryRows(const std::vector<QueryRow>& rows) : rows_(rows) {}
+  explicit QueryRows(const std::vector<QueryRow>& rows) {
+    rows_.reserve(rows.size());
+    for (const QueryRow& row : rows) rows_.push_back(&row);
+    std::stable_sort(rows_.begin(), rows_.end(), [](const QueryRow* a, const QueryRow* b) {
+      if (a->attribute != b->attribute) return a->attribute < b->attribute;
+      return a->order < b->order;
+    });
+  }
 
   std::vector<const QueryRow*> All(int attribute) const {
     std::vector<const QueryRow*> out;
-    for (const QueryRow& row : rows_) {
-      if (row.attribute == attribute) out.push_back(&row);
+    for (const QueryRow* row : rows_) {
+      if (row->attribute == attribute) out.push_back(row);
     }
     return out;
   }
   const QueryRow* First(int attribute) const {
-    for (const QueryRow& row : rows_) {
-      if (row.attribute == attribute) return &row;
+    for (const QueryRow* row : rows_) {
+      if (row->attribute == attribute) return row;
     }
     return nullptr;
   }
@@ -227,7 +237,7 @@ class QueryRows {
   }
 
  private:
-  const std::vector<QueryRow>& rows_;
+  std::vector<const QueryRow*> rows_;
 };
 
 bool HasFlag(const QueryRow* row, int mask) {
@@ -268,8 +278,9 @@ std::string FromList(const QueryRows& q) {
     for (auto& source : sources) {
       if (source->is_join() && source->Contains(from) && source->Contains(to)) both = source.get();
     }
+    // Access shows the conditions of one join last stored first.
     if (both != nullptr) {
-      both->conditions.push_back(condition);
+      both->conditions.insert(both->conditions.begin(), condition);
       continue;
     }
     auto joined = std::make_unique<Source>();
@@ -401,10 +412,14 @@ std::string Body(QueryKind kind, const QueryRows& q) {
     }
     case QueryKind::kAppend: {
       std::string out = "INSERT INTO ";
-      if (type_row != nullptr) {
-        out += QualifiedNameText(type_row->name1.value_or("")) +
-               RemoteDatabaseText(type_row->name2, type_row->expression);
+      if (type_row != nullptr) out += QualifiedNameText(type_row->name1.value_or(""));
+      // The destination columns, where the query names them (Name2 of its output columns).
+      std::vector<std::string> targets;
+      for (const QueryRow* column : q.All(kQueryColumn)) {
+        if (column->name2) targets.push_back(QualifiedNameText(*column->name2));
       }
+      if (!targets.empty()) out += " (" + JoinList(targets, kListSeparator) + ")";
+      if (type_row != nullptr) out += RemoteDatabaseText(type_row->name2, type_row->expression);
       out += kNewLine;
       std::vector<std::string> values;
       for (const QueryRow* column : q.All(kQueryColumn)) {

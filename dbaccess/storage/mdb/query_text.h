@@ -75,7 +75,8 @@ QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row);
 // select.
 QueryKind KindOfQuery(uint32_t object_flags, const std::vector<QueryRow>& rows);
 
-// The query's text as DAO shows it. `rows` are the query's rows in stored order. Never
+// The query's text as DAO shows it. `rows` are the query's rows in any order: they are
+// taken in the order of their (Attribute, Order), as MSysQueries' index keeps them. Never
 // fails on odd rows (a missing part is left out); throws FormatError only for a query too
 // large to be real.
 std::string RebuildQuerySql(uint32_t object_flags, const std::vector<QueryRow>& rows);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace dbaccess::mdb {
 namespace {
 
@@ -82,11 +84,46 @@ TEST(QueryTextTest, NestsJoinsAndCombinesConditionsOfOneJoin) {
                           {kQueryJoin, "D.id = C.id", 1, "D", "C"}});
   EXPECT_EQ(RebuildQuerySql(0, rows),
             "SELECT A.x\r\n"
-            "FROM D INNER JOIN ((A LEFT JOIN B ON (A.id = B.id) AND (A.k = B.k)) "
+            "FROM D INNER JOIN ((A LEFT JOIN B ON (A.k = B.k) AND (A.id = B.id)) "
             "RIGHT JOIN C ON B.id = C.id) ON D.id = C.id;");
 }
 
+// Rows come in the order of MSysQueries' index, (Attribute, Order), not in the order they
+// lie in the file: a file whose rows lie elsewhere gives the same text.
+TEST(QueryTextTest, TakesRowsInTheOrderOfTheirIndex) {
+  auto rows = Rows({{kQueryType, N, 1},
+                    {kQueryTable, N, N, "A"},
+                    {kQueryTable, N, N, "B"},
+                    {kQueryColumn, "A.x", 0},
+                    {kQueryColumn, "B.y", 0},
+                    {kQueryJoin, "A.id = B.id", 1, "A", "B"},
+                    {kQueryJoin, "A.k = B.k", 1, "A", "B"},
+                    {kQueryOrderBy, "A.x"},
+                    {kQueryOrderBy, "B.y"}});
+  // Order: a 4-byte big-endian count within each attribute.
+  int count = 0;
+  int last_attribute = -1;
+  for (QueryRow& row : rows) {
+    count = row.attribute == last_attribute ? count + 1 : 1;
+    last_attribute = row.attribute;
+    row.order = {0, 0, 0, static_cast<uint8_t>(count)};
+  }
+  const std::string expected =
+      "SELECT A.x, B.y\r\nFROM A INNER JOIN B ON (A.k = B.k) AND (A.id = B.id)\r\n"
+      "ORDER BY A.x, B.y;";
+  EXPECT_EQ(RebuildQuerySql(0, rows), expected);
+  std::reverse(rows.begin(), rows.end());
+  EXPECT_EQ(RebuildQuerySql(0, rows), expected);
+}
+
 TEST(QueryTextTest, BuildsActionQueries) {
+  // An append query keeps the columns it fills, each named as it needs.
+  EXPECT_EQ(RebuildQuerySql(64, Rows({{kQueryType, N, 3, "Table3"},
+                                      {kQueryTable, N, N, "Table1"},
+                                      {kQueryColumn, "[Table1].[col2]", 0, N, "col2"},
+                                      {kQueryColumn, "[Table1].[col3]", 0, N, "Unit Price"}})),
+            "INSERT INTO Table3 (col2, [Unit Price])\r\n"
+            "SELECT [Table1].[col2], [Table1].[col3]\r\nFROM Table1;");
   EXPECT_EQ(RebuildQuerySql(64, Rows({{kQueryType, N, 3, "Log", "C:\\other.mdb"},
                                       {kQueryColumn, "1", 0x8000},
                                       {kQueryColumn, "\"x\"", 0x8000}})),
