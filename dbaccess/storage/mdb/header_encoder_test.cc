@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 
-#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 
 namespace dbaccess::mdb {
@@ -127,68 +123,6 @@ TEST(HeaderEncoderTest, RefusesWhatCouldNotBeOpenedOrRead) {
     odd.creation_date = date;
     EXPECT_THROW(EncodeHeader(odd, "pw"), FormatError) << date;
   }
-}
-
-// What another reader makes of a header of ours: adox_jet4.mdb with our page 0 (a new
-// creation date and a password) in place of its own.
-class HeaderInRealFileTest : public ::testing::Test {
- protected:
-  std::string WriteWithOurHeader(const std::string& password) {
-    std::vector<uint8_t> bytes = ReadBytes(TestFile("adox_jet4.mdb"));
-    const Page page = EncodeHeader(NewDatabaseHeader(kCreated), password);
-    std::copy(page.begin(), page.end(), bytes.begin());
-    return folder_.Write("ours.mdb", std::string(bytes.begin(), bytes.end()));
-  }
-
-  // The first line `command` prints, or "" when it fails.
-  std::string FirstLine(const std::string& command) {
-    const std::string out = folder_.File("out.txt");
-    if (std::system((command + " >'" + out + "' 2>/dev/null").c_str()) != 0) return "";
-    std::ifstream in(out);
-    std::string line;
-    std::getline(in, line);
-    return line;
-  }
-
-  dbaccess::testing::TempFolder folder_;
-};
-
-TEST_F(HeaderInRealFileTest, MdbToolsReadsTheFile) {
-  SKIP_WITHOUT_TEST_DATA();
-  if (FirstLine("command -v mdb-tables").empty()) GTEST_SKIP() << "mdbtools is not installed";
-  const std::string path = WriteWithOurHeader("s3cret");
-  EXPECT_EQ(FirstLine("mdb-ver '" + path + "'"), "JET4");
-  EXPECT_EQ(FirstLine("mdb-tables -S -d , '" + path + "'"),
-            "MSysObjects,MSysACEs,MSysQueries,MSysRelationships,");
-}
-
-// mdb-reader does not check a Jet 4 password, but hands out the one stored.
-TEST_F(HeaderInRealFileTest, MdbReaderFindsOurPassword) {
-  SKIP_WITHOUT_TEST_DATA();
-  std::string modules;
-#ifdef SKARNVEL_MDB_READER_DIR
-  modules = SKARNVEL_MDB_READER_DIR;
-#endif
-  if (const char* set = std::getenv("SKARNVEL_MDB_READER_DIR"); set != nullptr) modules = set;
-  if (modules.empty() || !std::filesystem::exists(modules + "/node_modules/mdb-reader")) {
-    GTEST_SKIP() << "npm's mdb-reader is not installed (set SKARNVEL_MDB_READER_DIR)";
-  }
-  const std::string script = folder_.Write("password.mjs", R"(
-import { readFileSync } from "node:fs";
-import { createRequire } from "node:module";
-import { join } from "node:path";
-import { pathToFileURL } from "node:url";
-const [modules, database] = process.argv.slice(2);
-const resolve = createRequire(join(modules, "package.json")).resolve;
-const { default: MDBReader } = await import(pathToFileURL(resolve("mdb-reader")).href);
-const reader = new MDBReader(readFileSync(database));
-console.log(JSON.stringify([reader.getPassword(), reader.getTableNames({ systemTables: true })]));
-)");
-  const std::string run = "node '" + script + "' '" + modules + "' '";
-  EXPECT_EQ(FirstLine(run + WriteWithOurHeader("Пароль-1") + "'"),
-            R"(["Пароль-1",["MSysObjects","MSysACEs","MSysQueries","MSysRelationships"]])");
-  EXPECT_EQ(FirstLine(run + WriteWithOurHeader("") + "'"),
-            R"([null,["MSysObjects","MSysACEs","MSysQueries","MSysRelationships"]])");
 }
 
 }  // namespace

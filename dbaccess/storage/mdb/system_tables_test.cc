@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/storage/mdb/data_page_builder.h"
+#include "dbaccess/storage/mdb/database_check.h"
 #include "dbaccess/storage/mdb/header_encoder.h"
 #include "dbaccess/storage/mdb/index_check.h"
 #include "dbaccess/storage/mdb/index_tree.h"
@@ -235,14 +242,12 @@ std::vector<uint8_t> EngineMap(const std::vector<uint32_t>& pages) {
   return map;
 }
 
-// The whole of adox_jet4.mdb from our pieces, laid out as the engine lays it out: page 0 the
-// header, 1 the global usage map, 2 to 5 the definitions, 6 every usage map of the system
-// tables, 7 to 13 the index leaves, 14 and 15 the rows of MSysObjects and MSysACEs.
-TEST(SystemTablesTest, TheEnginesNewDatabaseFromOurPiecesByteForByte) {
-  SKIP_WITHOUT_TEST_DATA();
-  const auto engine = EngineFile();
+// A new database from our pieces, laid out as the engine lays it out: page 0 the header, 1
+// the global usage map, 2 to 5 the definitions, 6 every usage map of the system tables, 7 to
+// 13 the index leaves, 14 and 15 the rows of MSysObjects and MSysACEs.
+std::vector<Page> AssembleLikeTheEngine(const Page& header, double created) {
   std::vector<Page> pages(kEnginePages);
-  pages[0] = EncodeHeader(DecodeHeader(engine->raw_header_page()));
+  pages[0] = header;
 
   // The global map marks every page from the end of the file to the end of its bitmap free.
   std::vector<uint32_t> free_pages;
@@ -265,41 +270,134 @@ TEST(SystemTablesTest, TheEnginesNewDatabaseFromOurPiecesByteForByte) {
                                                      {1, {kCatalogDataPage}},
                                                      {18, {kAccessControlDataPage}},
                                                      {19, {kAccessControlDataPage}}};
+  uint8_t last_row = 0;
   for (const TablePlacement& placement : EnginePlacement()) {
     for (const TablePlacement::Index& index : placement.indexes) {
       marked[index.usage_map.row] = {index.first_page};
+      last_row = std::max(last_row, index.usage_map.row);
     }
   }
   DataPageContent maps;
   maps.owner = 0;
-  for (uint8_t row = 0; row <= 30; ++row) maps.rows.push_back({0, EngineMap(marked[row])});
+  for (int row = 0; row <= last_row; ++row) maps.rows.push_back({0, EngineMap(marked[row])});
   pages[kSystemUsageMapsPage] = EncodeDataPage(maps, kJet4Layout);
 
-  pages[kCatalogDataPage] = DataPageOf(tables[0], InitialCatalogRows(EngineCatalogDate(*engine)));
+  pages[kCatalogDataPage] = DataPageOf(tables[0], InitialCatalogRows(created));
   pages[kAccessControlDataPage] = DataPageOf(tables[1], InitialAccessControlRows());
 
   // The leaves, from the rows of the file so far, as BuildIndexTree builds them.
-  for (size_t p = 7; p <= 13; ++p) pages[p] = Page(kPageSize, 0);
+  for (const SystemTable& table : tables) {
+    for (const RealIndex& index : table.definition.real_indexes) {
+      pages[index.first_page] = Page(kPageSize, 0);
+    }
+  }
   std::vector<uint8_t> image;
   for (const Page& page : pages) image.insert(image.end(), page.begin(), page.end());
-  const PageFile ours(MemorySource(image));
+  const PageFile file(MemorySource(image));
   for (const SystemTable& table : tables) {
     for (const RealIndex& index : table.definition.real_indexes) {
       const BuiltIndexTree tree =
-          BuildIndexTree(RebuildIndexEntries(ours, table.definition, index), table.definition.page,
+          BuildIndexTree(RebuildIndexEntries(file, table.definition, index), table.definition.page,
                          kJet4Layout, [&] { return index.first_page; });
-      ASSERT_EQ(tree.pages.size(), 1u);
+      if (tree.pages.size() != 1) throw FormatError("an index of the new database fills a page");
       pages[index.first_page] = tree.pages[0].bytes;
     }
   }
+  return pages;
+}
 
+TEST(SystemTablesTest, TheEnginesNewDatabaseFromOurPiecesByteForByte) {
+  SKIP_WITHOUT_TEST_DATA();
+  const auto engine = EngineFile();
+  ASSERT_EQ(engine->page_count(), kEnginePages);
+  const std::vector<Page> pages = AssembleLikeTheEngine(
+      EncodeHeader(DecodeHeader(engine->raw_header_page())), EngineCatalogDate(*engine));
   for (uint32_t p = 0; p < kEnginePages; ++p) {
     EXPECT_EQ(
         FirstDifference(pages[p], p == 0 ? engine->raw_header_page().ToVector() : *engine->Read(p)),
         "")
         << "page " << p;
   }
-  EXPECT_EQ(engine->page_count(), kEnginePages);
+}
+
+// What the readers make of a new database of ours, made today with a password.
+class NewDatabaseTest : public ::testing::Test {
+ protected:
+  static constexpr double kCreated = 45321.6789;  // 2024-01-30 16:17:36
+
+  std::string Write(const std::string& password) {
+    std::string bytes;
+    for (const Page& page :
+         AssembleLikeTheEngine(EncodeHeader(NewDatabaseHeader(kCreated), password), kCreated)) {
+      bytes.append(page.begin(), page.end());
+    }
+    return folder_.Write("new.mdb", bytes);
+  }
+
+  // The first line `command` prints, or "" when it fails.
+  std::string FirstLine(const std::string& command) {
+    const std::string out = folder_.File("out.txt");
+    if (std::system((command + " >'" + out + "' 2>/dev/null").c_str()) != 0) return "";
+    std::ifstream in(out);
+    std::string line;
+    std::getline(in, line);
+    return line;
+  }
+
+  dbaccess::testing::TempFolder folder_;
+};
+
+TEST_F(NewDatabaseTest, OurCheckFindsItSoundAndItsPasswordGuardsIt) {
+  const std::string path = Write("Пароль-1");
+  const DatabaseCheckReport report = CheckDatabaseFile(path, "Пароль-1");
+  EXPECT_TRUE(report.sound()) << report.findings.front().ToString();
+  EXPECT_EQ(report.indexes_checked, 7);
+  try {
+    CheckDatabaseFile(path, "пароль-1");
+    ADD_FAILURE() << "a wrong password opened the database";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3031);
+  }
+}
+
+TEST_F(NewDatabaseTest, MdbToolsReadsIt) {
+  if (FirstLine("command -v mdb-tables").empty()) GTEST_SKIP() << "mdbtools is not installed";
+  const std::string path = Write("s3cret");
+  EXPECT_EQ(FirstLine("mdb-ver '" + path + "'"), "JET4");
+  EXPECT_EQ(FirstLine("mdb-tables -S -d , '" + path + "'"),
+            "MSysObjects,MSysACEs,MSysQueries,MSysRelationships,");
+  EXPECT_EQ(FirstLine("mdb-export '" + path + "' MSysObjects | wc -l"), "9");
+}
+
+// mdb-reader does not check a Jet 4 password, but hands out the one stored.
+TEST_F(NewDatabaseTest, MdbReaderReadsItAndItsPassword) {
+  std::string modules;
+#ifdef SKARNVEL_MDB_READER_DIR
+  modules = SKARNVEL_MDB_READER_DIR;
+#endif
+  if (const char* set = std::getenv("SKARNVEL_MDB_READER_DIR"); set != nullptr) modules = set;
+  if (modules.empty() || !std::filesystem::exists(modules + "/node_modules/mdb-reader")) {
+    GTEST_SKIP() << "npm's mdb-reader is not installed (set SKARNVEL_MDB_READER_DIR)";
+  }
+  const std::string script = folder_.Write("read.mjs", R"(
+import { readFileSync } from "node:fs";
+import { createRequire } from "node:module";
+import { join } from "node:path";
+import { pathToFileURL } from "node:url";
+const [modules, database] = process.argv.slice(2);
+const resolve = createRequire(join(modules, "package.json")).resolve;
+const { default: MDBReader } = await import(pathToFileURL(resolve("mdb-reader")).href);
+const reader = new MDBReader(readFileSync(database));
+const names = reader.getTable("MSysObjects").getData().map((row) => row.Name);
+console.log(JSON.stringify([reader.getPassword(), reader.getTableNames({ systemTables: true }), names]));
+)");
+  const std::string run = "node '" + script + "' '" + modules + "' '";
+  const std::string tables =
+      R"(["MSysObjects","MSysACEs","MSysQueries","MSysRelationships"],)"
+      R"(["Tables","Databases","Relationships","MSysDb","MSysObjects","MSysACEs","MSysQueries",)"
+      R"("MSysRelationships"]])";
+  EXPECT_EQ(FirstLine(run + Write("Пароль-1") + "'"), R"(["Пароль-1",)" + tables);
+  EXPECT_EQ(FirstLine(run + Write("") + "'"), "[null," + tables);
 }
 
 }  // namespace
