@@ -1,6 +1,5 @@
 #include "dbaccess/storage/mdb/header_encoder.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "dbaccess/base/ole_date.h"

@@ -13,8 +13,8 @@ namespace dbaccess::mdb {
 namespace {
 
 // Column flags beside kColumnFlagFixed: 0x02 is on every column Jet makes ("updatable");
-// 0x10 is on every column of the system tables and 0x20 on the two that hold SIDs (Owner,
-// SID), meanings unknown.
+// 0x10 is on every column of the engine's own tables (and on no column of a user table in
+// the files we have), 0x20 on the two that hold SIDs (Owner, SID); meanings unknown.
 constexpr uint8_t kUpdatable = 0x02;
 constexpr uint8_t kSystemColumn = 0x10;
 constexpr uint8_t kSystemBinary = 0x20;
