@@ -99,27 +99,6 @@ std::map<size_t, std::string> PlacementFields(const TableDefinition& def,
   return fields;
 }
 
-// Placed as the engine places them, the descriptions are the engine's definition pages.
-TEST(SystemTablesTest, PlacedDefinitionsAreTheEnginesPagesByteForByte) {
-  SKIP_WITHOUT_TEST_DATA();
-  const auto file = EngineFile();
-  const std::vector<SystemTable> tables = SystemTables();
-  ASSERT_EQ(tables.size(), 4u);
-  for (size_t i = 0; i < tables.size(); ++i) {
-    const SystemTable table = Placed(i);
-    const uint32_t page = EnginePlacement()[i].definition_page;
-    EXPECT_EQ(page, 2 + i);
-    const std::vector<uint8_t> bytes =
-        EncodeTableDefinition(table.definition, table.extras, kJet4Layout);
-    const std::vector<Page> pages = LayOutTableDefinition(ByteView(bytes), {page}, kJet4Layout);
-    ASSERT_EQ(pages.size(), 1u) << table.name;
-    EXPECT_EQ(FirstDifference(pages[0], *file->Read(page)), "") << table.name;
-    // And the reader finds the engine's table in it.
-    const TableDefinition back = DecodeTableDefinition(ByteView(bytes), kJet4Layout, kText);
-    EXPECT_EQ(back.columns.size(), table.definition.columns.size());
-  }
-}
-
 // Unplaced, they differ from the engine's definitions only in the fields that name pages
 // (and in the page header's free space and next page, which LayOutTableDefinition writes).
 TEST(SystemTablesTest, UnplacedDefinitionsDifferOnlyWherePagesAreNamed) {
@@ -156,29 +135,6 @@ TEST(SystemTablesTest, PlacementMustFitTheTable) {
   placement.long_value_maps[0].column_number = 2;  // Name, not a long value column
   EXPECT_THROW(PlaceTable(placement, catalog.definition, catalog.extras), FormatError);
   EXPECT_THROW(PlaceTable(EnginePlacement()[1], catalog.definition, catalog.extras), FormatError);
-}
-
-// The indexes Jet looks the catalog up by.
-TEST(SystemTablesTest, DescribesTheEnginesIndexes) {
-  const std::vector<SystemTable> tables = SystemTables();
-  auto names = [](const SystemTable& t) {
-    std::vector<std::string> out;
-    for (const LogicalIndex& index : t.definition.logical_indexes) out.push_back(index.name);
-    return out;
-  };
-  EXPECT_EQ(names(tables[0]), (std::vector<std::string>{"Id", "ParentIdName"}));
-  EXPECT_EQ(names(tables[1]), (std::vector<std::string>{"ObjectId"}));
-  EXPECT_EQ(names(tables[2]), (std::vector<std::string>{"ObjectIdAttribute"}));
-  EXPECT_EQ(names(tables[3]),
-            (std::vector<std::string>{"szObject", "szReferencedObject", "szRelationship"}));
-  const TableDefinition& catalog = tables[0].definition;
-  EXPECT_EQ(catalog.logical_indexes[0].type, kLogicalIndexPrimaryKey);
-  const RealIndex& parent_name = catalog.real_indexes[catalog.logical_indexes[1].real_index];
-  ASSERT_EQ(parent_name.columns.size(), 2u);
-  EXPECT_EQ(catalog.columns[13].name, "ParentId");
-  EXPECT_EQ(parent_name.columns[0].column_number, catalog.columns[13].number);
-  EXPECT_EQ(parent_name.columns[1].column_number, catalog.columns[11].number);  // Name
-  EXPECT_TRUE(parent_name.flags & kIndexFlagUnique);
 }
 
 // The rows as the row encoder stores them, on one data page of `table`.
