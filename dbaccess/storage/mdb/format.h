@@ -33,6 +33,11 @@ constexpr int kHeaderMaskedOffset = 0x18;  // start of the RC4-masked area
 constexpr int kHeaderCodePageOffset = 0x3C;
 constexpr int kHeaderDatabaseKeyOffset = 0x3E;  // non-zero: every other page is RC4-encrypted
 constexpr int kHeaderPasswordOffset = 0x42;
+// Right after the password, apparently the build number of the engine that made the file:
+// the Jet 4 files we have hold 4518, 8618, 9025, 9511 and 9756, which are builds of Jet 4.0
+// (msjet40.dll 4.0.8618 ... 4.0.9756) and of Access 2007's engine (12.0.4518).
+constexpr int kHeaderJet3EngineBuildOffset = 0x56;
+constexpr int kHeaderJet4EngineBuildOffset = 0x6A;
 constexpr int kHeaderJet3SortOrderOffset = 0x3A;
 constexpr int kHeaderJet4SortOrderOffset = 0x6E;
 constexpr int kHeaderJet4CreationDateOffset = 0x72;

@@ -16,7 +16,6 @@ namespace {
 constexpr char kJetEngineName[] = "Standard Jet DB";
 constexpr char kAceEngineName[] = "Standard ACE DB";
 constexpr char kMsisamEngineName[] = "MSISAM Database";
-constexpr int kMaxPasswordCharacters = 20;
 
 bool EngineNameIs(ByteView bytes, const char* name) {
   return bytes.Fits(kHeaderEngineNameOffset, kHeaderEngineNameLength) &&
@@ -116,8 +115,10 @@ Header DecodeHeader(ByteView raw_page0) {
     header.sort_order = clear.U16(kHeaderJet4SortOrderOffset);
     header.sort_order_version = clear.U8(kHeaderJet4SortOrderOffset + 3);
     header.creation_date = clear.F64(kHeaderJet4CreationDateOffset);
+    header.engine_build = clear.U16(kHeaderJet4EngineBuildOffset);
   } else {
     header.sort_order = clear.U16(kHeaderJet3SortOrderOffset);
+    header.engine_build = clear.U16(kHeaderJet3EngineBuildOffset);
   }
   Scrubbed password(0);
   ClearPasswordBytes(raw_page0, header, password.bytes());

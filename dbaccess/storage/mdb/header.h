@@ -17,6 +17,9 @@
 
 namespace dbaccess::mdb {
 
+// The longest database password (Jet 4: UTF-16 code units).
+constexpr int kMaxPasswordCharacters = 20;
+
 // Bytes needed to tell the kind of a file.
 constexpr size_t kSignatureLength = 0x15;
 
@@ -35,6 +38,7 @@ struct Header {
   int sort_order_version = 0;  // Jet 4 only
   uint32_t database_key = 0;   // 0: pages are not encrypted
   double creation_date = 0;    // Jet 4 only; also the password mask
+  uint16_t engine_build = 0;   // the build of the engine that made the file
   bool has_password = false;
 
   const Layout& layout() const { return LayoutFor(version); }
