@@ -166,3 +166,38 @@ TEST_F(MdbCliTest, CheckSaysOkFindsDamageAndTellsTroubleApart) {
   const Result wrong = Run({"check", TestFile("V2000_with-password.mdb"), "--password", "x"});
   EXPECT_EQ(wrong.code, 2);
 }
+
+// create of a name ending in .mdb makes a Jet 4 database of our own, with no test file
+// behind it: sound to check, guarded by its password, read by mdbtools, never overwritten.
+TEST_F(MdbCliTest, CreateMakesAnEmptyJet4Database) {
+  const fs::path path = dir_ / "new.MDB";
+  ASSERT_EQ(Run({"create", path.string(), "--password", "Пароль"}).code, 0);
+  const std::string made = ReadFile(path);
+  EXPECT_EQ(made.size(), 16u * 4096);
+
+  const Result sound = Run({"check", path.string(), "--password", "Пароль"});
+  EXPECT_EQ(sound.code, 0) << sound.err;
+  EXPECT_EQ(sound.out, "ok\n");
+  const Result tables = Run({"rowset", path.string(), "--password", "Пароль", "tables"});
+  EXPECT_EQ(tables.code, 0) << tables.err;
+  EXPECT_NE(tables.out.find("\tMSysObjects\tSYSTEM TABLE"), std::string::npos) << tables.out;
+  EXPECT_EQ(Run({"rowset", path.string(), "tables"}).code, 1);  // no password
+
+  const Result again = Run({"create", path.string()});
+  EXPECT_EQ(again.code, 1);
+  EXPECT_EQ(ReadFile(path), made);
+  EXPECT_EQ(Run({"create", (dir_ / "long.mdb").string(), "--password", std::string(21, 'x')}).code,
+            1);
+  EXPECT_FALSE(fs::exists(dir_ / "long.mdb"));
+
+  if (std::system("command -v mdb-ver >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "mdbtools is not installed";
+  }
+  const fs::path plain = dir_ / "plain.mdb";
+  ASSERT_EQ(Run({"create", plain.string()}).code, 0);
+  EXPECT_EQ(std::system(("mdb-ver '" + plain.string() + "' | grep -qx JET4").c_str()), 0);
+  EXPECT_EQ(std::system(("mdb-tables -S '" + plain.string() +
+                         "' | grep -q 'MSysObjects MSysACEs MSysQueries MSysRelationships'")
+                            .c_str()),
+            0);
+}

@@ -8,11 +8,12 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "dbaccess/storage/file_stamp.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/files/open_storage.h"
-#include "dbaccess/storage/text/text_storage.h"
+#include "dbaccess/storage/file_stamp.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/storage.h"
+#include "dbaccess/storage/text/text_storage.h"
 #include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess {
@@ -194,6 +195,10 @@ void DatabaseFile::ReleaseRetained() {
 
 void DatabaseFile::CreateText(const std::string& path, const std::string& password) {
   TextStorage::Create(AbsolutePath(path), password);
+}
+
+void DatabaseFile::CreateJet(const std::string& path, const std::string& password) {
+  mdb::CreateDatabaseFile(AbsolutePath(path), password);
 }
 
 DatabaseFile::DatabaseFile(std::string path, std::unique_ptr<Storage> storage)

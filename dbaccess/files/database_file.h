@@ -57,6 +57,9 @@ class DatabaseFile {
   // Creates a new, empty database of the text storage at `path` ("" = no password).
   // Refuses an existing file (3204).
   static void CreateText(const std::string& path, const std::string& password);
+  // Creates a new, empty Jet 4 database (.mdb) at `path`, as the engine makes one ("" = no
+  // password; at most 20 characters, else 3031). Refuses an existing file (3204).
+  static void CreateJet(const std::string& path, const std::string& password);
 
   ~DatabaseFile() = default;
   DatabaseFile(const DatabaseFile&) = delete;

@@ -14,10 +14,8 @@
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/storage/mdb/data_page_builder.h"
 #include "dbaccess/storage/mdb/database_check.h"
-#include "dbaccess/storage/mdb/header_encoder.h"
-#include "dbaccess/storage/mdb/index_check.h"
-#include "dbaccess/storage/mdb/index_tree.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/mdb/row_encoder.h"
 #include "dbaccess/storage/mdb/system_catalog.h"
 #include "dbaccess/storage/mdb/table_definition_pages.h"
@@ -33,8 +31,6 @@ constexpr int kPageSize = 4096;
 constexpr size_t kEnginePages = 16;
 constexpr uint32_t kCatalogDataPage = 14;
 constexpr uint32_t kAccessControlDataPage = 15;
-constexpr uint32_t kGlobalMapOwner = 1;  // what the engine writes where a data page names its table
-constexpr size_t kMapBitmapBytes = 64;
 
 const TextDecoder kText(JetVersion::kJet4, kDefaultCodePage);
 
@@ -190,88 +186,17 @@ TEST(SystemTablesTest, InitialRowsAreTheEnginesRows) {
   EXPECT_EQ(objects.at("Relationships").type, kObjectTypeContainer);
 }
 
-// An inline usage map as the engine writes them: from page 0, 64 bytes of bitmap.
-std::vector<uint8_t> EngineMap(const std::vector<uint32_t>& pages) {
-  std::vector<uint8_t> map(kUsageMapInlineBitmapOffset + kMapBitmapBytes, 0);
-  map[0] = kUsageMapInline;
-  for (uint32_t page : pages) map[kUsageMapInlineBitmapOffset + page / 8] |= 1u << (page % 8);
-  return map;
-}
-
-// A new database from our pieces, laid out as the engine lays it out: page 0 the header, 1
-// the global usage map, 2 to 5 the definitions, 6 every usage map of the system tables, 7 to
-// 13 the index leaves, 14 and 15 the rows of MSysObjects and MSysACEs.
-std::vector<Page> AssembleLikeTheEngine(const Page& header, double created) {
-  std::vector<Page> pages(kEnginePages);
-  pages[0] = header;
-
-  // The global map marks every page from the end of the file to the end of its bitmap free.
-  std::vector<uint32_t> free_pages;
-  for (uint32_t p = kEnginePages; p < 8 * kMapBitmapBytes; ++p) free_pages.push_back(p);
-  pages[1] = EncodeDataPage({kGlobalMapOwner, {}, {{0, EngineMap(free_pages)}, {0, EngineMap({})}}},
-                            kJet4Layout);
-
-  std::vector<SystemTable> tables;
-  for (size_t i = 0; i < 4; ++i) {
-    tables.push_back(Placed(i));
-    const std::vector<uint8_t> bytes =
-        EncodeTableDefinition(tables[i].definition, tables[i].extras, kJet4Layout);
-    pages[tables[i].definition.page] =
-        LayOutTableDefinition(ByteView(bytes), {tables[i].definition.page}, kJet4Layout)[0];
-  }
-
-  // Page 6: the maps in the order the placement numbers them; each table's data pages are
-  // marked as owned and as having free space, each index's map marks its leaf.
-  std::map<uint8_t, std::vector<uint32_t>> marked = {{0, {kCatalogDataPage}},
-                                                     {1, {kCatalogDataPage}},
-                                                     {18, {kAccessControlDataPage}},
-                                                     {19, {kAccessControlDataPage}}};
-  uint8_t last_row = 0;
-  for (const TablePlacement& placement : EnginePlacement()) {
-    for (const TablePlacement::Index& index : placement.indexes) {
-      marked[index.usage_map.row] = {index.first_page};
-      last_row = std::max(last_row, index.usage_map.row);
-    }
-  }
-  DataPageContent maps;
-  maps.owner = 0;
-  for (int row = 0; row <= last_row; ++row) maps.rows.push_back({0, EngineMap(marked[row])});
-  pages[kSystemUsageMapsPage] = EncodeDataPage(maps, kJet4Layout);
-
-  pages[kCatalogDataPage] = DataPageOf(tables[0], InitialCatalogRows(created));
-  pages[kAccessControlDataPage] = DataPageOf(tables[1], InitialAccessControlRows());
-
-  // The leaves, from the rows of the file so far, as BuildIndexTree builds them.
-  for (const SystemTable& table : tables) {
-    for (const RealIndex& index : table.definition.real_indexes) {
-      pages[index.first_page] = Page(kPageSize, 0);
-    }
-  }
-  std::vector<uint8_t> image;
-  for (const Page& page : pages) image.insert(image.end(), page.begin(), page.end());
-  const PageFile file(MemorySource(image));
-  for (const SystemTable& table : tables) {
-    for (const RealIndex& index : table.definition.real_indexes) {
-      const BuiltIndexTree tree =
-          BuildIndexTree(RebuildIndexEntries(file, table.definition, index), table.definition.page,
-                         kJet4Layout, [&] { return index.first_page; });
-      if (tree.pages.size() != 1) throw FormatError("an index of the new database fills a page");
-      pages[index.first_page] = tree.pages[0].bytes;
-    }
-  }
-  return pages;
-}
-
 TEST(SystemTablesTest, TheEnginesNewDatabaseFromOurPiecesByteForByte) {
   SKIP_WITHOUT_TEST_DATA();
   const auto engine = EngineFile();
   ASSERT_EQ(engine->page_count(), kEnginePages);
-  const std::vector<Page> pages = AssembleLikeTheEngine(
-      EncodeHeader(DecodeHeader(engine->raw_header_page())), EngineCatalogDate(*engine));
+  ASSERT_EQ(engine->header().creation_date, kEngineCreationDate);
+  const std::vector<uint8_t> image = NewDatabaseImage(EngineCatalogDate(*engine), "");
+  ASSERT_EQ(image.size(), kEnginePages * kPageSize);
   for (uint32_t p = 0; p < kEnginePages; ++p) {
+    const Page ours(image.begin() + p * kPageSize, image.begin() + (p + 1) * kPageSize);
     EXPECT_EQ(
-        FirstDifference(pages[p], p == 0 ? engine->raw_header_page().ToVector() : *engine->Read(p)),
-        "")
+        FirstDifference(ours, p == 0 ? engine->raw_header_page().ToVector() : *engine->Read(p)), "")
         << "page " << p;
   }
 }
@@ -282,11 +207,8 @@ class NewDatabaseTest : public ::testing::Test {
   static constexpr double kCreated = 45321.6789;  // 2024-01-30 16:17:36
 
   std::string Write(const std::string& password) {
-    std::string bytes;
-    for (const Page& page :
-         AssembleLikeTheEngine(EncodeHeader(NewDatabaseHeader(kCreated), password), kCreated)) {
-      bytes.append(page.begin(), page.end());
-    }
+    const std::vector<uint8_t> image = NewDatabaseImage(kCreated, password);
+    const std::string bytes(image.begin(), image.end());
     return folder_.Write("new.mdb", bytes);
   }
 
