@@ -1,0 +1,138 @@
+// Helpers for the tests of the table writers: copies of the real test files, a table of
+// every column type and rows for it, and reading a written file back.
+#ifndef SKARNVEL_DBACCESS_STORAGE_MDB_TABLE_WRITING_TESTING_H_
+#define SKARNVEL_DBACCESS_STORAGE_MDB_TABLE_WRITING_TESTING_H_
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dbaccess/base/temp_folder_testing.h"
+#include "dbaccess/storage/mdb/database_check.h"
+#include "dbaccess/storage/mdb/database_reader.h"
+#include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/table_description.h"
+#include "dbaccess/storage/mdb/usage_map.h"
+
+namespace dbaccess::mdb::testing {
+
+// A copy of the test file `name` in `folder`.
+inline std::string CopyTestFile(const dbaccess::testing::TempFolder& folder,
+                                const std::string& name) {
+  const std::string path = folder.File(name);
+  std::filesystem::copy_file(TestFile(name), path,
+                             std::filesystem::copy_options::overwrite_existing);
+  return path;
+}
+
+inline std::unique_ptr<PageFile> OpenFile(const std::string& path) {
+  return std::make_unique<PageFile>(MemorySource(ReadBytes(path)));
+}
+
+// The findings of the integrity check, one per line ("" when sound).
+inline std::string Findings(const PageFile& file) {
+  std::string out;
+  for (const CheckFinding& finding : CheckDatabase(file).findings) out += finding.ToString() + "\n";
+  return out;
+}
+
+inline const StoredTable* FindStoredTable(const StoredDatabase& db, const std::string& name) {
+  for (const StoredTable& table : db.tables) {
+    if (table.object.name == name) return &table;
+  }
+  return nullptr;
+}
+
+// A table of every column type Jet 4 has, an autonumber key, a unique text index, a
+// two-column index with a descending column and a descending index on a Double.
+inline TableDescription EveryTypeTable(const std::string& name) {
+  TableDescription table;
+  table.name = name;
+  auto add = [&](std::string column, uint8_t type) -> ColumnDescription& {
+    ColumnDescription c;
+    c.name = std::move(column);
+    c.type = type;
+    table.columns.push_back(c);
+    return table.columns.back();
+  };
+  add("Id", kTypeLong).autonumber = true;
+  add("Flag", kTypeBoolean);
+  add("Small", kTypeByte);
+  add("Short", kTypeInt).required = true;
+  add("Amount", kTypeMoney);
+  add("Ratio", kTypeFloat);
+  add("Measure", kTypeDouble);
+  add("When", kTypeDateTime).default_value = "Now()";
+  ColumnDescription& code = add("Code", kTypeText);
+  code.size = 40;
+  code.compressed_unicode = true;
+  add("Wide", kTypeText).size = 255;
+  add("Raw", kTypeBinary).size = 24;
+  add("Notes", kTypeMemo).compressed_unicode = true;
+  add("Picture", kTypeOle);
+  add("Key", kTypeGuid);
+  ColumnDescription& price = add("Price", kTypeNumeric);
+  price.precision = 18;
+  price.scale = 4;
+  table.indexes.push_back({"PrimaryKey", {{"Id", true}}, true});
+  IndexDescription by_code{"ByCode", {{"Code", true}}};
+  by_code.unique = true;
+  table.indexes.push_back(by_code);
+  table.indexes.push_back({"ByShortWhen", {{"Short", true}, {"When", false}}});
+  table.indexes.push_back({"ByMeasure", {{"Measure", false}}});
+  return table;
+}
+
+// Row `i` of EveryTypeTable: nulls in turns, texts of every length, memos from a few
+// bytes to several pages, every 50th row an OLE value over several pages. Id is left null
+// (the autonumber).
+inline Row EveryTypeRow(int i) {
+  Row row(15);
+  const bool nulls = i % 7 == 3;
+  row[1] = Cell{i % 2 == 0};
+  row[2] = nulls ? Cell{} : Cell{int64_t{i % 256}};
+  row[3] = Cell{int64_t{i % 30000 - 15000}};
+  row[4] = nulls ? Cell{} : Cell{int64_t{i} * 12345 - 5000000};
+  row[5] = nulls ? Cell{} : Cell{static_cast<double>(static_cast<float>(i) / 8)};
+  row[6] = nulls ? Cell{} : Cell{i * 1.5 - 1000.25};
+  row[7] = Cell{40000.0 + i / 24.0};
+  row[8] = Cell{"code " + std::to_string(i)};
+  row[9] = nulls ? Cell{} : Cell{std::string("Ünïcödé ") + "Заказ №" + std::to_string(i)};
+  if (!nulls) {
+    std::vector<uint8_t> raw;
+    for (int k = 0; k < i % 25; ++k) raw.push_back(static_cast<uint8_t>(k * 7 + i));
+    row[10] = Cell{Bytes{raw}};
+  }
+  if (i % 5 != 4) {
+    const size_t length = i % 3 == 0 ? 10 : i % 3 == 1 ? 300 : static_cast<size_t>(3000 + i % 9000);
+    std::string text;
+    while (text.size() < length) text += "memo " + std::to_string(i) + " ";
+    row[11] = Cell{text.substr(0, length)};
+  }
+  if (i % 50 == 0) {
+    std::vector<uint8_t> picture(20000 + static_cast<size_t>(i % 7) * 1000);
+    for (size_t k = 0; k < picture.size(); ++k) picture[k] = static_cast<uint8_t>(k * 31 + i);
+    row[12] = Cell{Bytes{picture}};
+  } else if (i % 3 == 0) {
+    row[12] = Cell{Bytes{{1, 2, 3, static_cast<uint8_t>(i)}}};
+  }
+  row[13] = nulls ? Cell{}
+                  : Cell{std::string("{12345678-9ABC-DEF0-1234-") +
+                         std::string(12 - std::to_string(i).size(), '0') + std::to_string(i) + "}"};
+  row[14] = nulls ? Cell{} : Cell{std::to_string(i) + ".2500"};
+  return row;
+}
+
+// The pages marked free in the global usage map.
+inline std::set<uint32_t> FreePagesOf(const PageFile& file) {
+  const std::vector<uint32_t> pages = ReadUsageMap(file, RowPointer{1, 0});
+  return std::set<uint32_t>(pages.begin(), pages.end());
+}
+
+}  // namespace dbaccess::mdb::testing
+
+#endif  // SKARNVEL_DBACCESS_STORAGE_MDB_TABLE_WRITING_TESTING_H_
