@@ -8,6 +8,7 @@
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/catalog_writer.h"
 #include "dbaccess/storage/mdb/table_editor.h"
+#include "dbaccess/storage/mdb/table_reader.h"
 #include "dbaccess/storage/mdb/table_writing_testing.h"
 
 namespace dbaccess::mdb {
@@ -133,6 +134,220 @@ TEST(TableCreatorTest, AHundredThousandRows) {
   int64_t id_sum = 0;
   for (const Row& row : table->rows) id_sum += std::get<int64_t>(row[0]);
   EXPECT_EQ(id_sum, int64_t{kRows} * (kRows + 1) / 2);
+}
+
+// The rows of a system table, which ReadDatabase leaves out.
+std::vector<Row> SystemRows(const PageFile& file, const StoredDatabase& db,
+                            const std::string& name) {
+  const TextDecoder text(JetVersion::kJet4, kDefaultCodePage);
+  TableReader reader(file, text, ReadLimits::ForFileSize(file.byte_size()));
+  return reader.ReadRows(FindStoredTable(db, name)->definition);
+}
+
+std::vector<std::string> Jet4TestFiles() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(testing::TestFile(""))) {
+    if (entry.path().extension() != ".mdb") continue;
+    if (OpenFile(entry.path().string())->header().version != JetVersion::kJet4) continue;
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// In every Jet 4 test file (made by Access or by the engine alone, encrypted or with a
+// password) a new table is made and filled; the file stays sound and reads back. The new
+// table is owned by the database's owner and gets the access entries Access gave the
+// file's own tables, where it gave them full access (the engine alone gives fewer).
+TEST(TableCreatorTest, EveryJet4FileTakesANewTable) {
+  SKIP_WITHOUT_TEST_DATA();
+  size_t files = 0;
+  size_t access_tables = 0;
+  for (const std::string& name : Jet4TestFiles()) {
+    SCOPED_TRACE(name);
+    TempFolder folder;
+    const std::string path = CopyTestFile(folder, name);
+    uint32_t page = 0;
+    std::vector<uint8_t> owner;
+    std::vector<std::vector<uint8_t>> sids;
+    {
+      const auto file = OpenFile(path);
+      PageWriter pages(*file, path);
+      {
+        CatalogWriter catalog(pages);
+        owner = catalog.new_object_owner();
+        for (const AccessControlEntry& entry : catalog.NewObjectEntries(0))
+          sids.push_back(entry.sid);
+      }
+      page = CreateTable(pages, EveryTypeTable("New table"), kNow);
+      TableEditor table(pages, page, "New table");
+      for (int i = 0; i < 120; ++i) table.Insert(EveryTypeRow(i));
+      table.Save();
+      pages.Commit();
+    }
+    const auto file = OpenFile(path);
+    EXPECT_EQ(Findings(*file), "");
+    const StoredDatabase db = ReadDatabase(*file);
+    const StoredTable* table = FindStoredTable(db, "New table");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows.size(), 120u);
+    EXPECT_FALSE(owner.empty());
+    EXPECT_FALSE(sids.empty());
+
+    // The catalog row and the access entries, as stored.
+    std::vector<std::vector<uint8_t>> stored_sids;
+    for (const Row& row : SystemRows(*file, db, "MSysACEs")) {
+      const RowFields fields(FindStoredTable(db, "MSysACEs")->definition, row);
+      if (fields.Integer("ObjectId") != static_cast<int64_t>(page)) continue;
+      EXPECT_EQ(fields.Integer("ACM"), kFullAccessAcm);
+      EXPECT_EQ(*fields.Find("FInheritable"), Cell{false});
+      stored_sids.push_back(fields.Binary("SID"));
+    }
+    EXPECT_EQ(stored_sids, sids);
+    // Where Access gave a table of its own full access entries, the new one has the same.
+    for (const StoredTable& other : db.tables) {
+      if (other.object.system() || other.object.access_system() || other.linked ||
+          other.definition.page == page) {
+        continue;
+      }
+      std::vector<std::vector<uint8_t>> access_sids;
+      bool full = true;
+      for (const Row& row : SystemRows(*file, db, "MSysACEs")) {
+        const RowFields fields(FindStoredTable(db, "MSysACEs")->definition, row);
+        if (fields.Integer("ObjectId") != other.object.id) continue;
+        full &= fields.Integer("ACM") == kFullAccessAcm;
+        access_sids.push_back(fields.Binary("SID"));
+      }
+      if (full) EXPECT_EQ(access_sids, sids) << other.object.name;
+      access_tables += full;
+    }
+    size_t catalog_rows = 0;
+    for (const Row& row : SystemRows(*file, db, "MSysObjects")) {
+      const RowFields fields(FindStoredTable(db, "MSysObjects")->definition, row);
+      if (fields.Integer("Id") != static_cast<int64_t>(page)) continue;
+      ++catalog_rows;
+      EXPECT_EQ(fields.Binary("Owner"), owner);
+      EXPECT_EQ(*fields.Find("DateCreate"), Cell{kNow});
+      EXPECT_FALSE(fields.Binary("LvProp").empty());  // Required and DefaultValue
+    }
+    EXPECT_EQ(catalog_rows, 1u);
+    ++files;
+  }
+  EXPECT_GE(files, 15u);
+  EXPECT_GE(access_tables, 20u);
+}
+
+size_t PagesInUse(const PageFile& file) {
+  return file.page_count() - testing::FreePagesOf(file).size();
+}
+
+// A table made, filled (long values over many pages) and committed, then dropped: every page
+// it took is free again but for the few the catalog grew by, and its catalog rows are gone.
+TEST(TableCreatorTest, ADroppedTableGivesItsPagesBack) {
+  SKIP_WITHOUT_TEST_DATA();
+  TempFolder folder;
+  const std::string path = CopyTestFile(folder, "testV2000.mdb");
+  const size_t in_use = PagesInUse(*OpenFile(path));
+  uint32_t page = 0;
+  {
+    const auto file = OpenFile(path);
+    PageWriter pages(*file, path);
+    page = CreateTable(pages, EveryTypeTable("Doomed"), kNow);
+    TableEditor table(pages, page, "Doomed");
+    for (int i = 0; i < 400; ++i) table.Insert(EveryTypeRow(i));
+    table.Save();
+    pages.Commit();
+  }
+  const size_t grown = PagesInUse(*OpenFile(path));
+  EXPECT_GT(grown, in_use + 100);
+  {
+    const auto file = OpenFile(path);
+    PageWriter pages(*file, path);
+    DropTable(pages, "doomed");
+    pages.Commit();
+  }
+  const auto file = OpenFile(path);
+  EXPECT_EQ(Findings(*file), "");
+  EXPECT_LE(PagesInUse(*file), in_use + 2);
+  const StoredDatabase db = ReadDatabase(*file);
+  EXPECT_EQ(FindStoredTable(db, "Doomed"), nullptr);
+  for (const Row& row : SystemRows(*file, db, "MSysACEs")) {
+    const RowFields fields(FindStoredTable(db, "MSysACEs")->definition, row);
+    EXPECT_NE(fields.Integer("ObjectId"), static_cast<int64_t>(page));
+  }
+}
+
+// Access's own tables dropped: Table2 of testV2000.mdb (a definition over two pages, memo
+// pages) leaves the file sound with all its pages free, and the other tables as they were.
+TEST(TableCreatorTest, DropsAccessTables) {
+  SKIP_WITHOUT_TEST_DATA();
+  TempFolder folder;
+  const std::string path = CopyTestFile(folder, "testV2000.mdb");
+  const auto before = OpenFile(path);
+  const StoredDatabase db_before = ReadDatabase(*before);
+  const StoredTable* doomed = FindStoredTable(db_before, "Table2");
+  ASSERT_NE(doomed, nullptr);
+  const std::set<uint32_t> former = testing::PagesOfTable(*before, doomed->definition.page);
+  ASSERT_GE(former.size(), 8u);  // two definition pages, a usage map page, five index pages
+  {
+    PageWriter pages(*before, path);
+    DropTable(pages, "Table2");
+    pages.Commit();
+  }
+  const auto after = OpenFile(path);
+  EXPECT_EQ(Findings(*after), "");
+  // Each page is free, or taken again by the catalog (its rebuilt indexes, a usage map of
+  // its long values that outgrew its row).
+  const std::set<uint32_t> free = testing::FreePagesOf(*after);
+  size_t freed = 0;
+  for (uint32_t page : former) {
+    const std::shared_ptr<const Page> bytes = after->Read(page);
+    const uint32_t owner = ByteView(*bytes).U32(kDataPageTableDefinitionOffset);
+    freed += free.count(page);
+    EXPECT_TRUE(free.count(page) || (*bytes)[0] == kPageUsageMap ||
+                ((*bytes)[0] == kPageIndexLeaf && owner <= 3))
+        << page;
+  }
+  EXPECT_GE(freed, former.size() - 4);
+  const StoredDatabase db = ReadDatabase(*after);
+  EXPECT_EQ(FindStoredTable(db, "Table2"), nullptr);
+  for (const StoredTable& table : db_before.tables) {
+    if (table.object.name == "Table2") continue;
+    const StoredTable* kept = FindStoredTable(db, table.object.name);
+    ASSERT_NE(kept, nullptr) << table.object.name;
+    EXPECT_EQ(kept->rows, table.rows);
+  }
+}
+
+TEST(TableCreatorTest, RefusesWhatJetRefuses) {
+  SKIP_WITHOUT_TEST_DATA();
+  TempFolder folder;
+  const std::string path = CopyTestFile(folder, "indexTestV2000.mdb");
+  const std::vector<uint8_t> original = ReadBytes(path);
+  const auto file = OpenFile(path);
+  auto number = [&](auto&& change) {
+    PageWriter pages(*file, path);
+    try {
+      change(pages);
+    } catch (const JetError& e) {
+      return e.number();
+    }
+    return -1;
+  };
+  EXPECT_EQ(number([](PageWriter& p) { CreateTable(p, EveryTypeTable("TABLE1"), kNow); }), 3010);
+  EXPECT_EQ(number([](PageWriter& p) { DropTable(p, "NoSuchTable"); }), 3376);
+  EXPECT_EQ(number([](PageWriter& p) { DropTable(p, "Table2"); }), 3281);  // related
+  EXPECT_EQ(number([](PageWriter& p) { DropTable(p, "MSysObjects"); }), 0);
+  TableDescription twice = EveryTypeTable("Twice");
+  twice.columns.push_back(twice.columns[3]);
+  EXPECT_EQ(number([&](PageWriter& p) { CreateTable(p, twice, kNow); }), 3191);
+  TableDescription no_column = EveryTypeTable("Nowhere");
+  no_column.indexes.push_back({"Bad", {{"Missing", true}}});
+  EXPECT_EQ(number([&](PageWriter& p) { CreateTable(p, no_column, kNow); }), 3409);
+  TableDescription two_keys = EveryTypeTable("TwoKeys");
+  two_keys.indexes.push_back({"Second", {{"Code", true}}, true});
+  EXPECT_EQ(number([&](PageWriter& p) { CreateTable(p, two_keys, kNow); }), 3283);
+  EXPECT_EQ(ReadBytes(path), original);
 }
 
 }  // namespace

@@ -21,28 +21,12 @@ using testing::Findings;
 using testing::FindStoredTable;
 using testing::FreePagesOf;
 using testing::OpenFile;
+using testing::PagesOfTable;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
 constexpr size_t kPage = 4096;
 constexpr uint32_t kTable1 = 24;  // Table1 of testV2000.mdb
-
-// The pages that belong to the table: its definition, data and index pages and the pages
-// holding its usage maps.
-std::set<uint32_t> PagesOfTable(const PageFile& file, uint32_t definition_page) {
-  const StoredTableDefinition stored = ReadStoredTableDefinition(file, definition_page);
-  const TableDefinition def =
-      ReadTableDefinition(file, definition_page, TextDecoder(JetVersion::kJet4, 1252));
-  std::set<uint32_t> pages(stored.pages.begin(), stored.pages.end());
-  auto add_map = [&](RowPointer where) {
-    pages.insert(where.page);
-    for (uint32_t page : ReadUsageMap(file, where)) pages.insert(page);
-  };
-  add_map(def.owned_pages);
-  add_map(def.free_pages);
-  for (const RealIndex& index : def.real_indexes) add_map(index.usage_map);
-  return pages;
-}
 
 Row Table1Row(int i) {
   return Row{Cell{"row " + std::to_string(i)},

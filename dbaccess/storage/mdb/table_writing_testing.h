@@ -15,6 +15,7 @@
 #include "dbaccess/storage/mdb/database_check.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_description.h"
 #include "dbaccess/storage/mdb/usage_map.h"
 
@@ -131,6 +132,23 @@ inline Row EveryTypeRow(int i) {
 inline std::set<uint32_t> FreePagesOf(const PageFile& file) {
   const std::vector<uint32_t> pages = ReadUsageMap(file, RowPointer{1, 0});
   return std::set<uint32_t>(pages.begin(), pages.end());
+}
+
+// The pages that belong to the table: its definition, data and index pages and the pages
+// holding its usage maps.
+inline std::set<uint32_t> PagesOfTable(const PageFile& file, uint32_t definition_page) {
+  const StoredTableDefinition stored = ReadStoredTableDefinition(file, definition_page);
+  const TableDefinition def =
+      ReadTableDefinition(file, definition_page, TextDecoder(JetVersion::kJet4, 1252));
+  std::set<uint32_t> pages(stored.pages.begin(), stored.pages.end());
+  auto add_map = [&](RowPointer where) {
+    pages.insert(where.page);
+    for (uint32_t page : ReadUsageMap(file, where)) pages.insert(page);
+  };
+  add_map(def.owned_pages);
+  add_map(def.free_pages);
+  for (const RealIndex& index : def.real_indexes) add_map(index.usage_map);
+  return pages;
 }
 
 }  // namespace dbaccess::mdb::testing
