@@ -7,6 +7,8 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/catalog_writer.h"
+#include "dbaccess/storage/mdb/data_page_builder.h"
+#include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_reader.h"
 #include "dbaccess/storage/mdb/table_writing_testing.h"
@@ -348,6 +350,66 @@ TEST(TableCreatorTest, RefusesWhatJetRefuses) {
   two_keys.indexes.push_back({"Second", {{"Code", true}}, true});
   EXPECT_EQ(number([&](PageWriter& p) { CreateTable(p, two_keys, kNow); }), 3283);
   EXPECT_EQ(ReadBytes(path), original);
+}
+
+// The engine's four tables of a new database, made as the engine makes them: described as
+// adox_jet4.mdb (made by the engine alone) defines them, on pages 2 to 5 with page 6 for all
+// their usage maps, they get the engine's definitions byte for byte (what their rows left
+// and the stale bytes the engine leaves copied in), their index roots on pages 7 to 13 and
+// page 6 with the engine's 31 usage map rows.
+TEST(TableCreatorTest, MakesTheEngineTablesOfANewDatabase) {
+  SKIP_WITHOUT_TEST_DATA();
+  const auto engine = OpenFile(testing::TestFile("adox_jet4.mdb"));
+  TempFolder folder;
+  const std::vector<uint8_t> all = ReadBytes(testing::TestFile("adox_jet4.mdb"));
+  const std::string path =
+      folder.Write("new.mdb", std::string(all.begin(), all.begin() + 2 * 4096));  // pages 0, 1
+  const auto start = OpenFile(path);
+  PageWriter pages(*start, path);
+  std::vector<uint32_t> reserved;
+  for (int i = 0; i < 5; ++i) reserved.push_back(pages.Allocate());
+  ASSERT_EQ(reserved, (std::vector<uint32_t>{2, 3, 4, 5, 6}));
+  const TextDecoder text(JetVersion::kJet4, kDefaultCodePage);
+  const char* names[] = {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"};
+  for (uint32_t page = 2; page <= 5; ++page) {
+    const StoredTableDefinition stored = ReadStoredTableDefinition(*engine, page);
+    const TableDefinition def = DecodeTableDefinition(ByteView(stored.bytes), kJet4Layout, text);
+    const TableDefinitionExtras extras =
+        DecodeTableDefinitionExtras(ByteView(stored.bytes), kJet4Layout);
+    const std::optional<TableDescription> description =
+        testing::DescriptionOf(def, names[page - 2], true);
+    ASSERT_TRUE(description);
+    EXPECT_TRUE(description->system);
+    DefinedTable defined = DefineTable(*description, engine->header());
+    testing::CopyLeftBytes(defined, def, extras, true);
+    const WrittenTable written = WriteTablePages(pages, defined, {page, 6});
+    EXPECT_EQ(written.usage_map_page, 6u);
+  }
+  const auto made = pages.View();
+  EXPECT_EQ(made->page_count(), 14u);
+  for (uint32_t page = 2; page <= 5; ++page) {
+    SCOPED_TRACE(names[page - 2]);
+    const Page ours = *made->Read(page);
+    const Page theirs = *engine->Read(page);
+    const size_t used = TableDefinitionPageUsed(ByteView(theirs));
+    EXPECT_EQ(TableDefinitionPageUsed(ByteView(ours)), used);
+    EXPECT_TRUE(std::equal(ours.begin(), ours.begin() + static_cast<long>(used), theirs.begin()));
+  }
+  for (uint32_t root = 7; root <= 13; ++root) {
+    EXPECT_EQ((*made->Read(root))[0], kPageIndexLeaf) << root;
+    EXPECT_EQ(ByteView(*made->Read(root)).U32(kDataPageTableDefinitionOffset),
+              ByteView(*engine->Read(root)).U32(kDataPageTableDefinitionOffset));
+  }
+  // The usage map rows: all as the engine's, but the maps of the two tables that have rows
+  // in adox_jet4.mdb (MSysObjects rows 0 and 1, MSysACEs rows 18 and 19).
+  const DataPageContent ours = DecodeDataPage(ByteView(*made->Read(6)), kJet4Layout);
+  const DataPageContent theirs = DecodeDataPage(ByteView(*engine->Read(6)), kJet4Layout);
+  ASSERT_EQ(ours.rows.size(), 31u);
+  ASSERT_EQ(theirs.rows.size(), 31u);
+  for (size_t row = 0; row < ours.rows.size(); ++row) {
+    if (row == 0 || row == 1 || row == 18 || row == 19) continue;
+    EXPECT_EQ(ours.rows[row].bytes, theirs.rows[row].bytes) << "row " << row;
+  }
 }
 
 }  // namespace

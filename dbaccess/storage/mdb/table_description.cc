@@ -51,13 +51,15 @@ bool KnownType(uint8_t type) {
 
 bool Textual(uint8_t type) { return type == kTypeText || type == kTypeMemo; }
 
-ColumnDefinition DefineColumn(const ColumnDescription& in, const Header& header) {
+ColumnDefinition DefineColumn(const ColumnDescription& in, const Header& header, bool system) {
   CheckObjectName(in.name);
   if (!KnownType(in.type)) throw jet_errors::SyntaxErrorInFieldDefinition();
   ColumnDefinition column;
   column.name = in.name;
   column.type = in.type;
   column.flags = kColumnFlagUpdatable;
+  if (system) column.flags |= kColumnFlagSystemTable;
+  column.flags |= in.other_flags;
   if (FixedType(in.type)) column.flags |= kColumnFlagFixed;
   if (in.autonumber) {
     if (in.type == kTypeLong) {
@@ -136,6 +138,7 @@ PropertyMaps DefineProperties(const TableDescription& description) {
 }
 
 uint8_t IndexFlags(const IndexDescription& index) {
+  if (index.flags) return *index.flags;
   uint8_t flags = kIndexFlagAlways;
   if (index.primary || index.unique) flags |= kIndexFlagUnique;
   if (index.primary || index.required) flags |= kIndexFlagRequired;
@@ -219,20 +222,15 @@ DefinedTable DefineTable(const TableDescription& description, const Header& head
   DefinedTable out;
   TableDefinition& def = out.definition;
   def.table_type = description.system ? kTableTypeSystem : kTableTypeUser;
-  uint16_t variable = 0;
-  uint16_t fixed_offset = 0;
   for (size_t i = 0; i < description.columns.size(); ++i) {
-    ColumnDefinition column = DefineColumn(description.columns[i], header);
+    ColumnDefinition column = DefineColumn(description.columns[i], header, description.system);
     for (const ColumnDefinition& other : def.columns) {
       if (SameName(other.name, column.name)) throw jet_errors::FieldDefinedTwice();
     }
-    column.number = static_cast<uint16_t>(i);
-    column.variable_index = variable;
-    if (!column.fixed()) {
-      ++variable;
-    } else if (column.type != kTypeBoolean) {
-      column.fixed_offset = fixed_offset;
-      fixed_offset = static_cast<uint16_t>(fixed_offset + FixedFieldSize(column));
+    column.number = description.columns[i].number.value_or(static_cast<uint16_t>(i));
+    if (column.number >= kMaxColumnsPerTable) throw jet_errors::TooManyFields();
+    for (const ColumnDefinition& other : def.columns) {
+      if (other.number == column.number) throw jet_errors::SyntaxErrorInFieldDefinition();
     }
     ColumnDefinitionExtras extra;
     extra.display_index = static_cast<uint16_t>(i);
@@ -241,7 +239,24 @@ DefinedTable DefineTable(const TableDescription& description, const Header& head
     out.extras.columns.push_back(extra);
     def.columns.push_back(std::move(column));
   }
-  def.max_columns = static_cast<uint16_t>(def.columns.size());
+  // Places in the row, in the order of the column numbers.
+  std::vector<ColumnDefinition*> by_number;
+  for (ColumnDefinition& column : def.columns) by_number.push_back(&column);
+  std::sort(
+      by_number.begin(), by_number.end(),
+      [](const ColumnDefinition* a, const ColumnDefinition* b) { return a->number < b->number; });
+  uint16_t variable = 0;
+  uint16_t fixed_offset = 0;
+  for (ColumnDefinition* column : by_number) {
+    column->variable_index = variable;
+    if (!column->fixed()) {
+      ++variable;
+    } else if (column->type != kTypeBoolean) {
+      column->fixed_offset = fixed_offset;
+      fixed_offset = static_cast<uint16_t>(fixed_offset + FixedFieldSize(*column));
+    }
+  }
+  def.max_columns = static_cast<uint16_t>(by_number.back()->number + 1);
   def.variable_columns = variable;
   DefineIndexes(description, header, out);
   out.properties = DefineProperties(description);

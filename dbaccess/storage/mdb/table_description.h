@@ -1,10 +1,11 @@
 // A new table described by its columns and indexes, and the Jet 4 table definition Access
 // writes for it.
 //
-// The layout follows Access's own definitions: columns numbered in their order and shown in
-// that order; fixed-length columns laid out one after the other in the fixed area (Yes/No
-// columns live in the null mask and take no room there); variable-length columns, memo and
-// OLE included, numbered in their order, every fixed column carrying the count of variable
+// The layout follows Access's own definitions: columns numbered in their order (unless
+// numbers are given) and shown in that order; in the order of their numbers, fixed-length
+// columns laid out one after the other in the fixed area (Yes/No columns live in the null
+// mask and take no room there) and variable-length columns, memo and OLE included, given
+// their places in the row's offset table, every fixed column carrying the count of variable
 // ones before it; every column carrying the database's sort order where Decimal columns keep
 // their precision and scale. Indexes: a real index per distinct list of columns, orders and
 // flags, in the order first described; logical indexes numbered in their order and stored
@@ -28,6 +29,7 @@ namespace dbaccess::mdb {
 // The flag Access sets on every real index, and the flags of a primary key.
 constexpr uint8_t kIndexFlagAlways = 0x80;
 constexpr uint8_t kColumnFlagUpdatable = 0x02;
+constexpr uint8_t kColumnFlagSystemTable = 0x10;  // on every column of the engine's tables
 // The cascade bytes Access leaves on a logical index that is no foreign key.
 constexpr uint8_t kNoForeignKeyCascadeByte = 0x04;
 constexpr size_t kMaxColumnsPerTable = 255;
@@ -48,6 +50,12 @@ struct ColumnDescription {
   bool hyperlink = false;                    // Memo
   std::optional<std::string> default_value;  // the DefaultValue expression
   std::vector<Property> properties;          // further properties (Caption, Format ...)
+  // The engine's own tables list their columns in another order than they number them:
+  // the column's number (its place in the row) when not its position in the list.
+  std::optional<uint16_t> number;
+  // Column flags whose meaning is not known, as the engine sets them (0x20 on the Owner and
+  // SID columns of its own tables).
+  uint8_t other_flags = 0;
 };
 
 struct IndexColumnDescription {
@@ -62,11 +70,16 @@ struct IndexDescription {
   bool unique = false;
   bool ignore_nulls = false;
   bool required = false;  // no null allowed
+  // The real index's flags as the engine sets them on its own tables, when not made from
+  // the fields above.
+  std::optional<uint8_t> flags;
 };
 
 struct TableDescription {
   std::string name;
-  bool system = false;  // a table of the engine (MSysObjects ...): table type 'S'
+  // A table of the engine (MSysObjects ...): table type 'S', every column flagged as the
+  // engine flags its own.
+  bool system = false;
   std::vector<ColumnDescription> columns;
   std::vector<IndexDescription> indexes;
   std::vector<Property> properties;  // the table's own
@@ -82,8 +95,8 @@ struct DefinedTable {
 // Jet refuses: an invalid name (3125), a column defined twice (3191), too many columns
 // (3190) or indexes (3039), more than 10 columns in an index (3277), a second primary key
 // (3283), an index name used twice (3375), an index over a missing or unindexable column
-// (3409), a size out of range (3382 Text, 3382 Binary), and a text index under a sort order
-// whose keys cannot be built here (TableNotWritable, naming it).
+// (3409), a size out of range (3382), two columns of one number (3292), and a text index under a
+// sort order whose keys cannot be built here (TableNotWritable, naming it).
 DefinedTable DefineTable(const TableDescription& description, const Header& header);
 
 }  // namespace dbaccess::mdb

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -126,6 +128,96 @@ inline Row EveryTypeRow(int i) {
                          std::string(12 - std::to_string(i).size(), '0') + std::to_string(i) + "}"};
   row[14] = nulls ? Cell{} : Cell{std::to_string(i) + ".2500"};
   return row;
+}
+
+// The description a table was made from, as far as its definition tells; none for a table a
+// description cannot give (deleted columns or indexes, foreign keys). With `as_stored`, the
+// column numbers and index flags as stored, and the engine's own tables as such.
+inline std::optional<TableDescription> DescriptionOf(const TableDefinition& def,
+                                                     const std::string& name, bool as_stored) {
+  TableDescription out;
+  out.name = name;
+  out.system = as_stored && def.table_type == kTableTypeSystem;
+  for (size_t i = 0; i < def.columns.size(); ++i) {
+    const ColumnDefinition& c = def.columns[i];
+    if (c.number != i && !as_stored) return std::nullopt;
+    ColumnDescription column;
+    column.name = c.name;
+    column.type = c.type;
+    if (c.type == kTypeText) column.size = c.length / 2;
+    if (c.type == kTypeBinary) column.size = c.length;
+    if (c.type == kTypeNumeric) {
+      column.precision = c.precision;
+      column.scale = c.scale;
+    }
+    column.autonumber = (c.flags & (kColumnFlagAutoNumber | kColumnFlagAutoGuid)) != 0;
+    column.hyperlink = (c.flags & kColumnFlagHyperlink) != 0;
+    column.compressed_unicode = (c.ext_flags & kColumnExtFlagCompressedUnicode) != 0;
+    if (as_stored) {
+      column.number = c.number;
+      column.other_flags =
+          c.flags & ~(kColumnFlagFixed | kColumnFlagUpdatable | kColumnFlagAutoNumber |
+                      kColumnFlagAutoGuid | kColumnFlagHyperlink | kColumnFlagSystemTable);
+    }
+    out.columns.push_back(column);
+  }
+  std::vector<const LogicalIndex*> by_number;
+  for (const LogicalIndex& index : def.logical_indexes) {
+    if (index.type == kLogicalIndexForeignKey) return std::nullopt;
+    by_number.push_back(&index);
+  }
+  std::sort(by_number.begin(), by_number.end(),
+            [](const LogicalIndex* a, const LogicalIndex* b) { return a->number < b->number; });
+  for (const LogicalIndex* logical : by_number) {
+    if (logical->number != out.indexes.size()) return std::nullopt;  // one was deleted
+    const RealIndex& real = def.real_indexes[logical->real_index];
+    IndexDescription index;
+    index.name = logical->name;
+    index.primary = logical->type == kLogicalIndexPrimaryKey;
+    index.unique = !index.primary && (real.flags & kIndexFlagUnique) != 0;
+    index.required = !index.primary && (real.flags & kIndexFlagRequired) != 0;
+    index.ignore_nulls = (real.flags & kIndexFlagIgnoreNulls) != 0;
+    if (as_stored) index.flags = real.flags;
+    for (const RealIndexColumn& part : real.columns) {
+      for (const ColumnDefinition& c : def.columns) {
+        if (c.number == part.column_number) index.columns.push_back({c.name, part.ascending});
+      }
+    }
+    out.indexes.push_back(index);
+  }
+  return out;
+}
+
+// Copies into `defined` what a stored definition holds beyond its description: what its
+// rows left (the row count, each index's counts, the last autonumber) and, with `stale`,
+// the bytes left from earlier states of the table (unused header and index bytes, the
+// places columns were shown at, the fixed offsets variable columns had once, the locale
+// recorded in columns that are neither text nor decimal: Access 2003 on a Swedish system
+// wrote 1053 there).
+inline void CopyLeftBytes(DefinedTable& defined, const TableDefinition& stored,
+                          const TableDefinitionExtras& stored_extras, bool stale) {
+  TableDefinition& def = defined.definition;
+  TableDefinitionExtras& extras = defined.extras;
+  def.row_count = stored.row_count;
+  extras.next_autonumber = stored_extras.next_autonumber;
+  for (size_t i = 0; i < def.real_indexes.size() && i < stored.real_indexes.size(); ++i) {
+    if (stale) extras.real_indexes[i] = stored_extras.real_indexes[i];
+    extras.real_indexes[i].counts = stored_extras.real_indexes[i].counts;
+  }
+  if (!stale) return;
+  extras.header_reserved = stored_extras.header_reserved;
+  for (size_t i = 0; i < def.columns.size(); ++i) {
+    extras.columns[i] = stored_extras.columns[i];
+    if (!def.columns[i].fixed()) def.columns[i].fixed_offset = stored.columns[i].fixed_offset;
+    if (def.columns[i].type != kTypeText && def.columns[i].type != kTypeMemo &&
+        def.columns[i].type != kTypeNumeric) {
+      def.columns[i].precision = stored.columns[i].precision;
+      def.columns[i].scale = stored.columns[i].scale;
+    }
+  }
+  for (size_t i = 0; i < def.logical_indexes.size(); ++i) {
+    extras.logical_indexes[i].reserved = stored_extras.logical_indexes[i].reserved;
+  }
 }
 
 // The pages marked free in the global usage map.
