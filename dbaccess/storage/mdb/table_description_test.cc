@@ -9,6 +9,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/database_reader.h"
+#include "dbaccess/storage/mdb/index_key.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_writing_testing.h"
@@ -94,6 +95,122 @@ TEST(TableDescriptionFileTest, DescribedAccessTablesGetAccessDefinitions) {
   for (const std::string& d : differences) listed += d + "\n";
   EXPECT_TRUE(differences.empty()) << listed;
   for (const std::string& table : clean) EXPECT_TRUE(agree_as_made.count(table)) << table;
+}
+
+Header GeneralHeader() {
+  Header header;
+  header.sort_order = kGeneralSortOrder;
+  return header;
+}
+
+// The layout rules on a table no test file has: Yes/No columns take no fixed room, variable
+// columns (memos among them) are numbered in column order, every fixed column carries the
+// count of variable ones before it; indexes of the same columns and flags share their real
+// index, the logical ones are stored by name and keep their numbers.
+TEST(TableDescriptionTest, LaysOutColumnsAndIndexesAsAccessDoes) {
+  const TableDescription table = testing::EveryTypeTable("Layout");
+  TableDescription shared = table;
+  shared.indexes.push_back({"AlsoByMeasure", {{"Measure", false}}});
+  const DefinedTable defined = DefineTable(shared, GeneralHeader());
+  const TableDefinition& def = defined.definition;
+  ASSERT_EQ(def.columns.size(), 15u);
+  std::vector<uint16_t> fixed_offsets, variable_indexes;
+  for (const ColumnDefinition& c : def.columns) {
+    fixed_offsets.push_back(c.fixed_offset);
+    variable_indexes.push_back(c.variable_index);
+  }
+  // Id Flag Small Short Amount Ratio Measure When Code Wide Raw Notes Picture Key Price
+  EXPECT_EQ(fixed_offsets,
+            (std::vector<uint16_t>{0, 0, 4, 5, 7, 15, 19, 27, 0, 0, 0, 0, 0, 35, 51}));
+  EXPECT_EQ(variable_indexes, (std::vector<uint16_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 5}));
+  EXPECT_EQ(def.max_columns, 15);
+  EXPECT_EQ(def.variable_columns, 5);
+  EXPECT_EQ(def.columns[0].flags, kColumnFlagFixed | kColumnFlagUpdatable | kColumnFlagAutoNumber);
+  EXPECT_EQ(def.columns[8].flags, kColumnFlagUpdatable);
+  EXPECT_EQ(def.columns[8].ext_flags, kColumnExtFlagCompressedUnicode);
+  EXPECT_EQ(def.columns[8].length, 80);
+  EXPECT_EQ(def.columns[8].sort_order, kGeneralSortOrder);
+  EXPECT_EQ(def.columns[1].length, 1);  // Yes/No
+  EXPECT_EQ(def.columns[14].precision, 18);
+
+  ASSERT_EQ(def.real_indexes.size(), 4u);  // ByMeasure and AlsoByMeasure share theirs
+  EXPECT_EQ(def.real_indexes[0].flags, kIndexFlagAlways | kIndexFlagUnique | kIndexFlagRequired);
+  EXPECT_EQ(def.real_indexes[1].flags, kIndexFlagAlways | kIndexFlagUnique);
+  EXPECT_FALSE(def.real_indexes[2].columns[1].ascending);
+  std::vector<std::string> names;
+  std::vector<uint32_t> numbers, reals;
+  for (const LogicalIndex& index : def.logical_indexes) {
+    names.push_back(index.name);
+    numbers.push_back(index.number);
+    reals.push_back(index.real_index);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"AlsoByMeasure", "ByCode", "ByMeasure", "ByShortWhen",
+                                             "PrimaryKey"}));
+  EXPECT_EQ(numbers, (std::vector<uint32_t>{4, 1, 3, 2, 0}));
+  EXPECT_EQ(reals, (std::vector<uint32_t>{3, 1, 3, 2, 0}));
+  EXPECT_EQ(def.logical_indexes[4].type, kLogicalIndexPrimaryKey);
+
+  // The properties: DefaultValue and Required where the description has them.
+  ASSERT_EQ(defined.properties.maps.size(), 3u);
+  EXPECT_EQ(defined.properties.maps[1].name, "Short");
+  EXPECT_EQ(defined.properties.maps[2].name, "When");
+  EXPECT_TRUE(DefineTable(TableDescription{"Plain", false, {{.name = "A"}}}, GeneralHeader())
+                  .properties.maps.empty());
+}
+
+// A text index under a sort order whose keys are not built here is refused, naming it; the
+// same table without the index is laid out, its text columns under that sort order.
+TEST(TableDescriptionTest, RefusesTextIndexesUnderOtherSortOrders) {
+  Header cyrillic;
+  cyrillic.sort_order = 1049;
+  TableDescription table = testing::EveryTypeTable("Заказы");
+  try {
+    DefineTable(table, cyrillic);
+    ADD_FAILURE() << "laid out";
+  } catch (const JetError& e) {
+    EXPECT_NE(std::string(e.what()).find("1049"), std::string::npos) << e.what();
+  }
+  std::erase_if(table.indexes, [](const IndexDescription& i) { return i.name == "ByCode"; });
+  const DefinedTable defined = DefineTable(table, cyrillic);
+  EXPECT_EQ(defined.definition.columns[8].sort_order, 1049);
+}
+
+TEST(TableDescriptionTest, RefusesWhatJetRefuses) {
+  auto number = [](const TableDescription& table) {
+    try {
+      DefineTable(table, GeneralHeader());
+    } catch (const JetError& e) {
+      return e.number();
+    }
+    return -1;
+  };
+  const TableDescription good = testing::EveryTypeTable("T");
+  TableDescription bad = good;
+  bad.name = "a.b";
+  EXPECT_EQ(number(bad), 3125);
+  bad = good;
+  bad.columns[2].name = "CODE";
+  EXPECT_EQ(number(bad), 3191);
+  bad = good;
+  bad.columns[8].size = 256;
+  EXPECT_EQ(number(bad), 3382);
+  bad = good;
+  bad.indexes.push_back({"ByOle", {{"Picture", true}}});
+  EXPECT_EQ(number(bad), 3409);
+  bad = good;
+  bad.indexes.push_back({"bycode", {{"Small", true}}});
+  EXPECT_EQ(number(bad), 3375);
+  bad = good;
+  bad.indexes.push_back({"Wide", {}});
+  for (int i = 0; i < 11; ++i) bad.indexes.back().columns.push_back({"Small", true});
+  EXPECT_EQ(number(bad), 3277);
+  bad = good;
+  bad.columns[2].autonumber = true;  // a Byte
+  EXPECT_EQ(number(bad), 3292);
+  bad = good;
+  for (int i = 0; i < 250; ++i) bad.columns.push_back({.name = "c" + std::to_string(i)});
+  EXPECT_EQ(number(bad), 3190);
+  EXPECT_EQ(number(good), -1);
 }
 
 }  // namespace
