@@ -8,6 +8,7 @@
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/catalog_writer.h"
 #include "dbaccess/storage/mdb/data_page_builder.h"
+#include "dbaccess/storage/mdb/index_check.h"
 #include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_reader.h"
@@ -65,14 +66,22 @@ TEST(TableCreatorTest, ATableOfEveryTypeIsMadeFilledChangedAndReadBack) {
   std::erase_if(expected, [](const Row& row) { return row.empty(); });
 
   const auto file = OpenFile(path);
-  EXPECT_EQ(Findings(*file), "");
-  const StoredDatabase db = ReadDatabase(*file);
+  const StoredDatabase db = testing::ReadSoundDatabase(*file);
   const StoredTable* table = FindStoredTable(db, "Everything");
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->definition.page, page);
   EXPECT_EQ(table->definition.row_count, expected.size());
   ASSERT_EQ(table->rows.size(), expected.size());
   EXPECT_TRUE(std::is_permutation(table->rows.begin(), table->rows.end(), expected.begin()));
+  const StoredTableDefinition stored = ReadStoredTableDefinition(*file, page);
+  const TableDefinitionExtras extras = DecodeTableDefinitionExtras(ByteView(stored.bytes), kJet4Layout);
+  const RebuiltIndexes rebuilt = RebuildTableIndexes(*file, table->definition);
+  ASSERT_EQ(extras.real_indexes.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(extras.real_indexes[i].counts[0], rebuilt.indexes[i].entries.size());
+    EXPECT_EQ(extras.real_indexes[i].counts[1], rebuilt.indexes[i].distinct_keys);
+  }
+  EXPECT_EQ(extras.next_autonumber, 600u);
 
   // The catalog: owned as Access's tables are, with as many access entries.
   const StoredTable* access_table = FindStoredTable(db, "Table1");
@@ -188,8 +197,7 @@ TEST(TableCreatorTest, EveryJet4FileTakesANewTable) {
       pages.Commit();
     }
     const auto file = OpenFile(path);
-    EXPECT_EQ(Findings(*file), "");
-    const StoredDatabase db = ReadDatabase(*file);
+    const StoredDatabase db = testing::ReadSoundDatabase(*file);
     const StoredTable* table = FindStoredTable(db, "New table");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->rows.size(), 120u);

@@ -27,27 +27,7 @@ bool FixedType(uint8_t type) {
   }
 }
 
-bool KnownType(uint8_t type) {
-  switch (type) {
-    case kTypeBoolean:
-    case kTypeByte:
-    case kTypeInt:
-    case kTypeLong:
-    case kTypeMoney:
-    case kTypeFloat:
-    case kTypeDouble:
-    case kTypeDateTime:
-    case kTypeBinary:
-    case kTypeText:
-    case kTypeOle:
-    case kTypeMemo:
-    case kTypeGuid:
-    case kTypeNumeric:
-      return true;
-    default:
-      return false;
-  }
-}
+bool KnownType(uint8_t type) { return type == kTypeOle || KeyableType(type); }
 
 bool Textual(uint8_t type) { return type == kTypeText || type == kTypeMemo; }
 

@@ -43,6 +43,12 @@ inline std::string Findings(const PageFile& file) {
   return out;
 }
 
+// The file read whole, once the integrity check found it sound.
+inline StoredDatabase ReadSoundDatabase(const PageFile& file) {
+  EXPECT_EQ(Findings(file), "");
+  return ReadDatabase(file);
+}
+
 inline const StoredTable* FindStoredTable(const StoredDatabase& db, const std::string& name) {
   for (const StoredTable& table : db.tables) {
     if (table.object.name == name) return &table;
