@@ -9,6 +9,7 @@
 #include "dbaccess/storage/mdb/catalog_writer.h"
 #include "dbaccess/storage/mdb/data_page_builder.h"
 #include "dbaccess/storage/mdb/index_check.h"
+#include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_reader.h"
@@ -74,7 +75,8 @@ TEST(TableCreatorTest, ATableOfEveryTypeIsMadeFilledChangedAndReadBack) {
   ASSERT_EQ(table->rows.size(), expected.size());
   EXPECT_TRUE(std::is_permutation(table->rows.begin(), table->rows.end(), expected.begin()));
   const StoredTableDefinition stored = ReadStoredTableDefinition(*file, page);
-  const TableDefinitionExtras extras = DecodeTableDefinitionExtras(ByteView(stored.bytes), kJet4Layout);
+  const TableDefinitionExtras extras =
+      DecodeTableDefinitionExtras(ByteView(stored.bytes), kJet4Layout);
   const RebuiltIndexes rebuilt = RebuildTableIndexes(*file, table->definition);
   ASSERT_EQ(extras.real_indexes.size(), 4u);
   for (size_t i = 0; i < 4; ++i) {
@@ -245,6 +247,50 @@ TEST(TableCreatorTest, EveryJet4FileTakesANewTable) {
   }
   EXPECT_GE(files, 15u);
   EXPECT_GE(access_tables, 20u);
+}
+
+// A table made and filled in one change, the process dying at each step of writing it
+// (each page write among them): once recovered the file is exactly the old one or exactly
+// the new one, and sound.
+TEST(TableCreatorTest, ACrashAtAnyStepLeavesTheOldFileOrTheNew) {
+  SKIP_WITHOUT_TEST_DATA();
+  TempFolder folder;
+  const std::string path = folder.File("crash.mdb");
+  const std::vector<uint8_t> old = ReadBytes(testing::TestFile("testV2000.mdb"));
+  auto change = [&] {
+    const auto file = OpenFile(path);
+    PageWriter pages(*file, path);
+    const uint32_t page = CreateTable(pages, EveryTypeTable("Crash"), kNow);
+    TableEditor table(pages, page, "Crash");
+    for (int i = 0; i < 60; ++i) table.Insert(EveryTypeRow(i));
+    table.Save();
+    pages.Commit();
+  };
+  testing::WriteBytes(path, old);
+  change();
+  const std::vector<uint8_t> made = ReadBytes(path);
+  size_t page_writes = 0;
+  for (size_t k = 0;; ++k) {
+    testing::WriteBytes(path, old);
+    bool crashed = false;
+    SetJournalCrashHookForTesting([&](JournalStep step, size_t count) {
+      if (step == JournalStep::kPageWrite) page_writes = std::max(page_writes, count + 1);
+      return step == JournalStep::kPageWrite && count == k;
+    });
+    try {
+      change();
+    } catch (const PageWriteCrash&) {
+      crashed = true;
+    }
+    SetJournalCrashHookForTesting({});
+    if (!crashed) break;
+    RecoverJournal(path, 4096);
+    const std::vector<uint8_t> now = ReadBytes(path);
+    EXPECT_TRUE(now == old || now == made) << "crash at page write " << k;
+  }
+  EXPECT_GT(page_writes, 20u);
+  EXPECT_EQ(ReadBytes(path), made);  // the one change that did not crash
+  EXPECT_EQ(Findings(*OpenFile(path)), "");
 }
 
 size_t PagesInUse(const PageFile& file) {
