@@ -51,9 +51,9 @@ class PageWriter {
   const std::set<uint32_t>& free_pages() const { return free_; }
   bool changed() const { return !changed_.empty(); }
 
-  // The database as changed so far, the global usage map included, read as a PageFile. It
-  // shows the pages as they are when it is made: make a new one after further changes. It
-  // must not outlive the writer.
+  // The database as changed so far, the global usage map included, read as a PageFile. Make
+  // a new one after further changes (one made before may show pages it read as they were
+  // then); it must not outlive the writer, nor be used after Commit.
   std::unique_ptr<PageFile> View();
 
   // Writes every changed page, and the global usage map, all or nothing. The writer is
