@@ -44,7 +44,7 @@ Row Table1Row(int i) {
 class TableEditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!skarnvel_test::HaveTestData()) GTEST_SKIP() << "real .mdb test files not found";
+    SKIP_WITHOUT_TEST_DATA();
     path_ = CopyTestFile(folder_, "testV2000.mdb");
     original_ = ReadBytes(path_);
   }
