@@ -221,6 +221,10 @@ JetError JetFileReadOnly(std::string_view path) {
   return JetError(0, "Changing a Jet database file is not supported yet; " + Quoted(path) +
                          " was not changed.");
 }
+JetError TableNotWritable(std::string_view table, std::string_view reason) {
+  return JetError(0, "Table " + Quoted(table) + " cannot be changed: " + std::string(reason) + ".");
+}
+JetError RecordTooLarge() { return JetError(3047, "Record is too large."); }
 
 JetError CommitWithoutBegin() {
   return JetError(3034,

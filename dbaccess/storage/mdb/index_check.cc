@@ -72,9 +72,10 @@ class KeyBuilder {
   KeyBuilder(const PageFile& file, const TableDefinition& def)
       : def_(def), long_values_(file, ReadLimits::ForFileSize(file.byte_size()).long_value_bytes) {}
 
-  // The entry of the row for `index`, or none when the index leaves the row out.
+  // The entry of the row for `index`, or none when the index leaves the row out; `has_null`,
+  // when given, tells whether a column of the key is null.
   std::optional<IndexEntry> Entry(const RealIndex& index, const std::vector<RawField>& fields,
-                                  RowPointer row) {
+                                  RowPointer row, bool* has_null = nullptr) {
     IndexEntry entry;
     entry.row = row;
     size_t nulls = 0;
@@ -99,6 +100,7 @@ class KeyBuilder {
     if ((index.flags & kIndexFlagIgnoreNulls) != 0 && nulls == index.columns.size()) {
       return std::nullopt;
     }
+    if (has_null != nullptr) *has_null = nulls != 0;
     return entry;
   }
 
@@ -289,18 +291,39 @@ std::string WhyKeysNotBuildable(const TableDefinition& def, const RealIndex& ind
 
 std::vector<IndexEntry> RebuildIndexEntries(const PageFile& file, const TableDefinition& def,
                                             const RealIndex& index) {
-  const std::string why = WhyKeysNotBuildable(def, index, file.header());
-  if (!why.empty()) throw FormatError(why);
+  TableDefinition one = def;
+  one.real_indexes = {index};
+  return std::move(RebuildTableIndexes(file, one).indexes[0].entries);
+}
+
+RebuiltIndexes RebuildTableIndexes(const PageFile& file, const TableDefinition& def) {
+  for (const RealIndex& index : def.real_indexes) {
+    const std::string why = WhyKeysNotBuildable(def, index, file.header());
+    if (!why.empty()) throw FormatError(why);
+  }
   KeyBuilder builder(file, def);
-  std::vector<IndexEntry> entries;
+  RebuiltIndexes rebuilt;
+  rebuilt.indexes.resize(def.real_indexes.size());
   ForEachLiveRow(file, def, [&](RowPointer pointer, ByteView row) {
+    ++rebuilt.rows;
+    if (def.real_indexes.empty()) return;
     const std::vector<RawField> fields = CrackRow(row, def, file.layout());
-    if (std::optional<IndexEntry> entry = builder.Entry(index, fields, pointer)) {
-      entries.push_back(std::move(*entry));
+    for (size_t i = 0; i < def.real_indexes.size(); ++i) {
+      bool has_null = false;
+      std::optional<IndexEntry> entry =
+          builder.Entry(def.real_indexes[i], fields, pointer, &has_null);
+      if (!entry) continue;
+      if (has_null) rebuilt.indexes[i].rows_with_null.insert(pointer.Encode());
+      rebuilt.indexes[i].entries.push_back(std::move(*entry));
     }
   });
-  std::sort(entries.begin(), entries.end(), EntryLess);
-  return entries;
+  for (RebuiltIndex& index : rebuilt.indexes) {
+    std::sort(index.entries.begin(), index.entries.end(), EntryLess);
+    for (size_t i = 0; i < index.entries.size(); ++i) {
+      if (i == 0 || index.entries[i].key != index.entries[i - 1].key) ++index.distinct_keys;
+    }
+  }
+  return rebuilt;
 }
 
 std::vector<PlacedEntry> ReadIndexEntries(const PageFile& file, uint32_t root, uint32_t table_page,

@@ -11,6 +11,7 @@
 #define SKARNVEL_DBACCESS_STORAGE_MDB_INDEX_CHECK_H_
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,20 @@ extern const char kJet3Note[];
 // FormatError when a key cannot be built (see WhyKeysNotBuildable).
 std::vector<IndexEntry> RebuildIndexEntries(const PageFile& file, const TableDefinition& def,
                                             const RealIndex& index);
+
+// The entries of every real index of a table rebuilt from its rows in one pass, as a writer
+// needs them to lay out the index pages anew.
+struct RebuiltIndex {
+  std::vector<IndexEntry> entries;    // in Jet's order
+  std::set<uint32_t> rows_with_null;  // rows (RowPointer::Encode) whose key has a null column
+  uint64_t distinct_keys = 0;
+};
+struct RebuiltIndexes {
+  std::vector<RebuiltIndex> indexes;  // one per real index of the definition, in its order
+  uint64_t rows = 0;                  // the table's live rows
+};
+// Throws FormatError when a key cannot be built or a row cannot be read.
+RebuiltIndexes RebuildTableIndexes(const PageFile& file, const TableDefinition& def);
 
 // Empty when the keys of `index` can be built here; otherwise why not.
 std::string WhyKeysNotBuildable(const TableDefinition& def, const RealIndex& index,

@@ -74,28 +74,37 @@ std::vector<uint8_t> LongValueWriter::Store(const std::vector<uint8_t>& data) {
   return Definition(static_cast<uint32_t>(data.size()), 0, next);
 }
 
-void LongValueWriter::Delete(ByteView field) {
+std::vector<RowPointer> LongValueRows(PageWriter& pages, ByteView field) {
   const uint8_t kind = static_cast<uint8_t>(field.U32(0) >> 24) & kLongValueKindMask;
-  if (kind == kLongValueInline) return;
+  if (kind == kLongValueInline) return {};
+  std::vector<RowPointer> rows;
   RowPointer at = RowPointer::Decode(field.U32(4));
-  const Layout& layout = pages_.layout();
   for (size_t hop = 0; hop < kMaxChainRows; ++hop) {
-    DataPageContent content = DecodeDataPage(ByteView(pages_.Read(at.page)), layout);
-    if (content.owner != kLongValuePageOwner || at.row >= content.rows.size()) {
+    const DataPageContent content = DecodeDataPage(ByteView(pages.Read(at.page)), pages.layout());
+    if (content.owner != kLongValuePageOwner || at.row >= content.rows.size() ||
+        (content.rows[at.row].flags & kRowDeletedFlag) != 0) {
       throw FormatError("long value row missing");
     }
-    PageRow& row = content.rows[at.row];
+    rows.push_back(at);
+    const PageRow& row = content.rows[at.row];
     uint32_t next = 0;
     if (kind != kLongValueSinglePage && row.bytes.size() >= kChainPointerBytes) {
       next = ByteView(row.bytes).U32(0);
     }
-    row = {kRowDeletedFlag, {}};
-    pages_.Edit(at.page) = EncodeDataPage(content, layout);
-    if (free_space_ != nullptr) free_space_->Add(at.page);
-    if (next == 0) return;
+    if (next == 0) return rows;
     at = RowPointer::Decode(next);
   }
   throw FormatError("long value chain loops");
+}
+
+void LongValueWriter::Delete(ByteView field) {
+  const Layout& layout = pages_.layout();
+  for (const RowPointer at : LongValueRows(pages_, field)) {
+    DataPageContent content = DecodeDataPage(ByteView(pages_.Read(at.page)), layout);
+    content.rows[at.row] = {kRowDeletedFlag, {}};
+    pages_.Edit(at.page) = EncodeDataPage(content, layout);
+    if (free_space_ != nullptr) free_space_->Add(at.page);
+  }
 }
 
 }  // namespace dbaccess::mdb

@@ -40,6 +40,11 @@ class LongValueWriter {
   uint32_t current_page_ = 0;  // the LVAL page rows go to while it has room; 0 for none
 };
 
+// The rows that hold the data of the value whose definition is `field`, first row first;
+// none for an inline value. Throws FormatError for a row that is missing or deleted, or a
+// chain that loops.
+std::vector<RowPointer> LongValueRows(PageWriter& pages, ByteView field);
+
 }  // namespace dbaccess::mdb
 
 #endif  // SKARNVEL_DBACCESS_STORAGE_MDB_LONG_VALUE_WRITER_H_

@@ -22,6 +22,11 @@ struct OwnedTable {
   TableDefinition definition;
 };
 
+// Adds a finding for every page of the table's maps out of place (free, of another kind or
+// of another table). Throws FormatError when the global usage map cannot be read.
+void CheckTablePages(const PageFile& file, const OwnedTable& table,
+                     std::vector<CheckFinding>& findings);
+
 // Adds a finding for every page out of place. Throws FormatError when the global usage map
 // cannot be read.
 void CheckPageOwnership(const PageFile& file, const std::vector<OwnedTable>& tables,

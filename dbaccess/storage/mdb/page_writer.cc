@@ -14,6 +14,49 @@ constexpr int kGlobalUsageMapRow = 0;
 
 }  // namespace
 
+// The pages of the writer as the file would store them (encrypted where the file is).
+class PageWriter::ViewSource : public ByteSource {
+ public:
+  explicit ViewSource(const PageWriter& writer)
+      : writer_(writer),
+        page_size_(static_cast<size_t>(writer.layout().page_size)),
+        size_(uint64_t{writer.page_count_} * page_size_) {}
+  uint64_t size() const override { return size_; }
+  bool Read(uint64_t offset, size_t length, uint8_t* out) const override {
+    if (offset > size_ || length > size_ - offset) return false;
+    while (length > 0) {
+      const uint32_t number = static_cast<uint32_t>(offset / page_size_);
+      const size_t at = static_cast<size_t>(offset % page_size_);
+      const size_t n = std::min(length, page_size_ - at);
+      const Page page = Stored(number);
+      std::copy_n(page.begin() + static_cast<long>(at), n, out);
+      out += n;
+      offset += n;
+      length -= n;
+    }
+    return true;
+  }
+
+ private:
+  Page Stored(uint32_t number) const {
+    Page page;
+    const auto changed = writer_.changed_.find(number);
+    if (changed != writer_.changed_.end()) {
+      page = changed->second;
+    } else if (number < writer_.file_.page_count()) {
+      page = *writer_.file_.Read(number);
+    } else {
+      page.assign(page_size_, 0);
+    }
+    ApplyPageEncryption(writer_.header(), number, page);
+    return page;
+  }
+
+  const PageWriter& writer_;
+  size_t page_size_;
+  uint64_t size_;
+};
+
 PageWriter::PageWriter(const PageFile& file, std::string path)
     : file_(file), path_(std::move(path)), page_count_(file.page_count()) {
   if (file.header().version != JetVersion::kJet4) throw FormatError("only Jet 4 files are written");
@@ -117,6 +160,11 @@ void PageWriter::WriteGlobalUsageMap() {
     changed_[global_map_pages_[i]] = std::move(bitmaps[i]);
   }
   Edit(kGlobalUsageMapPage) = EncodeDataPage(content, layout());
+}
+
+std::unique_ptr<PageFile> PageWriter::View() {
+  if (global_map_changed_) WriteGlobalUsageMap();
+  return std::make_unique<PageFile>(std::make_unique<ViewSource>(*this));
 }
 
 void PageWriter::Commit() {

@@ -6,11 +6,15 @@
 // page), else from past the end of the file; the map is kept exact and covers every page:
 // its inline bitmap grows with the file as Access grows it, and when page 1 cannot hold it
 // any more it becomes a reference map. Released pages are zeroed and marked free.
+//
+// View() shows the database as changed so far to everything that reads a PageFile (rows,
+// definitions, indexes, the checks), before anything is written.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -29,6 +33,7 @@ class PageWriter {
 
   const Layout& layout() const { return file_.layout(); }
   const Header& header() const { return file_.header(); }
+  const std::string& path() const { return path_; }
   uint32_t page_count() const { return page_count_; }
 
   // The page as changed so far, or as in the file. FormatError for a page past the end. The
@@ -46,11 +51,17 @@ class PageWriter {
   const std::set<uint32_t>& free_pages() const { return free_; }
   bool changed() const { return !changed_.empty(); }
 
+  // The database as changed so far, the global usage map included, read as a PageFile. Make
+  // a new one after further changes (one made before may show pages it read as they were
+  // then); it must not outlive the writer, nor be used after Commit.
+  std::unique_ptr<PageFile> View();
+
   // Writes every changed page, and the global usage map, all or nothing. The writer is
   // spent afterwards (a new change starts from the file as read again).
   void Commit();
 
  private:
+  class ViewSource;
   void WriteGlobalUsageMap();
 
   const PageFile& file_;

@@ -162,10 +162,15 @@ StoredField EncodeField(const ColumnDefinition& column, const Cell& value,
     case kTypeNumeric:
       out = EncodeDecimal(Expect<std::string>(value, "a decimal text"), column.scale);
       break;
-    case kTypeText:
-      out = EncodeText(column, Expect<std::string>(value, "a text"));
-      if (out.size() > column.length) throw FormatError("text longer than its column");
+    case kTypeText: {
+      // The column's size counts characters (two bytes each), compressed or not.
+      const std::string& text = Expect<std::string>(value, "a text");
+      if (2 * Utf8ToUtf16(text).size() > column.length) {
+        throw FormatError("text longer than its column");
+      }
+      out = EncodeText(column, text);
       break;
+    }
     case kTypeMemo:
     case kTypeOle: {
       const std::vector<uint8_t> data =

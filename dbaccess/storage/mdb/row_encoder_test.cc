@@ -189,6 +189,11 @@ TEST(RowEncoderTest, RefusesValuesTheColumnCannotHold) {
   EXPECT_THROW(EncodeField(byte, Cell{std::string("1")}), FormatError);
   const ColumnDefinition text{.type = kTypeText, .length = 4};
   EXPECT_THROW(EncodeField(text, Cell{std::string("abc")}), FormatError);  // 6 bytes in UCS-2
+  // The size counts characters, however few bytes the compressed form takes.
+  ColumnDefinition compressed = text;
+  compressed.ext_flags = kColumnExtFlagCompressedUnicode;
+  EXPECT_EQ(EncodeField(compressed, Cell{std::string("ab")}).bytes.size(), 4u);
+  EXPECT_THROW(EncodeField(compressed, Cell{std::string("abc")}), FormatError);
   EXPECT_THROW(EncodeGuid("{not-a-guid}"), FormatError);
   EXPECT_THROW(EncodeDecimal("1.234", 2), FormatError);
   EXPECT_THROW(EncodeDecimal("99999999999999999999999999999", 0), FormatError);

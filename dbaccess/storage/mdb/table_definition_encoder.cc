@@ -270,10 +270,16 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& def,
     out.Put(base + kLogicalSideOffset, index.relationship_side, 1);
     out.Put(base + kLogicalOtherIndexOffset, index.other_index, 4);
     out.Put(base + kLogicalOtherTableOffset, index.other_table_page, 4);
-    out.Put(base + kLogicalCascadeUpdatesOffset,
-            FlagByte(extra.cascade_updates, index.cascade_updates), 1);
-    out.Put(base + kLogicalCascadeDeletesOffset,
-            FlagByte(extra.cascade_deletes, index.cascade_deletes), 1);
+    // Only a foreign key's cascade bytes mean something; the others are kept as they are.
+    const bool foreign = index.type == kLogicalIndexForeignKey;
+    out.Put(
+        base + kLogicalCascadeUpdatesOffset,
+        foreign ? FlagByte(extra.cascade_updates, index.cascade_updates) : extra.cascade_updates,
+        1);
+    out.Put(
+        base + kLogicalCascadeDeletesOffset,
+        foreign ? FlagByte(extra.cascade_deletes, index.cascade_deletes) : extra.cascade_deletes,
+        1);
     out.Put(base + kLogicalTypeOffset, index.type, 1);
     out.Put(base + kLogicalReservedOffset, extra.reserved, 4);
   }

@@ -55,8 +55,9 @@ struct RealIndexExtras {
 
 struct LogicalIndexExtras {
   uint32_t magic = kTableDefinitionMagic;  // block bytes 0..3
-  // The cascade bytes as stored: Access leaves values other than 0 and 1 on indexes that
-  // are not foreign keys. Written only when they agree with the LogicalIndex's flags.
+  // The cascade bytes as stored: Access leaves 4 (and other values) on indexes that are not
+  // foreign keys, and those are written as they are; a foreign key's are written only when
+  // they agree with the LogicalIndex's flags.
   uint8_t cascade_updates = 0;
   uint8_t cascade_deletes = 0;
   uint32_t reserved = 0;  // bytes 24..27

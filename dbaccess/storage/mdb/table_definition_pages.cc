@@ -71,6 +71,20 @@ std::vector<Page> LayOutTableDefinition(ByteView definition, const std::vector<u
   return out;
 }
 
+std::vector<uint32_t> StoreTableDefinition(PageWriter& writer, ByteView definition,
+                                           std::vector<uint32_t> pages) {
+  if (pages.empty()) throw FormatError("a table definition needs its first page");
+  const size_t needed = TableDefinitionPageCount(definition.size(), writer.layout());
+  while (pages.size() > needed) {
+    writer.Release(pages.back());
+    pages.pop_back();
+  }
+  while (pages.size() < needed) pages.push_back(writer.Allocate());
+  const std::vector<Page> laid_out = LayOutTableDefinition(definition, pages, writer.layout());
+  for (size_t i = 0; i < pages.size(); ++i) writer.Edit(pages[i]) = laid_out[i];
+  return pages;
+}
+
 size_t TableDefinitionPageUsed(ByteView page) {
   const size_t free = page.U16(kTableDefinitionFreeSpaceOffset);
   const size_t rest = page.size() - std::min(page.size(), free + kTableDefinitionPageHeader);

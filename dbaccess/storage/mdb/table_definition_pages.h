@@ -14,6 +14,7 @@
 #include "dbaccess/storage/mdb/bytes.h"
 #include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/storage/mdb/page_writer.h"
 
 namespace dbaccess::mdb {
 
@@ -29,6 +30,12 @@ size_t TableDefinitionPageCount(size_t size, const Layout& layout);
 // page 0 or the same page twice.
 std::vector<Page> LayOutTableDefinition(ByteView definition, const std::vector<uint32_t>& pages,
                                         const Layout& layout);
+
+// Writes `definition` on the pages of the chain `pages` (the table's definition page
+// first), taking more pages from `writer` when it has grown and giving back those it no
+// longer needs. Returns the chain now used. Throws FormatError as LayOutTableDefinition.
+std::vector<uint32_t> StoreTableDefinition(PageWriter& writer, ByteView definition,
+                                           std::vector<uint32_t> pages);
 
 // How many bytes of a TDEF page are used, from its free space figure.
 size_t TableDefinitionPageUsed(ByteView page);

@@ -1,0 +1,132 @@
+#include "dbaccess/storage/mdb/catalog_writer.h"
+
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/jet_names.h"
+
+namespace dbaccess::mdb {
+namespace {
+
+// Sets the cell of the column of that name, when the table has it.
+void SetCell(const TableDefinition& def, Row& row, std::string_view column, Cell value) {
+  for (size_t i = 0; i < def.columns.size(); ++i) {
+    if (def.columns[i].name == column) row[i] = std::move(value);
+  }
+}
+
+Cell BytesCell(const std::vector<uint8_t>& bytes) {
+  return bytes.empty() ? Cell{} : Cell{Bytes{bytes}};
+}
+
+bool IsTableLike(int type) {
+  return type == kObjectTypeTable || type == kObjectTypeQuery || type == kObjectTypeLinkedTable ||
+         type == kObjectTypeLinkedOdbcTable;
+}
+
+}  // namespace
+
+Row CatalogObjectRow(const TableDefinition& catalog, const NewCatalogObject& object) {
+  Row row(catalog.columns.size());
+  SetCell(catalog, row, "Id", int64_t{object.id});
+  SetCell(catalog, row, "ParentId", int64_t{object.parent_id});
+  SetCell(catalog, row, "Name", object.name);
+  SetCell(catalog, row, "Type", int64_t{object.type});
+  SetCell(catalog, row, "DateCreate", object.created);
+  SetCell(catalog, row, "DateUpdate", object.created);
+  SetCell(catalog, row, "Owner", BytesCell(object.owner));
+  SetCell(catalog, row, "Flags", int64_t{static_cast<int32_t>(object.flags)});
+  SetCell(catalog, row, "LvProp", BytesCell(object.properties));
+  return row;
+}
+
+Row AccessControlRow(const TableDefinition& aces, const AccessControlEntry& entry) {
+  Row row(aces.columns.size());
+  SetCell(aces, row, "ACM", int64_t{entry.acm});
+  SetCell(aces, row, "FInheritable", entry.inheritable);
+  SetCell(aces, row, "ObjectId", int64_t{entry.object_id});
+  SetCell(aces, row, "SID", BytesCell(entry.sid));
+  return row;
+}
+
+CatalogWriter::CatalogWriter(PageWriter& pages) : pages_(pages) {
+  catalog_ = std::make_unique<TableEditor>(pages, kSystemCatalogPage, kCatalogTableName);
+  catalog_rows_ = catalog_->Rows();
+  uint32_t aces_page = 0;
+  for (const TableRow& row : catalog_rows_) {
+    CatalogObject object = DecodeCatalogObject(catalog_->definition(), row.cells);
+    if (object.type == kObjectTypeTable && object.system() &&
+        object.name == kAccessControlTableName) {
+      aces_page = static_cast<uint32_t>(object.id);
+    }
+    if (object.name == kDatabaseObjectName) {
+      owner_ = RowFields(catalog_->definition(), row.cells).Binary("Owner");
+    }
+    objects_.push_back(std::move(object));
+  }
+  if (aces_page == 0) throw jet_errors::UnrecognizedFormat(pages.path());
+  tables_container_ = TablesContainerId(objects_);
+  aces_ = std::make_unique<TableEditor>(pages, aces_page, kAccessControlTableName);
+  ace_rows_ = aces_->Rows();
+}
+
+std::optional<CatalogObject> CatalogWriter::FindTable(std::string_view name) const {
+  for (const CatalogObject& object : objects_) {
+    if (object.parent_id == tables_container_ && IsTableLike(object.type) &&
+        SameName(object.name, name)) {
+      return object;
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<AccessControlEntry> CatalogWriter::NewObjectEntries(int32_t object_id) const {
+  std::vector<AccessControlEntry> entries;
+  for (const TableRow& row : ace_rows_) {
+    const RowFields fields(aces_->definition(), row.cells);
+    const Cell* inheritable = fields.Find("FInheritable");
+    if (fields.Integer("ObjectId") != tables_container_ ||
+        fields.Integer("ACM") != kFullAccessAcm || inheritable == nullptr ||
+        !std::holds_alternative<bool>(*inheritable) || !std::get<bool>(*inheritable)) {
+      continue;
+    }
+    entries.push_back(AccessControlEntry{object_id, kFullAccessAcm, false, fields.Binary("SID")});
+  }
+  if (entries.empty())
+    entries.push_back(AccessControlEntry{object_id, kFullAccessAcm, false, owner_});
+  return entries;
+}
+
+void CatalogWriter::AddObject(const NewCatalogObject& object) {
+  Row row = CatalogObjectRow(catalog_->definition(), object);
+  const RowPointer where = catalog_->Insert(row);
+  catalog_rows_.push_back(TableRow{where, std::move(row)});
+  objects_.push_back(DecodeCatalogObject(catalog_->definition(), catalog_rows_.back().cells));
+  for (const AccessControlEntry& entry : NewObjectEntries(object.id)) {
+    Row ace = AccessControlRow(aces_->definition(), entry);
+    const RowPointer at = aces_->Insert(ace);
+    ace_rows_.push_back(TableRow{at, std::move(ace)});
+  }
+}
+
+void CatalogWriter::RemoveObject(int32_t id) {
+  auto remove = [](TableEditor& editor, std::vector<TableRow>& rows, const char* column,
+                   int32_t wanted) {
+    for (auto it = rows.begin(); it != rows.end();) {
+      if (RowFields(editor.definition(), it->cells).Integer(column) == wanted) {
+        editor.Delete(it->where);
+        it = rows.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  };
+  remove(*catalog_, catalog_rows_, "Id", id);
+  remove(*aces_, ace_rows_, "ObjectId", id);
+  std::erase_if(objects_, [id](const CatalogObject& object) { return object.id == id; });
+}
+
+void CatalogWriter::Save() {
+  catalog_->Save();
+  aces_->Save();
+}
+
+}  // namespace dbaccess::mdb

@@ -1,0 +1,91 @@
+// The rows the engine keeps for each object in its system tables, written: MSysObjects (the
+// catalog) and MSysACEs (who may do what with the object).
+//
+// A new table or query is owned by the database's owner (the Owner of the MSysDb object)
+// and gets, as Access gives it, one full-access entry (ACM 0xFFEFF, not inheritable) for each
+// account whose inheritable entry on the Tables container grants full access, in that
+// order; when there is none, one for the owner. The system tables' own indexes (MSysObjects
+// "Id" and "ParentIdName", MSysACEs "ObjectId") are rebuilt by their table editors on Save.
+#ifndef SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_WRITER_H_
+#define SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_WRITER_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbaccess/catalog/cell.h"
+#include "dbaccess/storage/mdb/page_writer.h"
+#include "dbaccess/storage/mdb/system_catalog.h"
+#include "dbaccess/storage/mdb/table_editor.h"
+
+namespace dbaccess::mdb {
+
+constexpr char kCatalogTableName[] = "MSysObjects";
+constexpr char kAccessControlTableName[] = "MSysACEs";
+constexpr char kDatabaseObjectName[] = "MSysDb";
+// What a new object's entries grant: everything but the right to change its owner's rights.
+constexpr int32_t kFullAccessAcm = 0xFFEFF;
+
+struct NewCatalogObject {
+  int32_t id = 0;
+  int32_t parent_id = 0;
+  std::string name;
+  int type = kObjectTypeTable;
+  uint32_t flags = 0;
+  double created = 0;  // DateCreate and DateUpdate
+  std::vector<uint8_t> owner;
+  std::vector<uint8_t> properties;  // LvProp; empty: null
+};
+
+struct AccessControlEntry {
+  int32_t object_id = 0;
+  int32_t acm = kFullAccessAcm;
+  bool inheritable = false;
+  std::vector<uint8_t> sid;
+};
+
+// The MSysObjects row of `object` for the table definition `catalog` (the columns it does
+// not name are null), and the MSysACEs row of `entry` for `aces`.
+Row CatalogObjectRow(const TableDefinition& catalog, const NewCatalogObject& object);
+Row AccessControlRow(const TableDefinition& aces, const AccessControlEntry& entry);
+
+// MSysObjects and MSysACEs of a database, changed together.
+class CatalogWriter {
+ public:
+  // Opens both tables (TableEditor's checks and errors).
+  explicit CatalogWriter(PageWriter& pages);
+
+  const std::vector<CatalogObject>& objects() const { return objects_; }
+  int32_t tables_container() const { return tables_container_; }
+  // The table, query or linked table of that name (Jet's name rule) under the Tables
+  // container, if any.
+  std::optional<CatalogObject> FindTable(std::string_view name) const;
+
+  // The owner and the entries Access gives a new object (see above).
+  const std::vector<uint8_t>& new_object_owner() const { return owner_; }
+  std::vector<AccessControlEntry> NewObjectEntries(int32_t object_id) const;
+
+  // Adds the object's row and the entries NewObjectEntries gives it.
+  void AddObject(const NewCatalogObject& object);
+  // Removes every row of the object from both tables.
+  void RemoveObject(int32_t id);
+
+  void Save();
+
+ private:
+  PageWriter& pages_;
+  std::unique_ptr<TableEditor> catalog_;
+  std::unique_ptr<TableEditor> aces_;
+  std::vector<CatalogObject> objects_;
+  std::vector<TableRow> catalog_rows_;  // as read, for finding the rows to remove
+  std::vector<TableRow> ace_rows_;
+  int32_t tables_container_ = kTablesContainerId;
+  std::vector<uint8_t> owner_;
+};
+
+}  // namespace dbaccess::mdb
+
+#endif  // SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_WRITER_H_
