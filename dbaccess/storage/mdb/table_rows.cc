@@ -51,16 +51,26 @@ std::optional<RowPointer> TableRows::MovedTo(const PageRow& slot) const {
 
 RowPointer TableRows::Place(const std::vector<uint8_t>& row, uint16_t flags, uint32_t avoid) {
   if (row.size() > MaxRowBytes(pages_.layout())) throw FormatError("row too long for a page");
+  // Newest pages first. A page without room for the row leaves the free-space map, as Jet
+  // lets it go: each page is looked at in vain once, so filling a table stays linear.
   const std::set<uint32_t>& candidates = free_space_.pages();
+  std::vector<uint32_t> full;
+  std::optional<RowPointer> placed;
   for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
     if (*it == avoid || !owned_.Contains(*it)) continue;
     DataPageContent content = Content(*it);
-    if (!DataPageHasRoom(content, row.size(), pages_.layout())) continue;
-    const uint32_t page = *it;
+    if (!DataPageHasRoom(content, row.size(), pages_.layout())) {
+      full.push_back(*it);
+      continue;
+    }
+    const uint32_t page = *it;  // Store may change the map: no iterator past this point
     content.rows.push_back({flags, row});
     Store(page, content);
-    return RowPointer{page, static_cast<uint8_t>(content.rows.size() - 1)};
+    placed = RowPointer{page, static_cast<uint8_t>(content.rows.size() - 1)};
+    break;
   }
+  for (uint32_t page : full) free_space_.Remove(page);
+  if (placed) return *placed;
   const uint32_t page = pages_.Allocate();
   DataPageContent content;
   content.owner = def_.page;
