@@ -104,6 +104,12 @@ JetError ChangedByAnotherProgram(std::string_view path);  // 3197
 JetError ScriptError(int line, const JetError& cause);
 // A change of a Jet .mdb file, which the engine layer cannot write yet (no Jet number).
 JetError JetFileReadOnly(std::string_view path);
+// A change of an Access 97 (Jet 3) file, which is only ever read (3027, Jet's number for a
+// read-only database).
+JetError Jet3FileReadOnly(std::string_view path);
+// A change refused because Access's lock file `lock_file` lies beside the database: Access
+// has it open, or left the lock file behind (3045, with our own text).
+JetError OpenInAccess(std::string_view path, std::string_view lock_file);
 
 // Transactions and DAO.
 JetError CommitWithoutBegin();                         // 3034
