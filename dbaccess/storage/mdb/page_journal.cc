@@ -166,7 +166,7 @@ Journal OldPages(Fd& file, size_t page_size,
 void WriteJournal(const std::string& path, const std::string& bytes) {
   const std::string journal_path = JournalPath(path);
   {
-    Fd out(journal_path, O_WRONLY | O_CREAT | O_TRUNC);
+    Fd out(journal_path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
     try {
       out.WriteStep(JournalStep::kJournalWrite, 0, 0, bytes.data(), bytes.size());
       out.Sync(JournalStep::kJournalSync);

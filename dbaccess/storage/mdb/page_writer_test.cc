@@ -209,6 +209,7 @@ TEST_F(PageWriterTest, ACrashOrAFailureAtAnyWriteOfARealChangeLeavesTheOldOrTheN
   const std::vector<uint8_t> now = ReadBytes(path);
   ASSERT_GT(now.size(), old.size() + 10 * 4096);
   ASSERT_GT(page_writes, 10u);
+  RecordProperty("page_writes", static_cast<int>(page_writes));
   ExpectOldOrNew(path, old, now);
   EXPECT_EQ(PageFile(MemorySource(now)).page_count(),
             PageFile(MemorySource(old)).page_count() + (now.size() - old.size()) / 4096);
