@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "dbaccess/base/temp_folder_testing.h"
+#include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/cell.h"
 #include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
@@ -85,23 +86,6 @@ class JsonParser {
     if (at_ >= text_.size() || text_[at_] != c) Fail(std::string("expected ") + c);
     ++at_;
   }
-  static void AppendUtf8(uint32_t code, std::string& out) {
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
   uint32_t Hex4() {
     if (at_ + 4 > text_.size()) Fail("short \\u escape");
     const uint32_t code = static_cast<uint32_t>(std::stoul(text_.substr(at_, 4), nullptr, 16));
@@ -141,7 +125,7 @@ class JsonParser {
             const uint32_t low = Hex4();
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
           }
-          AppendUtf8(code, out);
+          AppendUtf8(out, static_cast<char32_t>(code));
           break;
         }
         default:
