@@ -3,6 +3,9 @@
 // mdbtools doing the same work (mdb-schema for the structure, mdb-queries for the list of
 // queries and each query's text), on every test file, in the same run.
 // The figure that matters is the ratio printed at the end: our time / mdbtools' time.
+// Second, the integrity check: `skarnvel-cli check` on the largest test file, as a process,
+// against mdbtools reading all of that file's tables (mdb-tables, then one mdb-export per
+// table, each a process), with its ratio printed the same way.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -131,8 +134,50 @@ void BM_MdbTools(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files.size());
 }
 
+std::string LargestTestFile() {
+  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/testV2000.mdb";
+}
+
+void BM_Check(benchmark::State& state) {
+  const std::string file = LargestTestFile();
+  if (Spawn({SKARNVEL_CLI, "check", file}, nullptr) != 0) {
+    state.SkipWithError("skarnvel-cli check did not find the file sound");
+    return;
+  }
+  for (auto _ : state) Spawn({SKARNVEL_CLI, "check", file}, nullptr);
+  state.counters["bytes"] = static_cast<double>(fs::file_size(file));
+}
+
+void BM_MdbExportAllTables(benchmark::State& state) {
+  const std::string file = LargestTestFile();
+  if (Spawn({"mdb-tables", "--version"}, nullptr) != 0) {
+    state.SkipWithError("mdbtools is not installed");
+    return;
+  }
+  size_t tables = 0;
+  for (auto _ : state) {
+    std::string list;
+    Spawn({"mdb-tables", "-1", file}, &list);
+    tables = 0;
+    size_t start = 0;
+    while (start < list.size()) {
+      const size_t end = list.find('\n', start);
+      const std::string name = list.substr(start, end - start);
+      if (!name.empty()) {
+        Spawn({"mdb-export", file, name}, nullptr);
+        ++tables;
+      }
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  state.counters["tables"] = static_cast<double>(tables);
+}
+
 BENCHMARK(BM_OurReader)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MdbTools)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MdbExportAllTables)->Unit(benchmark::kMillisecond);
 
 // Prints as usual and remembers each benchmark's time per iteration.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -159,6 +204,10 @@ int main(int argc, char** argv) {
   if (times.count("BM_OurReader") && times.count("BM_MdbTools")) {
     std::cout << "ratio our reader / mdbtools: "
               << times.at("BM_OurReader") / times.at("BM_MdbTools") << " (goal: at most 0.5)\n";
+  }
+  if (times.count("BM_Check") && times.count("BM_MdbExportAllTables")) {
+    std::cout << "ratio check / mdb-export of all tables: "
+              << times.at("BM_Check") / times.at("BM_MdbExportAllTables") << "\n";
   }
   benchmark::Shutdown();
   return 0;
