@@ -7,10 +7,6 @@
 // against mdbtools reading all of that file's tables (mdb-tables, then one mdb-export per
 // table, each a process), with its ratio printed the same way.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -18,15 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/spawn_process.h"
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/dao/dao.h"
 #include "dbaccess/files/database_file.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using bench::Spawn;
 
 struct TestFile {
   std::string path;
@@ -47,37 +43,6 @@ std::vector<TestFile> TestFiles() {
   return files;
 }
 
-// Runs a program, its output to `output` (or discarded); returns its exit status.
-int Spawn(const std::vector<std::string>& args, std::string* output) {
-  int pipe_fds[2] = {-1, -1};
-  if (output != nullptr && ::pipe(pipe_fds) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (output != nullptr) {
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (output != nullptr) {
-    ::close(pipe_fds[1]);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0) output->append(buffer, n);
-    ::close(pipe_fds[0]);
-  }
-  if (rc != 0) return -1;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
 
 void BM_OurReader(benchmark::State& state) {
   using namespace dbaccess;

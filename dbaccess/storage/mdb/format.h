@@ -51,6 +51,9 @@ constexpr int kDataPageTableDefinitionOffset = 4;  // "LVAL" on long value pages
 constexpr uint16_t kRowOffsetMask = 0x1FFF;
 constexpr uint16_t kRowDeletedFlag = 0x8000;
 constexpr uint16_t kRowOverflowFlag = 0x4000;  // the row holds a pointer to the real row
+// A deleted row as Jet leaves it: no bytes, and both flags set (the deleted flag alone marks
+// the data of a row that moved there).
+constexpr uint16_t kRowDeletedSlot = kRowDeletedFlag | kRowOverflowFlag;
 
 // Table definition pages.
 constexpr int kTableDefinitionNextPageOffset = 4;

@@ -101,7 +101,7 @@ void LongValueWriter::Delete(ByteView field) {
   const Layout& layout = pages_.layout();
   for (const RowPointer at : LongValueRows(pages_, field)) {
     DataPageContent content = DecodeDataPage(ByteView(pages_.Read(at.page)), layout);
-    content.rows[at.row] = {kRowDeletedFlag, {}};
+    content.rows[at.row] = {kRowDeletedSlot, {}};
     pages_.Edit(at.page) = EncodeDataPage(content, layout);
     if (free_space_ != nullptr) free_space_->Add(at.page);
   }

@@ -148,7 +148,7 @@ class TablePages {
     bool others = false;
     for (size_t i = 0; i < content.rows.size(); ++i) {
       if (rows.count(static_cast<uint8_t>(i)) != 0) {
-        content.rows[i] = PageRow{kRowDeletedFlag, {}};
+        content.rows[i] = PageRow{kRowDeletedSlot, {}};
       } else if ((content.rows[i].flags & kRowDeletedFlag) == 0) {
         others = true;
       }

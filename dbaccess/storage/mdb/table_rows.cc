@@ -94,11 +94,11 @@ void TableRows::Delete(RowPointer where) {
   if (const auto moved = MovedTo(content.rows[where.row])) {
     DataPageContent target = Content(moved->page);
     if (moved->row >= target.rows.size()) throw FormatError("broken moved-row pointer");
-    target.rows[moved->row] = {kRowDeletedFlag, {}};
+    target.rows[moved->row] = {kRowDeletedSlot, {}};
     Store(moved->page, target);
     if (moved->page == where.page) content = Content(where.page);
   }
-  content.rows[where.row] = {kRowDeletedFlag, {}};
+  content.rows[where.row] = {kRowDeletedSlot, {}};
   Store(where.page, content);
   --row_count_change_;
 }
@@ -111,7 +111,7 @@ void TableRows::Replace(RowPointer where, const std::vector<uint8_t>& row) {
   if (const auto moved = MovedTo(content.rows[where.row])) {
     DataPageContent target = Content(moved->page);
     if (moved->row >= target.rows.size()) throw FormatError("broken moved-row pointer");
-    target.rows[moved->row] = {kRowDeletedFlag, {}};
+    target.rows[moved->row] = {kRowDeletedSlot, {}};
     Store(moved->page, target);
     content = Content(where.page);
   }

@@ -87,6 +87,24 @@ TEST(TableRowsTest, InsertsDeletesAndReplacesRowsOfARealTable) {
   for (const StoredTable& other : read.tables) {
     if (other.object.name != "Table1") EXPECT_EQ(other.rows, Table(before, other.object.name).rows);
   }
+  // A deleted row is left as Jet leaves it: no bytes, both flags; the data of a moved row
+  // has the deleted flag alone.
+  int deleted = 0, moved = 0;
+  for (uint32_t page : owned) {
+    const auto bytes = after.Read(page);
+    const ByteView view(*bytes);
+    for (int row = 0; row < DataPageRowCount(view, kJet4Layout); ++row) {
+      const RowSlot slot = DataPageRowSlot(view, row, kJet4Layout);
+      if (slot.deleted && slot.overflow) {
+        EXPECT_EQ(slot.start, slot.end) << "page " << page << " row " << row;
+        ++deleted;
+      } else if (slot.deleted) {
+        ++moved;
+      }
+    }
+  }
+  EXPECT_EQ(deleted, 30);
+  EXPECT_GT(moved, 0);
 }
 
 TEST(TableRowsTest, ARowNoPageHoldsIsRefusedAndNothingIsWritten) {
