@@ -7,6 +7,7 @@
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/storage/mdb/page_journal.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -25,15 +26,23 @@ std::unique_ptr<PageFile> OpenChecked(const std::string& path, std::string conte
   return file;
 }
 
+// A journal beside the file is a change that did not finish: its pages are put back before
+// anything is read, so that a reader never sees half a change. Only Jet 4 files are written.
+// Returns true when the file changed.
+bool RollBackUnfinishedChange(const std::string& path) {
+  return RecoverJournal(path, kJet4Layout.page_size);
+}
+
 }  // namespace
 
 MdbStorage::MdbStorage(std::string path, std::string password, std::string head)
     : path_(std::move(path)), password_(std::move(password)) {
-  if (head.empty()) head = ReadFileHead(path_, kHeadBytes);
+  if (RollBackUnfinishedChange(path_) || head.empty()) head = ReadFileHead(path_, kHeadBytes);
   version_ = OpenChecked(path_, std::move(head), password_)->header().version;
 }
 
 Catalog MdbStorage::Load() {
+  RollBackUnfinishedChange(path_);
   std::string content = ReadWholeFile(path_);
   // Hashing every file on every read would cost more than reading it; only a file whose
   // times cannot be trusted yet needs its content remembered.

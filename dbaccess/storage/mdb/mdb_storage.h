@@ -1,6 +1,8 @@
 // A Jet 4 (Access 2000-2003) or Jet 3 (Access 97) .mdb file as a Storage.
 //
-// Opening checks the header and the database password at once. Load() reads the whole
+// Opening checks the header and the database password at once; first, a change a writer left
+// unfinished (its journal beside the file, page_journal.h) is rolled back, as again before
+// every Load. Load() reads the whole
 // file anew each time (tables, columns, properties, indexes, rows, relationships, saved
 // queries; see catalog_mapping.h) and remembers what it read, so that a change by another
 // program is noticed: by the file's identity, size and times, and, while those times are

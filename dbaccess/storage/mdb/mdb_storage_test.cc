@@ -10,8 +10,11 @@
 #include <map>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/page_journal.h"
+#include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/text/text_script.h"
 
 namespace dbaccess::mdb {
@@ -470,6 +473,34 @@ TEST(MdbStorageTest, RefusesADatabaseWithANameJetDoesNotAllow) {
     EXPECT_THAT(e.what(), ::testing::HasSubstr("field 'Z] Bit;' of table 'Table2'"));
     EXPECT_THAT(e.what(), ::testing::HasSubstr(path));
   }
+}
+
+// A writer killed after its pages were written but before its journal was removed: the next
+// opening puts the old pages back before it reads anything.
+TEST(MdbStorageTest, OpeningRollsBackAChangeLeftUnfinished) {
+  SKIP_WITHOUT_TEST_DATA();
+  dbaccess::testing::TempFolder folder;
+  const std::string path = folder.File("work.mdb");
+  fs::copy_file(TestFile("testV2000.mdb"), path);
+  const std::vector<uint8_t> before = ReadBytes(path);
+  {
+    PageFile file(MemorySource(before));
+    PageWriter pages(file, path);
+    Page& page = pages.Edit(kSystemCatalogPage);
+    page[100] ^= 0xFF;  // the catalog's definition damaged, as far as any reader can tell
+    pages.Allocate();
+    SetJournalCrashHookForTesting(
+        [](JournalStep step, size_t) { return step == JournalStep::kJournalRemove; });
+    EXPECT_THROW(pages.Commit(), PageWriteCrash);
+    SetJournalCrashHookForTesting({});
+  }
+  ASSERT_TRUE(fs::exists(JournalPath(path)));
+  ASSERT_NE(ReadBytes(path), before);
+
+  MdbStorage storage(path, "");
+  EXPECT_FALSE(fs::exists(JournalPath(path)));
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(storage.Load().tables().size(), LoadFile("testV2000.mdb").tables().size());
 }
 
 }  // namespace
