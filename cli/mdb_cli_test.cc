@@ -128,6 +128,20 @@ TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
   EXPECT_EQ(ReadFile(copy), before);
 }
 
+TEST_F(MdbCliTest, RefusesChangesOfAnAccess97FileSayingItIsReadOnly) {
+  SKIP_WITHOUT_TEST_DATA();
+  const fs::path copy = dir_ / "copy97.mdb";
+  fs::copy_file(TestFile("queryTestV1997.mdb"), copy);
+  const std::string before = ReadFile(copy);
+  const Result r = Run({"exec", copy.string(), "DROP TABLE Table1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "'" + copy.string() +
+                       "' is an Access 97 (Jet 3) database, which can be read here but not "
+                       "changed; it was not changed.  Convert it to the Access 2000 format in "
+                       "Access to change it.\n");
+  EXPECT_EQ(ReadFile(copy), before);
+}
+
 }  // namespace
 
 TEST_F(MdbCliTest, CheckSaysOkFindsDamageAndTellsTroubleApart) {

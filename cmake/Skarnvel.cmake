@@ -66,7 +66,8 @@ function(skarnvel_tests name)
   target_compile_definitions(${name} PRIVATE
     SKARNVEL_SHARED_DIR="${SKARNVEL_SHARED_DIR}"
     SKARNVEL_TESTDATA="${SKARNVEL_TESTDATA}"
-    SKARNVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    SKARNVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    SKARNVEL_MDB_READER_DIR="${SKARNVEL_MDB_READER_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

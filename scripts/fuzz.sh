@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UBSan, and runs one of them.
 #   scripts/fuzz.sh [TARGET] [SECONDS]     (default: mdb_reader_fuzz for 600 seconds)
-# Targets: mdb_reader_fuzz, mdb_decoders_fuzz (the .mdb reader), text_script_fuzz (the text
+# Targets: mdb_reader_fuzz, mdb_decoders_fuzz (the .mdb reader, and the writer's decoders and
+# encoders), page_journal_fuzz (rolling back a fuzzed journal), text_script_fuzz (the text
 # storage's loader and with it the Jet SQL parser), list_file_fuzz (the list-file reader),
 # settings_fuzz (the settings-file reader). Each is seeded with the project's own files of
 # its kind; findings go to build-fuzz/artifacts/. A crasher, once fixed, belongs in a test
@@ -19,6 +20,27 @@ mkdir -p "$corpus" build-fuzz/artifacts
 case "$target" in
   mdb_reader_fuzz)
     find ../shared/testdata/mdb -name '*.mdb' -size -400k -exec cp -n {} "$corpus" \; ;;
+  mdb_decoders_fuzz)
+    # Pages of the Jet 4 test files, each behind the byte that picks its decoder: table
+    # definitions (0), index pages (7), and page 1 with the global usage map in row 0 (8).
+    python3 - "$corpus" ../shared/testdata/mdb/*.mdb <<'PY'
+import os, sys
+corpus, files = sys.argv[1], sys.argv[2:]
+for path in files:
+    data = open(path, 'rb').read()
+    if len(data) < 4096 or data[0x14] == 0:  # Jet 3 files have 2 KiB pages
+        continue
+    name = os.path.basename(path)
+    for number in range(1, len(data) // 4096):
+        page = data[number * 4096:(number + 1) * 4096]
+        picks = {0x02: b'\x00', 0x03: b'\x07', 0x04: b'\x07'}.get(page[0])
+        if number == 1:
+            picks = b'\x08'
+            page += bytes(8)  # the edits: none
+        if picks:
+            open(os.path.join(corpus, '%s-%d' % (name, number)), 'wb').write(picks + page)
+PY
+    ;;
   text_script_fuzz)
     cp -n samples/*.skdb samples/*.sql "$corpus" ;;
   list_file_fuzz)

@@ -16,6 +16,11 @@ packages=(
   qt6-translations-l10n              # Qt's own dialogs in Russian
 )
 
+# Node and npm for the tests' other independent reader, npm's mdb-reader, which CMake
+# installs into the build tree (scripts/install-mdb-reader.sh). A Node from elsewhere that
+# brings its own npm is used as it is.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -226,6 +226,22 @@ JetError TableNotWritable(std::string_view table, std::string_view reason) {
 }
 JetError RecordTooLarge() { return JetError(3047, "Record is too large."); }
 
+JetError Jet3FileReadOnly(std::string_view path) {
+  return JetError(3027, Quoted(path) +
+                            " is an Access 97 (Jet 3) database, which can be read here but not "
+                            "changed; it was not changed.  Convert it to the Access 2000 format "
+                            "in Access to change it.");
+}
+
+JetError OpenInAccess(std::string_view path, std::string_view lock_file) {
+  return JetError(3045, "Could not use " + Quoted(path) +
+                            "; file already in use.  Access's lock file " + Quoted(lock_file) +
+                            " lies beside it: the database is open in Access, or Access stopped "
+                            "without removing the lock file.  Close the database in Access (or "
+                            "delete the lock file once no one has the database open) and try "
+                            "again; nothing was changed.");
+}
+
 JetError CommitWithoutBegin() {
   return JetError(3034,
                   "You tried to commit or rollback a transaction without first beginning a "

@@ -108,6 +108,12 @@ JetError JetFileReadOnly(std::string_view path);
 // e.g. the text sort order of an index whose keys it cannot build.
 JetError TableNotWritable(std::string_view table, std::string_view reason);
 JetError RecordTooLarge();                             // 3047: a row longer than a page holds
+// A change of an Access 97 (Jet 3) file, which is only ever read (3027, Jet's number for a
+// read-only database).
+JetError Jet3FileReadOnly(std::string_view path);
+// A change refused because Access's lock file `lock_file` lies beside the database: Access
+// has it open, or left the lock file behind (3045, with our own text).
+JetError OpenInAccess(std::string_view path, std::string_view lock_file);
 
 // Transactions and DAO.
 JetError CommitWithoutBegin();                         // 3034

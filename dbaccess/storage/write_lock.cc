@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "dbaccess/base/ascii_case.h"
@@ -45,6 +46,12 @@ bool LockUntil(int fd, std::chrono::steady_clock::time_point deadline) {
   }
 }
 
+// The database files this thread holds locked (device and inode).
+std::set<std::pair<dev_t, ino_t>>& HeldByThisThread() {
+  thread_local std::set<std::pair<dev_t, ino_t>> held;
+  return held;
+}
+
 }  // namespace
 
 std::string LockFilePath(const std::string& database_path) {
@@ -58,6 +65,13 @@ std::string LockFilePath(const std::string& database_path) {
 }
 
 WriteLock::WriteLock(const std::string& database_path) : lock_path_(LockFilePath(database_path)) {
+  struct stat database {};
+  if (stat(database_path.c_str(), &database) == 0) {
+    if (HeldByThisThread().count({database.st_dev, database.st_ino}) != 0) {
+      nested_ = true;
+      return;
+    }
+  }
   const auto deadline = std::chrono::steady_clock::now() + LockWait();
   // The lock file: a holder removes it when done, so the file locked must still be the
   // one of that name, or the lock is taken again on the new one.
@@ -93,9 +107,18 @@ WriteLock::WriteLock(const std::string& database_path) : lock_path_(LockFilePath
     Release();
     throw jet_errors::FileInUse(database_path);
   }
+  struct stat locked {};
+  if (fstat(database_fd_, &locked) == 0) {
+    held_ = {locked.st_dev, locked.st_ino};
+    HeldByThisThread().insert(*held_);
+  }
 }
 
-WriteLock::~WriteLock() { Release(); }
+WriteLock::~WriteLock() {
+  if (nested_) return;
+  if (held_) HeldByThisThread().erase(*held_);
+  Release();
+}
 
 void WriteLock::Release() {
   if (database_fd_ >= 0) close(database_fd_);

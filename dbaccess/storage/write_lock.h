@@ -10,11 +10,20 @@
 //
 // The lock file is removed again when the lock is let go, unless it holds something (a lock
 // file of another program, which is only locked, never changed).
+//
+// A thread that holds the lock on a file may take it again (a writer that locks the file for
+// a whole change, and the page journal that locks it for each write): the inner lock is the
+// outer one, and only the outer one lets it go. Other threads of the process wait as other
+// processes do.
 #ifndef SKARNVEL_DBACCESS_STORAGE_WRITE_LOCK_H_
 #define SKARNVEL_DBACCESS_STORAGE_WRITE_LOCK_H_
 
+#include <sys/types.h>
+
 #include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace dbaccess {
 
@@ -37,6 +46,8 @@ class WriteLock {
   std::string lock_path_;
   int lock_fd_ = -1;
   int database_fd_ = -1;
+  bool nested_ = false;                          // this thread held the lock already
+  std::optional<std::pair<dev_t, ino_t>> held_;  // the database file, when locked here
 };
 
 // Whether the user may change the file at `path`: false when the file system or the

@@ -8,13 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "dbaccess/storage/atomic_file.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/storage/atomic_file.h"
 
 namespace dbaccess {
 namespace {
@@ -46,6 +50,36 @@ int Reap(pid_t pid) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return WIFSIGNALED(status) ? -WTERMSIG(status) : -1;
 }
+
+// A WriteLock held by another thread until the end of the scope.
+class HeldElsewhere {
+ public:
+  explicit HeldElsewhere(const std::string& path) {
+    std::promise<void> locked;
+    std::future<void> ready = locked.get_future();
+    holder_ = std::thread([this, path, locked = std::move(locked)]() mutable {
+      WriteLock lock(path);
+      locked.set_value();
+      std::unique_lock<std::mutex> guard(mutex_);
+      released_.wait(guard, [this] { return release_; });
+    });
+    ready.get();
+  }
+  ~HeldElsewhere() {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      release_ = true;
+    }
+    released_.notify_one();
+    holder_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable released_;
+  bool release_ = false;
+  std::thread holder_;
+};
 
 class WriteLockTest : public ::testing::Test {
  protected:
@@ -113,7 +147,8 @@ TEST_F(WriteLockTest, LockedDatabaseWaitsBoundedThenFailsWithJetsText) {
   const std::string before = ReadWholeFile(path_);
   SetLockWaitForTesting(std::chrono::milliseconds(100));
   {
-    WriteLock other(path_);  // another process's lock: flock conflicts per open file
+    // Another writer's lock (a thread's: flock conflicts per open file, as between processes).
+    HeldElsewhere other(path_);
     const auto caught = CatchJetError([&] { file->Apply(Sql("ALTER TABLE T ADD x Long")); });
     EXPECT_EQ(caught.number, 3045);
     EXPECT_EQ(caught.text, "Could not use '" + file->path() + "'; file already in use.");
@@ -129,6 +164,27 @@ TEST_F(WriteLockTest, LockedDatabaseWaitsBoundedThenFailsWithJetsText) {
   }
   file->Apply(Sql("ALTER TABLE T ADD x Long"));
   EXPECT_EQ(FolderEntries(folder_.path()), std::vector<std::string>{"work.skdb"});
+}
+
+// A writer that holds the lock for a whole change takes it again for each write: the inner
+// lock is the outer one, which alone lets it go.
+TEST_F(WriteLockTest, TheThreadHoldingTheLockMayTakeItAgain) {
+  SetLockWaitForTesting(std::chrono::milliseconds(100));
+  const std::string lock_file = folder_.File("work.skdb.ldb");
+  {
+    WriteLock outer(path_);
+    {
+      WriteLock inner(path_);
+      EXPECT_TRUE(std::filesystem::exists(lock_file));
+    }
+    EXPECT_TRUE(std::filesystem::exists(lock_file));
+    // Still held against other threads.
+    std::thread other(
+        [&] { EXPECT_EQ(CatchJetError([&] { WriteLock again(path_); }).number, 3045); });
+    other.join();
+  }
+  EXPECT_FALSE(std::filesystem::exists(lock_file));
+  WriteLock later(path_);  // let go
 }
 
 // A file made read-only in a writable folder: the atomic rename would replace it anyway.

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -32,6 +32,9 @@ class MdbDatabaseFileTest : public ::testing::Test {
     return path.string();
   }
 
+  void ExpectEveryChangeRefused(const std::string& name,
+                                const std::function<std::string(const std::string&)>& refusal);
+
   fs::path folder_;
 };
 
@@ -49,8 +52,11 @@ TEST_F(MdbDatabaseFileTest, OpensRealFilesByTheirContentWithTheirPassword) {
   }
 }
 
-TEST_F(MdbDatabaseFileTest, EveryChangeFailsAndTheFileStaysAsItWas) {
-  const std::string path = Copy("queryTestV2000.mdb");
+// Each kind of change of the copy of test file `name` fails with `refusal` (given the
+// copy's path), and the file stays as it was.
+void MdbDatabaseFileTest::ExpectEveryChangeRefused(
+    const std::string& name, const std::function<std::string(const std::string&)>& refusal) {
+  const std::string path = Copy(name);
   const std::vector<uint8_t> before = testing::ReadBytes(path);
   auto file = DatabaseFile::Open(path, "");
   const std::shared_ptr<const Catalog> original = file->Snapshot();
@@ -71,8 +77,7 @@ TEST_F(MdbDatabaseFileTest, EveryChangeFailsAndTheFileStaysAsItWas) {
       file->Apply(mutation);
       ADD_FAILURE() << "the change was accepted";
     } catch (const JetError& e) {
-      EXPECT_EQ(std::string(e.what()), "Changing a Jet database file is not supported yet; '" +
-                                           path + "' was not changed.");
+      EXPECT_EQ(std::string(e.what()), refusal(path));
     }
     EXPECT_EQ(*file->Snapshot(), *original);
   }
@@ -83,6 +88,21 @@ TEST_F(MdbDatabaseFileTest, EveryChangeFailsAndTheFileStaysAsItWas) {
   EXPECT_THROW(transaction.Commit(), JetError);
   EXPECT_EQ(*file->Snapshot(), *original);
   EXPECT_EQ(testing::ReadBytes(path), before);
+}
+
+TEST_F(MdbDatabaseFileTest, EveryChangeFailsAndTheFileStaysAsItWas) {
+  ExpectEveryChangeRefused("queryTestV2000.mdb", [](const std::string& path) {
+    return "Changing a Jet database file is not supported yet; '" + path + "' was not changed.";
+  });
+}
+
+// Access 97 files are only ever read, and say so.
+TEST_F(MdbDatabaseFileTest, EveryChangeOfAnAccess97FileFailsSayingItIsReadOnly) {
+  ExpectEveryChangeRefused("queryTestV1997.mdb", [](const std::string& path) {
+    return "'" + path +
+           "' is an Access 97 (Jet 3) database, which can be read here but not changed; it was "
+           "not changed.  Convert it to the Access 2000 format in Access to change it.";
+  });
 }
 
 TEST_F(MdbDatabaseFileTest, ReadsTheFileAgainWhenAnotherProgramReplacesIt) {

@@ -1,12 +1,12 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
-#include "dbaccess/catalog/catalog_names.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -30,7 +30,7 @@ std::unique_ptr<PageFile> OpenChecked(const std::string& path, std::string conte
 MdbStorage::MdbStorage(std::string path, std::string password, std::string head)
     : path_(std::move(path)), password_(std::move(password)) {
   if (head.empty()) head = ReadFileHead(path_, kHeadBytes);
-  OpenChecked(path_, std::move(head), password_);
+  version_ = OpenChecked(path_, std::move(head), password_)->header().version;
 }
 
 Catalog MdbStorage::Load() {
@@ -39,6 +39,7 @@ Catalog MdbStorage::Load() {
   // times cannot be trusted yet needs its content remembered.
   FileStamp stamp = FileStamp::Of(path_, content, FileStamp::ContentCheck::kTimesOnce);
   std::unique_ptr<PageFile> file = OpenChecked(path_, std::move(content), password_);
+  version_ = file->header().version;
   Catalog catalog;
   try {
     catalog = BuildCatalog(ReadDatabase(*file));
@@ -52,6 +53,7 @@ Catalog MdbStorage::Load() {
 }
 
 void MdbStorage::Commit(const Catalog&, const Catalog&, const ChangeList&) {
+  if (version_ == JetVersion::kJet3) throw jet_errors::Jet3FileReadOnly(path_);
   throw jet_errors::JetFileReadOnly(path_);
 }
 

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "dbaccess/storage/file_stamp.h"
+#include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/storage.h"
 
 namespace dbaccess::mdb {
@@ -34,7 +35,8 @@ class MdbStorage : public Storage {
   // Throws JetError 3343 for a damaged file (and 3024/3031 as above, should the file have
   // been replaced since it was opened).
   Catalog Load() override;
-  // Always throws JetError (jet_errors::JetFileReadOnly); changes nothing.
+  // Always throws JetError and changes nothing: jet_errors::Jet3FileReadOnly for an Access
+  // 97 (Jet 3) file, which is only ever read; jet_errors::JetFileReadOnly otherwise.
   void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;
   bool ChangedOnDisk() const override;
 
@@ -42,6 +44,7 @@ class MdbStorage : public Storage {
   std::string path_;
   std::string password_;
   std::optional<FileStamp> stamp_;  // the file as the last Load read it
+  JetVersion version_ = JetVersion::kJet4;
 };
 
 std::unique_ptr<Storage> OpenMdbStorage(const std::string& path, const std::string& password,

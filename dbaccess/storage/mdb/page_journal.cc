@@ -1,60 +1,40 @@
 #include "dbaccess/storage/mdb/page_journal.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <optional>
-#include <string_view>
-#include <thread>
 
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/atomic_file.h"
+#include "dbaccess/storage/mdb/access_lock_file.h"
+#include "dbaccess/storage/mdb/page_journal_format.h"
+#include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess::mdb {
 namespace {
 
-constexpr std::string_view kHeadMagic("SKJNL\0\0\1", 8);  // with the format version
-constexpr std::string_view kTailMagic = "SKJNLEND";
-constexpr size_t kHeadBytes = 8 + 4 + 8 + 4;         // magic, page size, old size, records
-constexpr size_t kTailBytes = 8 + 8;                 // magic, checksum
-constexpr auto kLockWait = std::chrono::seconds(2);  // another writer of this file
-constexpr auto kLockRetry = std::chrono::milliseconds(20);
-
-JournalCrashHook& Hook() {
+JournalCrashHook& CrashHook() {
   static JournalCrashHook hook;
   return hook;
 }
 
+JournalFailureHook& FailureHook() {
+  static JournalFailureHook hook;
+  return hook;
+}
+
 bool CrashAt(JournalStep step, size_t count) {
-  const JournalCrashHook& hook = Hook();
+  const JournalCrashHook& hook = CrashHook();
   return hook && hook(step, count);
 }
 
-uint64_t Checksum(std::string_view bytes) {  // FNV-1a
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (unsigned char b : bytes) {
-    hash ^= b;
-    hash *= 0x100000001b3ULL;
-  }
-  return hash;
-}
-
-void PutU32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void PutU64(std::string& out, uint64_t v) {
-  for (int i = 0; i < 8; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-uint64_t GetLE(std::string_view bytes, size_t at, int width) {
-  uint64_t v = 0;
-  for (int i = width - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return v;
+int FailureAt(JournalStep step, size_t count) {
+  const JournalFailureHook& hook = FailureHook();
+  return hook ? hook(step, count) : 0;
 }
 
 // An open file descriptor, closed at the end.
@@ -68,17 +48,6 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
 
-  int get() const { return fd_; }
-
-  // An exclusive lock, waited for a short, bounded time (3045 then).
-  void LockExclusive() {
-    const auto give_up = std::chrono::steady_clock::now() + kLockWait;
-    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK && errno != EINTR) throw FileError(errno, path_);
-      if (std::chrono::steady_clock::now() >= give_up) throw jet_errors::FileInUse(path_);
-      std::this_thread::sleep_for(kLockRetry);
-    }
-  }
   uint64_t Size() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) throw FileError(errno, path_);
@@ -93,6 +62,18 @@ class Fd {
       length -= static_cast<size_t>(n);
       offset += static_cast<uint64_t>(n);
     }
+  }
+  // Writes the bytes at `offset` as the step of a change, where a test may make it crash
+  // or fail after half of them.
+  void WriteStep(JournalStep step, size_t count, uint64_t offset, const char* data, size_t length) {
+    const bool crash = CrashAt(step, count);
+    const int error = crash ? 0 : FailureAt(step, count);
+    if (crash || error != 0) {
+      WriteAt(offset, data, length / 2);
+      if (crash) throw PageWriteCrash{};
+      throw FileError(error, path_);
+    }
+    WriteAt(offset, data, length);
   }
   // Reads up to `length` bytes; fewer at the end of the file.
   size_t ReadAt(uint64_t offset, char* out, size_t length) {
@@ -109,6 +90,12 @@ class Fd {
   void Truncate(uint64_t size) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw FileError(errno, path_);
   }
+  void Sync(JournalStep step) {
+    if (CrashAt(step, 0)) throw PageWriteCrash{};
+    const int error = FailureAt(step, 0);
+    if (error != 0) throw FileError(error, path_);
+    Sync();
+  }
   void Sync() {
     if (::fsync(fd_) != 0) throw FileError(errno, path_);
   }
@@ -117,6 +104,11 @@ class Fd {
   std::string path_;
   int fd_ = -1;
 };
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
 
 void SyncFolderOf(const std::string& path) {
   std::string folder = std::filesystem::path(path).parent_path().string();
@@ -133,44 +125,9 @@ void RemoveJournal(const std::string& path) {
   SyncFolderOf(path);
 }
 
-struct Record {
-  uint32_t page = 0;
-  std::string_view bytes;
-};
-
-struct Journal {
-  size_t page_size = 0;
-  uint64_t old_size = 0;
-  std::vector<Record> records;
-};
-
-// The journal's records when it is complete; nothing when it was cut short or is not one.
-std::optional<Journal> DecodeJournal(std::string_view bytes) {
-  if (bytes.size() < kHeadBytes + kTailBytes || bytes.substr(0, 8) != kHeadMagic) return {};
-  Journal journal;
-  journal.page_size = GetLE(bytes, 8, 4);
-  journal.old_size = GetLE(bytes, 12, 8);
-  const uint64_t count = GetLE(bytes, 20, 4);
-  if (journal.page_size == 0) return {};
-  const uint64_t body = count * (4 + journal.page_size);
-  if (body / (4 + journal.page_size) != count || bytes.size() != kHeadBytes + body + kTailBytes) {
-    return {};
-  }
-  const size_t tail = bytes.size() - kTailBytes;
-  if (bytes.substr(tail, 8) != kTailMagic ||
-      GetLE(bytes, tail + 8, 8) != Checksum(bytes.substr(0, tail))) {
-    return {};
-  }
-  for (size_t at = kHeadBytes; at < tail; at += 4 + journal.page_size) {
-    journal.records.push_back(
-        {static_cast<uint32_t>(GetLE(bytes, at, 4)), bytes.substr(at + 4, journal.page_size)});
-  }
-  return journal;
-}
-
 // Puts the journal's pages back and cuts the file to its old size.
 void RollBack(Fd& file, const Journal& journal) {
-  for (const Record& record : journal.records) {
+  for (const JournalRecord& record : journal.records) {
     file.WriteAt(static_cast<uint64_t>(record.page) * journal.page_size, record.bytes.data(),
                  record.bytes.size());
   }
@@ -178,103 +135,109 @@ void RollBack(Fd& file, const Journal& journal) {
   file.Sync();
 }
 
-}  // namespace
+// After a failed write: the old pages back and the journal gone, or, should that fail
+// too, the journal kept for the next writer or reader.
+void PutBack(Fd& file, const Journal& journal, const std::string& path) {
+  try {
+    RollBack(file, journal);
+    RemoveJournal(path);
+  } catch (const JetError&) {
+  }
+}
 
-std::string JournalPath(const std::string& path) { return path + "-journal"; }
-
-void SetJournalCrashHookForTesting(JournalCrashHook hook) { Hook() = std::move(hook); }
-
-void WritePagesAtomically(const std::string& path, size_t page_size,
-                          const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  RecoverJournal(path, page_size);
-  Fd file(path, O_RDWR);
-  file.LockExclusive();
-  const uint64_t old_size = file.Size();
-
-  // The journal: the old bytes of every page that is overwritten (a page the file ends in
-  // the middle of is padded; cutting the file to its old size removes the padding).
-  std::string journal(kHeadMagic);
-  PutU32(journal, static_cast<uint32_t>(page_size));
-  PutU64(journal, old_size);
-  const size_t count_at = journal.size();
-  PutU32(journal, 0);
-  uint32_t records = 0;
+// The old bytes of every page that is overwritten (a page the file ends in the middle of is
+// padded; cutting the file to its old size removes the padding).
+Journal OldPages(Fd& file, size_t page_size,
+                 const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  Journal journal{page_size, file.Size(), {}};
   for (const auto& [number, bytes] : pages) {
     if (bytes.size() != page_size) throw jet_errors::DiskError();
     const uint64_t offset = static_cast<uint64_t>(number) * page_size;
-    if (offset >= old_size) continue;
-    PutU32(journal, number);
-    std::string old(page_size, '\0');
-    file.ReadAt(offset, old.data(), page_size);
-    journal += old;
-    ++records;
+    if (offset >= journal.old_size) continue;
+    JournalRecord record{number, std::string(page_size, '\0')};
+    file.ReadAt(offset, record.bytes.data(), page_size);
+    journal.records.push_back(std::move(record));
   }
-  for (int i = 0; i < 4; ++i)
-    journal[count_at + i] = static_cast<char>((records >> (8 * i)) & 0xFF);
-  const uint64_t sum = Checksum(journal);
-  journal += kTailMagic;
-  PutU64(journal, sum);
+  return journal;
+}
 
+// Writes and flushes the journal; a journal that failed is removed (the file was not
+// touched yet).
+void WriteJournal(const std::string& path, const std::string& bytes) {
   const std::string journal_path = JournalPath(path);
   {
-    Fd out(journal_path, O_WRONLY | O_CREAT | O_TRUNC);
-    if (CrashAt(JournalStep::kJournalWrite, 0)) {
-      out.WriteAt(0, journal.data(), journal.size() / 2);
-      throw PageWriteCrash{};
-    }
+    Fd out(journal_path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
     try {
-      out.WriteAt(0, journal.data(), journal.size());
-      if (CrashAt(JournalStep::kJournalSync, 0)) throw PageWriteCrash{};
-      out.Sync();
+      out.WriteStep(JournalStep::kJournalWrite, 0, 0, bytes.data(), bytes.size());
+      out.Sync(JournalStep::kJournalSync);
     } catch (const JetError&) {
-      ::unlink(journal_path.c_str());  // the file was not touched yet
+      ::unlink(journal_path.c_str());
       throw;
     }
   }
   SyncFolderOf(path);
+}
+
+}  // namespace
+
+std::string JournalPath(const std::string& path) { return path + "-journal"; }
+
+void SetJournalCrashHookForTesting(JournalCrashHook hook) { CrashHook() = std::move(hook); }
+void SetJournalFailureHookForTesting(JournalFailureHook hook) { FailureHook() = std::move(hook); }
+
+void WritePagesAtomically(const std::string& path, size_t page_size,
+                          const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  WriteLock lock(path);  // the caller's own, when it holds it for the whole change
+  RefuseWhileOpenInAccess(path);
+  RecoverJournal(path, page_size);
+  Fd file(path, O_RDWR);
+  const Journal journal = OldPages(file, page_size, pages);
+  WriteJournal(path, EncodeJournal(journal));
 
   try {
     size_t written = 0;
     for (const auto& [number, bytes] : pages) {
-      const uint64_t offset = static_cast<uint64_t>(number) * page_size;
-      const auto* data = reinterpret_cast<const char*>(bytes.data());
-      if (CrashAt(JournalStep::kPageWrite, written)) {
-        file.WriteAt(offset, data, page_size / 2);  // a torn page
-        throw PageWriteCrash{};
-      }
-      file.WriteAt(offset, data, page_size);
-      ++written;
+      file.WriteStep(JournalStep::kPageWrite, written++, static_cast<uint64_t>(number) * page_size,
+                     reinterpret_cast<const char*>(bytes.data()), page_size);
     }
-    if (CrashAt(JournalStep::kFileSync, 0)) throw PageWriteCrash{};
-    file.Sync();
+    file.Sync(JournalStep::kFileSync);
   } catch (const JetError&) {
-    const std::optional<Journal> undo = DecodeJournal(journal);
-    RollBack(file, *undo);
-    RemoveJournal(path);
+    PutBack(file, journal, path);
     throw;
   }
   if (CrashAt(JournalStep::kJournalRemove, 0)) throw PageWriteCrash{};
-  RemoveJournal(path);
+  try {
+    const int error = FailureAt(JournalStep::kJournalRemove, 0);
+    if (error != 0) throw FileError(error, JournalPath(path));
+    RemoveJournal(path);
+  } catch (const JetError&) {
+    // The journal would undo the change at the next opening: undone now, so that what
+    // the caller is told holds.
+    PutBack(file, journal, path);
+    throw;
+  }
 }
 
 bool RecoverJournal(const std::string& path, size_t page_size) {
   const std::string journal_path = JournalPath(path);
-  std::error_code ec;
-  if (!std::filesystem::exists(journal_path, ec)) return false;
-  const std::string bytes = ReadWholeFile(journal_path);
-  const std::optional<Journal> journal = DecodeJournal(bytes);
+  if (!Exists(journal_path)) return false;
+  WriteLock lock(path);
+  RefuseWhileOpenInAccess(path);
+  if (!Exists(journal_path)) return false;  // rolled back by the writer that held the lock
+  const std::optional<Journal> journal = DecodeJournal(ReadWholeFile(journal_path));
   if (!journal) {  // cut short before the file was touched
     RemoveJournal(path);
     return false;
   }
   if (journal->page_size != page_size) throw jet_errors::UnrecognizedFormat(journal_path);
-  for (const Record& record : journal->records) {
+  for (const JournalRecord& record : journal->records) {
     if (static_cast<uint64_t>(record.page) * page_size >= journal->old_size) {
       throw jet_errors::UnrecognizedFormat(journal_path);
     }
   }
   Fd file(path, O_RDWR);
-  file.LockExclusive();
+  // A change only ever makes the file longer.
+  if (file.Size() < journal->old_size) throw jet_errors::UnrecognizedFormat(journal_path);
   RollBack(file, *journal);
   RemoveJournal(path);
   return true;

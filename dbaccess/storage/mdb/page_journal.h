@@ -9,9 +9,12 @@
 // that did not finish, and RecoverJournal puts the old pages back and cuts the file to its
 // old size; an incomplete journal means the file was never touched, and it is removed.
 //
-// The writer holds an exclusive lock (flock) on the file while it writes. Pages are given
-// as stored (already encrypted for an encrypted database). Failures are JetErrors as
-// FileError words them; after a failed write the old pages are put back at once.
+// The writer holds the database's write lock (write_lock.h) while it writes or rolls back,
+// and refuses both, changing nothing, while Access's lock file lies beside the database
+// (access_lock_file.h). Pages are given as stored (already encrypted for an encrypted
+// database). Failures are JetErrors as FileError words them; after a failed write the old
+// pages are put back at once (should that fail too, the journal stays for the next writer
+// or reader to roll back).
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_JOURNAL_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_JOURNAL_H_
 
@@ -34,17 +37,22 @@ void WritePagesAtomically(const std::string& path, size_t page_size,
 // Rolls back a journal left beside `path` by a writer that did not finish. Returns true
 // when pages were put back, false when there was no journal or only an incomplete one
 // (then removed). A journal that does not fit the file (another page size, pages past the
-// old size) is refused with 3343 and left for the user to look at.
+// old size, an old size past the file's end) is refused with 3343 and left for the user to
+// look at.
 bool RecoverJournal(const std::string& path, size_t page_size);
 
-// For tests: a crash at a step of the next writes. The hook is called before each step
-// with the step and its count (pages: the page's place in the order written); when it
-// returns true the writer stops there as if the process had died: nothing is cleaned up
-// and PageWriteCrash is thrown.
+// For tests: faults at the steps of the next writes. Each hook is called before each step
+// with the step and its count (pages: the page's place in the order written). When the
+// crash hook returns true, the writer stops there as if the process had died: nothing is
+// cleaned up and PageWriteCrash is thrown. When the failure hook returns an errno value
+// other than 0, the step fails as its system call would (a write after half of its bytes):
+// the writer puts the old pages back and throws the JetError FileError gives for it.
 enum class JournalStep { kJournalWrite, kJournalSync, kPageWrite, kFileSync, kJournalRemove };
 using JournalCrashHook = std::function<bool(JournalStep step, size_t count)>;
 void SetJournalCrashHookForTesting(JournalCrashHook hook);  // an empty hook removes it
 struct PageWriteCrash {};
+using JournalFailureHook = std::function<int(JournalStep step, size_t count)>;
+void SetJournalFailureHookForTesting(JournalFailureHook hook);  // an empty hook removes it
 
 }  // namespace dbaccess::mdb
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/mdb/data_page_builder.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/usage_map.h"
@@ -59,7 +60,7 @@ class PageWriter::ViewSource : public ByteSource {
 
 PageWriter::PageWriter(const PageFile& file, std::string path)
     : file_(file), path_(std::move(path)), page_count_(file.page_count()) {
-  if (file.header().version != JetVersion::kJet4) throw FormatError("only Jet 4 files are written");
+  if (file.header().version != JetVersion::kJet4) throw jet_errors::Jet3FileReadOnly(path_);
   const auto row = ReadRow(file_, RowPointer{kGlobalUsageMapPage, kGlobalUsageMapRow});
   if (!row || row->bytes.size() < kUsageMapInlineBitmapOffset) {
     throw FormatError("global usage map missing");

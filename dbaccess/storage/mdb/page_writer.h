@@ -28,7 +28,8 @@ constexpr uint32_t kGlobalUsageMapPage = 1;
 class PageWriter {
  public:
   // `file` is the database at `path` as read; it must outlive the writer. Only Jet 4
-  // databases are written: FormatError for a Jet 3 file or a global map we cannot read.
+  // databases are written: jet_errors::Jet3FileReadOnly for a Jet 3 (Access 97) file,
+  // FormatError for a global map we cannot read.
   PageWriter(const PageFile& file, std::string path);
 
   const Layout& layout() const { return file_.layout(); }
@@ -56,8 +57,10 @@ class PageWriter {
   // then); it must not outlive the writer, nor be used after Commit.
   std::unique_ptr<PageFile> View();
 
-  // Writes every changed page, and the global usage map, all or nothing. The writer is
-  // spent afterwards (a new change starts from the file as read again).
+  // Writes every changed page, and the global usage map, all or nothing, through the
+  // rollback journal (page_journal.h: refused, with nothing written, while Access has the
+  // database open). The writer is spent afterwards (a new change starts from the file as
+  // read again).
   void Commit();
 
  private:

@@ -2,11 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
+#include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/storage/mdb/data_page.h"
+#include "dbaccess/storage/mdb/database_check.h"
+#include "dbaccess/storage/mdb/database_reader.h"
+#include "dbaccess/storage/mdb/long_value_writer.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/page_journal.h"
+#include "dbaccess/storage/mdb/row_encoder.h"
+#include "dbaccess/storage/mdb/table_rows.h"
 #include "dbaccess/storage/mdb/usage_map.h"
 
 namespace dbaccess::mdb {
@@ -94,7 +103,148 @@ TEST_F(PageWriterTest, Jet3FilesAreNotWritten) {
   const std::string path = Copy("testV1997.mdb");
   if (path.empty()) GTEST_SKIP() << "the real .mdb test files are not there";
   PageFile file(MemorySource(ReadBytes(path)));
-  EXPECT_THROW(PageWriter(file, path), FormatError);
+  try {
+    PageWriter writer(file, path);
+    ADD_FAILURE() << "a writer for a Jet 3 file";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3027);
+    EXPECT_EQ(std::string(e.what()),
+              "'" + path +
+                  "' is an Access 97 (Jet 3) database, which can be read here but not changed; "
+                  "it was not changed.  Convert it to the Access 2000 format in Access to "
+                  "change it.");
+  }
+  EXPECT_EQ(ReadBytes(path), ReadBytes(TestFile("testV1997.mdb")));
+}
+
+// A change of a real file while Access has it open is refused, and the file stays byte for
+// byte as it was; once Access has closed it (and removed its lock file) the same change
+// goes through.
+TEST_F(PageWriterTest, NothingIsWrittenWhileAccessHasTheDatabaseOpen) {
+  const std::string path = Copy("delColTestV2000.mdb");
+  if (path.empty()) GTEST_SKIP() << "the real .mdb test files are not there";
+  const std::vector<uint8_t> before = ReadBytes(path);
+  std::string record(64, '\0');
+  record.replace(0, 8, "RECEPTION");
+  record.replace(32, 5, "Admin");
+  const std::string lock_file = folder_.Write("delColTestV2000.ldb", record);
+  PageFile file(MemorySource(before));
+  auto change = [&] {
+    PageWriter writer(file, path);
+    const uint32_t page = writer.Allocate();
+    writer.Edit(page)[0] = kPageData;
+    writer.Release(20);
+    writer.Commit();
+  };
+  try {
+    change();
+    ADD_FAILURE() << "written while Access had the database open";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3045);
+    EXPECT_NE(std::string(e.what()).find("'" + lock_file + "'"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadBytes(path), before);
+  std::filesystem::remove(lock_file);
+  change();
+  EXPECT_NE(ReadBytes(path), before);
+  EXPECT_EQ(FreePages(path), (std::set<uint32_t>{20, 27}));
+}
+
+// A change of a real file over many pages: rows added to a table (new data pages, its
+// usage maps and row count), each with a memo on long value pages, one memo a chain over
+// several pages, and the global usage map.
+void AddRowsWithMemos(const std::string& path) {
+  PageFile file(MemorySource(ReadBytes(path)));
+  const StoredDatabase db = ReadDatabase(file);
+  const auto table = std::find_if(db.tables.begin(), db.tables.end(),
+                                  [](const StoredTable& t) { return t.object.name == "test"; });
+  const TableDefinition& def = table->definition;
+  PageWriter pages(file, path);
+  LongValueWriter long_values(pages);
+  TableRows rows(pages, def);
+  for (int i = 0; i < 120; ++i) {
+    Row row = table->rows.at(0);
+    row[0] = Cell{std::string(i == 7 ? 30000 : 300, static_cast<char>('a' + i % 26))};
+    std::vector<StoredField> fields;
+    for (size_t c = 0; c < row.size(); ++c) {
+      fields.push_back(EncodeField(def.columns[c], row[c], [&](const std::vector<uint8_t>& data) {
+        return long_values.Store(data);
+      }));
+    }
+    rows.Insert(EncodeRow(def, fields));
+  }
+  rows.Save();
+  pages.Commit();
+}
+
+// The file at `path` is exactly `old` or exactly `now`, our reader reads it, and the check
+// finds nothing.
+void ExpectOldOrNew(const std::string& path, const std::vector<uint8_t>& old,
+                    const std::vector<uint8_t>& now) {
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  EXPECT_TRUE(bytes == old || bytes == now) << "a third file";
+  EXPECT_FALSE(std::filesystem::exists(JournalPath(path)));
+  const PageFile file(MemorySource(bytes));
+  EXPECT_NO_THROW(ReadDatabase(file));
+  for (const CheckFinding& finding : CheckDatabase(file).findings) {
+    ADD_FAILURE() << finding.ToString();
+  }
+}
+
+// The journal's test storage driven through a real change: a crash (the process dies, a
+// page torn) or a failure (the disk full in the middle of a page) at each of its steps,
+// each page write in turn. After recovery the file is the old one or the new one, never a
+// third; after a failure it is the old one at once.
+TEST_F(PageWriterTest, ACrashOrAFailureAtAnyWriteOfARealChangeLeavesTheOldOrTheNewFile) {
+  const std::string path = Copy("fixedNumericTestV2000.mdb");
+  if (path.empty()) GTEST_SKIP() << "the real .mdb test files are not there";
+  const std::vector<uint8_t> old = ReadBytes(path);
+  size_t page_writes = 0;
+  SetJournalCrashHookForTesting([&](JournalStep step, size_t) {
+    page_writes += step == JournalStep::kPageWrite;
+    return false;
+  });
+  AddRowsWithMemos(path);
+  SetJournalCrashHookForTesting({});
+  const std::vector<uint8_t> now = ReadBytes(path);
+  ASSERT_GT(now.size(), old.size() + 10 * 4096);
+  ASSERT_GT(page_writes, 10u);
+  RecordProperty("page_writes", static_cast<int>(page_writes));
+  ExpectOldOrNew(path, old, now);
+  EXPECT_EQ(PageFile(MemorySource(now)).page_count(),
+            PageFile(MemorySource(old)).page_count() + (now.size() - old.size()) / 4096);
+
+  std::vector<std::pair<JournalStep, size_t>> steps = {{JournalStep::kJournalWrite, 0},
+                                                       {JournalStep::kJournalSync, 0}};
+  for (size_t k = 0; k < page_writes; ++k) steps.push_back({JournalStep::kPageWrite, k});
+  steps.push_back({JournalStep::kFileSync, 0});
+  steps.push_back({JournalStep::kJournalRemove, 0});
+  for (const auto& [at_step, at_count] : steps) {
+    SCOPED_TRACE("step " + std::to_string(static_cast<int>(at_step)) + " count " +
+                 std::to_string(at_count));
+    auto here = [&](JournalStep step, size_t count) {
+      return step == at_step && count == at_count;
+    };
+    testing::WriteBytes(path, old);
+    SetJournalCrashHookForTesting(here);
+    EXPECT_THROW(AddRowsWithMemos(path), PageWriteCrash);
+    SetJournalCrashHookForTesting({});
+    RecoverJournal(path, 4096);
+    ExpectOldOrNew(path, old, now);
+
+    testing::WriteBytes(path, old);
+    SetJournalFailureHookForTesting(
+        [&](JournalStep step, size_t count) { return here(step, count) ? ENOSPC : 0; });
+    try {
+      AddRowsWithMemos(path);
+      ADD_FAILURE() << "the change did not fail";
+    } catch (const JetError& e) {
+      EXPECT_EQ(e.number(), 3026);
+    }
+    SetJournalFailureHookForTesting({});
+    EXPECT_EQ(ReadBytes(path), old);
+    ExpectOldOrNew(path, old, now);
+  }
 }
 
 }  // namespace
