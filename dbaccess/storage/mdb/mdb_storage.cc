@@ -1,12 +1,20 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
+#include <filesystem>
+
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/ole_date.h"
 #include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/storage/atomic_file.h"
+#include "dbaccess/storage/mdb/access_lock_file.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
+#include "dbaccess/storage/mdb/change_writer.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/storage/mdb/page_journal.h"
+#include "dbaccess/storage/mdb/page_writer.h"
+#include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -34,6 +42,7 @@ MdbStorage::MdbStorage(std::string path, std::string password, std::string head)
 }
 
 Catalog MdbStorage::Load() {
+  RecoverInterruptedWrite();
   std::string content = ReadWholeFile(path_);
   // Hashing every file on every read would cost more than reading it; only a file whose
   // times cannot be trusted yet needs its content remembered.
@@ -52,9 +61,34 @@ Catalog MdbStorage::Load() {
   return catalog;
 }
 
-void MdbStorage::Commit(const Catalog&, const Catalog&, const ChangeList&) {
+void MdbStorage::Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) {
   if (version_ == JetVersion::kJet3) throw jet_errors::Jet3FileReadOnly(path_);
-  throw jet_errors::JetFileReadOnly(path_);
+  CheckChangesWritable(changes, path_);
+  if (!MayWrite(path_)) throw jet_errors::ReadOnlyDatabase();
+  RefuseWhileOpenInAccess(path_);
+  // Checked and written under the lock, so that no other writer comes between.
+  WriteLock lock(path_);
+  RecoverInterruptedWrite();
+  if (ChangedOnDisk()) throw jet_errors::ChangedByAnotherProgram(path_);
+  const std::unique_ptr<PageFile> file = OpenChecked(path_, ReadWholeFile(path_), password_);
+  {
+    std::unique_ptr<PageWriter> pages;
+    try {
+      pages = std::make_unique<PageWriter>(*file, path_);
+    } catch (const FormatError&) {
+      throw jet_errors::UnrecognizedFormat(path_);
+    }
+    WriteChanges(*pages, before, after, changes, OleDateNow());
+    pages->Commit();
+  }
+  stamp_ = FileStamp::Of(path_, ReadWholeFile(path_), FileStamp::ContentCheck::kTimesOnce);
+}
+
+void MdbStorage::RecoverInterruptedWrite() const {
+  std::error_code error;
+  if (!std::filesystem::exists(JournalPath(path_), error)) return;
+  WriteLock lock(path_);
+  RecoverJournal(path_, static_cast<size_t>(LayoutFor(version_).page_size));
 }
 
 bool MdbStorage::ChangedOnDisk() const { return !stamp_ || stamp_->Changed(path_); }
