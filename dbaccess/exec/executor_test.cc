@@ -258,8 +258,7 @@ TEST(ExecutorTest, UniqueIndexesMeetExistingRows) {
   EXPECT_EQ(Refusal(c, "INSERT INTO People (Town) VALUES ('oslo  ')").number, 3022);
   Exec(c, {"CREATE TABLE Notes (Body Memo CONSTRAINT u UNIQUE)",
            "INSERT INTO Notes VALUES ('" + std::string(255, 'n') + "a')"});
-  EXPECT_EQ(Refusal(c, "INSERT INTO Notes VALUES ('" + std::string(255, 'N') + "b')").number,
-            3022);
+  EXPECT_EQ(Refusal(c, "INSERT INTO Notes VALUES ('" + std::string(255, 'N') + "b')").number, 3022);
   Exec(c, {"INSERT INTO Notes VALUES ('" + std::string(254, 'n') + "b')"});
 }
 

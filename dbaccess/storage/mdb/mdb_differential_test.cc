@@ -41,10 +41,10 @@ constexpr int kSequences = 300;
 constexpr int kSteps = 30;
 // Every so many sequences start from a copy of a real file instead of a new database.
 constexpr int kRealFileEvery = 5;
-const char* const kRealFiles[] = {"indexTestV2000.mdb",      "test2V2000.mdb",
+const char* const kRealFiles[] = {"indexTestV2000.mdb",           "test2V2000.mdb",
                                   "testIndexPropertiesV2000.mdb", "queryTestV2000.mdb",
-                                  "delColTestV2000.mdb",     "noRoman.mdb",
-                                  "fixedNumericTestV2000.mdb", "compIndexTestV2000.mdb"};
+                                  "delColTestV2000.mdb",          "noRoman.mdb",
+                                  "fixedNumericTestV2000.mdb",    "compIndexTestV2000.mdb"};
 
 int EnvInt(const char* name, int fallback) {
   const char* value = std::getenv(name);
@@ -242,15 +242,21 @@ class Generator {
   }
 
   static DataType TypeOfText(const std::string& type) {
-    static const std::pair<const char*, DataType> kTypes[] = {
-        {"BIT", DataType::kBit},          {"BYTE", DataType::kByte},
-        {"SHORT", DataType::kShort},      {"LONG", DataType::kLong},
-        {"COUNTER", DataType::kLong},     {"SINGLE", DataType::kSingle},
-        {"DOUBLE", DataType::kDouble},    {"CURRENCY", DataType::kCurrency},
-        {"DATETIME", DataType::kDateTime}, {"TEXT", DataType::kText},
-        {"MEMO", DataType::kMemo},        {"BINARY", DataType::kBinary},
-        {"LONGBINARY", DataType::kLongBinary}, {"GUID", DataType::kGuid},
-        {"DECIMAL", DataType::kDecimal}};
+    static const std::pair<const char*, DataType> kTypes[] = {{"BIT", DataType::kBit},
+                                                              {"BYTE", DataType::kByte},
+                                                              {"SHORT", DataType::kShort},
+                                                              {"LONG", DataType::kLong},
+                                                              {"COUNTER", DataType::kLong},
+                                                              {"SINGLE", DataType::kSingle},
+                                                              {"DOUBLE", DataType::kDouble},
+                                                              {"CURRENCY", DataType::kCurrency},
+                                                              {"DATETIME", DataType::kDateTime},
+                                                              {"TEXT", DataType::kText},
+                                                              {"MEMO", DataType::kMemo},
+                                                              {"BINARY", DataType::kBinary},
+                                                              {"LONGBINARY", DataType::kLongBinary},
+                                                              {"GUID", DataType::kGuid},
+                                                              {"DECIMAL", DataType::kDecimal}};
     const std::string word = type.substr(0, type.find('('));
     for (const auto& [name, kind] : kTypes) {
       if (word == name) return kind;
@@ -355,8 +361,8 @@ class Generator {
   }
 
   std::string Text(size_t max) {
-    static const char* const kPieces[] = {"a", "B", "c", "z", "Q", "0", "7", " ", "''",
-                                          "é", "Ж", "ж", "ü", "-", "x", "Y"};
+    static const char* const kPieces[] = {"a",  "B", "c", "z", "Q", "0", "7", " ",
+                                          "''", "é", "Ж", "ж", "ü", "-", "x", "Y"};
     std::string out = "'";
     const size_t n = Below(max + 1);
     for (size_t i = 0; i < n; ++i) out += kPieces[Below(std::size(kPieces))];
@@ -454,9 +460,9 @@ std::string RowsetDifference(const char* name, const SchemaRowset& mdb, const Sc
 // The rowset's rows about user tables. The engine's and Access's own tables are never
 // changed, and the text form cannot hold all of their columns (a Binary over 255 bytes).
 SchemaRowset OfUserTables(SchemaRowset rowset, const Catalog& catalog) {
-  const size_t name = static_cast<size_t>(
-      std::find(rowset.columns.begin(), rowset.columns.end(), "TABLE_NAME") -
-      rowset.columns.begin());
+  const size_t name =
+      static_cast<size_t>(std::find(rowset.columns.begin(), rowset.columns.end(), "TABLE_NAME") -
+                          rowset.columns.begin());
   std::erase_if(rowset.rows, [&](const std::vector<Variant>& row) {
     const Table* t = catalog.FindTable(row.at(name).DisplayText());
     return t == nullptr || t->kind != TableKind::kUser;
@@ -520,7 +526,8 @@ class Twins {
   std::string Step(const std::string& step) {
     const std::string on_mdb = Run(mdb_, step);
     const std::string on_text = Run(text_, step);
-    if (on_mdb != on_text) return "outcome:\n  mdb:  " + Shown(on_mdb) + "\n  text: " + Shown(on_text);
+    if (on_mdb != on_text)
+      return "outcome:\n  mdb:  " + Shown(on_mdb) + "\n  text: " + Shown(on_text);
     if (!on_mdb.empty()) ++refused_;
     return Compare();
   }

@@ -114,6 +114,11 @@ class PropertyReconciler {
     for (size_t i = 0; i < table.columns.size(); ++i) {
       if (!has_map[i]) AddColumnMap(table.columns[i], std::nullopt);
     }
+    if (stored_.maps.empty() && !out_.maps.empty()) {
+      // The table's own map comes first, as in the blob of a new table.
+      out_.maps.insert(out_.maps.begin(), PropertyMap{"", kPropertyChunkObject, {}});
+      out_extras_.values.insert(out_extras_.values.begin(), std::vector<StoredValue>{});
+    }
     return EncodePropertyBlob(out_, out_extras_);
   }
 
@@ -232,7 +237,8 @@ RedefinedTable RedefineTable(const StoredTableParts& stored, const Table& table,
     next_number = std::max<uint16_t>(next_number, old.columns[i].number + 1);
   }
 
-  // Columns: each kept one described as it is stored, under its number.
+  // Columns: each under the number of the stored column it continues, or a new one; those
+  // whose storage stays keep their stored definition.
   TableDescription description = DescribeTable(table);
   std::vector<std::optional<size_t>> kept(table.columns.size());
   std::vector<std::optional<std::string>> continued(table.columns.size());
