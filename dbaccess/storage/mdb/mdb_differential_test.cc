@@ -129,7 +129,7 @@ class Generator {
       case 3:
         return Insert(t);
       case 4:
-        return "SQL ALTER TABLE [" + t.name + "] ADD COLUMN " + ColumnDefinition(t, true);
+        return "SQL ALTER TABLE [" + t.name + "] ADD COLUMN " + ColumnDefinition();
       case 5:
         return "SQL ALTER TABLE [" + t.name + "] DROP COLUMN [" + SomeColumn(t) + "]";
       case 6: {
@@ -152,9 +152,24 @@ class Generator {
         return "RENAME " + t.name + " " + SomeColumn(t) + " " +
                (Chance(0.15) ? SomeColumn(t) : Fresh("r"));
       case 14: {
-        const std::string column = Fresh("c");
-        return "TXN ALTER TABLE [" + t.name + "] ADD COLUMN " + column + " " + TypeText(false) +
-               " ;; CREATE INDEX " + Fresh("i") + " ON [" + t.name + "] (" + column + ")";
+        // Two statements as one transaction.
+        auto statement = [](const std::string& step) { return step.substr(4); };  // no "SQL "
+        switch (Below(3)) {
+          case 0: {
+            const std::string column = Fresh("c");
+            return "TXN ALTER TABLE [" + t.name + "] ADD COLUMN " + column + " " +
+                   TypeText(false) + " ;; CREATE INDEX " + Fresh("i") + " ON [" + t.name +
+                   "] (" + column + ")";
+          }
+          case 1: {
+            std::string made = statement(CreateTable(catalog));
+            made.replace(made.find('[') + 1, made.find(']') - made.find('[') - 1, t.name);
+            return "TXN DROP TABLE [" + t.name + "] ;; " + made;
+          }
+          default:
+            return "TXN " + statement(Insert(t)) + " ;; ALTER TABLE [" + t.name +
+                   "] ADD COLUMN " + ColumnDefinition();
+        }
       }
       default:
         return Chance(0.5) ? CreateTable(catalog) : Insert(t);
@@ -227,17 +242,16 @@ class Generator {
     return TypeTextOf(Between(0, kTypeCount - 1));
   }
 
-  std::string ColumnDefinition(const Table& t, bool with_default) {
+  std::string ColumnDefinition() {
     std::string type = TypeText(true);
     std::string out = Fresh("c") + " " + type;
     if (Chance(0.15)) out += " NOT NULL";
-    if (with_default && Chance(0.3) && type != "COUNTER") {
+    if (Chance(0.3) && type != "COUNTER") {
       Column probe;
       probe.type = TypeOfText(type);
       probe.size = 10;
       out += " DEFAULT " + Literal(probe);
     }
-    (void)t;
     return out;
   }
 
@@ -273,7 +287,7 @@ class Generator {
     const int columns = Between(1, 6);
     std::vector<std::string> names;
     for (int i = 0; i < columns; ++i) {
-      std::string def = ColumnDefinition(Table{}, true);
+      std::string def = ColumnDefinition();
       names.push_back(def.substr(0, def.find(' ')));
       if (i == 0 && Chance(0.4)) def += " CONSTRAINT " + Fresh("pk") + " PRIMARY KEY";
       if (i == 1 && Chance(0.3)) def += " CONSTRAINT " + Fresh("u") + " UNIQUE";
