@@ -1,5 +1,6 @@
-// skarnvel-cli on real .mdb files: rowsets, the query list and schema read them; schema's
-// script opens as a text database with the same structure; changes are refused.
+// skarnvel-cli on .mdb files: rowsets, the query list and schema read them; schema's script
+// opens as a text database with the same structure; exec and dao change them, and what is
+// not written yet is refused.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -107,24 +108,77 @@ TEST_F(MdbCliTest, ComparesRealDatabasesAndSavesTheirLists) {
   EXPECT_EQ(same.code, 0) << same.out << same.err;
 }
 
-TEST_F(MdbCliTest, RefusesChangesAndLeavesTheFileAsItWas) {
+// exec and dao change a new database and a copy of a real one: the changes are there when
+// the file is read again, and check finds it sound.
+TEST_F(MdbCliTest, ExecAndDaoChangeTheFile) {
+  const fs::path made = dir_ / "made.mdb";
+  ASSERT_EQ(Run({"create", made.string()}).code, 0);
+  const fs::path script = dir_ / "script.sql";
+  {
+    std::ofstream out(script);
+    out << "CREATE TABLE Kinds (Id COUNTER CONSTRAINT pk PRIMARY KEY, Flag BIT, Small BYTE,\n"
+           "  Short SHORT NOT NULL DEFAULT 7, Whole LONG, Amount CURRENCY, Ratio SINGLE,\n"
+           "  Measure DOUBLE, [When] DATETIME, Code TEXT(20) CONSTRAINT ByCode UNIQUE,\n"
+           "  Notes MEMO, Raw BINARY(8), Picture LONGBINARY, Key GUID, Price DECIMAL(12,2));\n"
+           "INSERT INTO Kinds (Flag, Small, Whole, Amount, Ratio, Measure, [When], Code, Notes,\n"
+           "  Raw, Picture, Key, Price) VALUES (True, 7, 70000, 12.5, 1.5, -2.25,\n"
+           "  #2024-05-06 07:08:09#, 'Заказ', 'memo', 0x0102, 0x0A0B0C,\n"
+           "  '{12345678-9ABC-DEF0-1234-56789ABCDEF0}', 10.25);\n"
+           "INSERT INTO Kinds (Code) VALUES ('second');\n"
+           "ALTER TABLE Kinds ADD COLUMN Later TEXT(10);\n"
+           "ALTER TABLE Kinds ALTER COLUMN Whole TEXT(12);\n"
+           "ALTER TABLE Kinds DROP COLUMN Ratio;\n"
+           "CREATE INDEX ByWhen ON Kinds ([When] DESC, Short);\n";
+  }
+  const Result exec = Run({"exec", made.string(), "--file", script.string()});
+  ASSERT_EQ(exec.code, 0) << exec.err;
+  EXPECT_EQ(Run({"dao", made.string(), "rename", "Kinds", "Code", "Label"}).code, 0);
+  EXPECT_EQ(Run({"dao", made.string(), "required", "Kinds", "Label", "true"}).code, 0);
+  const Result columns = Run({"rowset", made.string(), "columns"});
+  EXPECT_NE(columns.out.find("\tKinds\tLabel\t"), std::string::npos) << columns.out;
+  EXPECT_NE(columns.out.find("\tKinds\tLater\t"), std::string::npos) << columns.out;
+  EXPECT_EQ(columns.out.find("\tKinds\tRatio\t"), std::string::npos) << columns.out;
+  const Result indexes = Run({"rowset", made.string(), "indexes"});
+  EXPECT_NE(indexes.out.find("\tByWhen\t"), std::string::npos) << indexes.out;
+  const Result sound = Run({"check", made.string()});
+  EXPECT_EQ(sound.out, "ok\n") << sound.err;
+
+  if (!skarnvel_test::HaveTestData()) return;
+  const fs::path copy = dir_ / "copy.mdb";
+  fs::copy_file(TestFile("queryTestV2000.mdb"), copy);
+  fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Run({"exec", copy.string(), "ALTER TABLE Table1 ADD COLUMN x LONG"}).code, 0);
+  EXPECT_EQ(Run({"dao", copy.string(), "rename", "Table1", "col1", "c1"}).code, 0);
+  EXPECT_EQ(Run({"dao", copy.string(), "required", "Table1", "c1", "false"}).code, 0);
+  const Result real = Run({"rowset", copy.string(), "columns"});
+  EXPECT_NE(real.out.find("\tTable1\tc1\t"), std::string::npos) << real.out;
+  EXPECT_NE(real.out.find("\tTable1\tx\t"), std::string::npos) << real.out;
+  EXPECT_EQ(Run({"check", copy.string()}).out, "ok\n");
+}
+
+// Saved queries are not written yet; a file the user may not write is not written.
+TEST_F(MdbCliTest, RefusesWhatItCannotWriteAndLeavesTheFileAsItWas) {
   SKIP_WITHOUT_TEST_DATA();
   const fs::path copy = dir_ / "copy.mdb";
   fs::copy_file(TestFile("queryTestV2000.mdb"), copy);
+  fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
   const std::string before = ReadFile(copy);
-  const std::string refusal = "Changing a Jet database file is not supported yet; '" +
-                              copy.string() + "' was not changed.\n";
-  const std::vector<std::vector<std::string>> changes = {
-      {"exec", copy.string(), "DROP TABLE Table1"},
-      {"query", copy.string(), "create", "New", "SELECT 1;"},
-      {"query", copy.string(), "delete", "SelectQuery"},
-      {"dao", copy.string(), "required", "Table1", "col1", "true"},
-      {"dao", copy.string(), "rename", "Table1", "col1", "c1"}};
-  for (const auto& change : changes) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"query", copy.string(), "create", "New", "SELECT 1;"}, "Creating saved queries"},
+      {{"query", copy.string(), "delete", "SelectQuery"}, "Deleting saved queries"}};
+  for (const auto& [change, what] : refused) {
     const Result r = Run(change);
     EXPECT_EQ(r.code, 1) << change[0];
-    EXPECT_EQ(r.err, refusal) << change[0];
+    EXPECT_EQ(r.err, what + " in a Jet database file is not supported yet; '" + copy.string() +
+                         "' was not changed.\n");
   }
+  EXPECT_EQ(ReadFile(copy), before);
+
+  fs::permissions(copy, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const Result r = Run({"exec", copy.string(), "DROP TABLE Table1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "Cannot update.  Database or object is read-only.\n");
   EXPECT_EQ(ReadFile(copy), before);
 }
 

@@ -221,6 +221,10 @@ JetError JetFileReadOnly(std::string_view path) {
   return JetError(0, "Changing a Jet database file is not supported yet; " + Quoted(path) +
                          " was not changed.");
 }
+JetError JetChangeNotSupported(std::string_view what, std::string_view path) {
+  return JetError(0, std::string(what) + " in a Jet database file is not supported yet; " +
+                         Quoted(path) + " was not changed.");
+}
 JetError TableNotWritable(std::string_view table, std::string_view reason) {
   return JetError(0, "Table " + Quoted(table) + " cannot be changed: " + std::string(reason) + ".");
 }

@@ -104,6 +104,9 @@ JetError ChangedByAnotherProgram(std::string_view path);  // 3197
 JetError ScriptError(int line, const JetError& cause);
 // A change of a Jet .mdb file, which the engine layer cannot write yet (no Jet number).
 JetError JetFileReadOnly(std::string_view path);
+// A change of a Jet .mdb file of a kind the engine layer cannot write yet (no Jet number);
+// `what` names it, e.g. "Creating relationships".
+JetError JetChangeNotSupported(std::string_view what, std::string_view path);
 // A table of a Jet .mdb file this engine cannot change (no Jet number); `reason` says why,
 // e.g. the text sort order of an index whose keys it cannot build.
 JetError TableNotWritable(std::string_view table, std::string_view reason);

@@ -18,9 +18,10 @@ namespace dbaccess::testing {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "skarnvel-test-XXXXXX").string();
+  TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
+  // A folder under `parent` (a memory file system for tests that write much, say).
+  explicit TempFolder(const std::filesystem::path& parent) {
+    std::string pattern = (parent / "skarnvel-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
       throw std::runtime_error("cannot make a temporary folder " + pattern + ": " +
                                std::strerror(errno));

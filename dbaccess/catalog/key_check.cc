@@ -5,6 +5,7 @@
 
 #include "dbaccess/base/decimal_text.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
 
 namespace dbaccess {
@@ -18,6 +19,21 @@ void AppendPart(std::string& key, char tag, std::string_view payload) {
 }
 
 bool RefusesNulls(const Index& index) { return index.primary || index.required; }
+
+// The part of a text that takes part in its key: its first kKeyTextUnits UTF-16 units,
+// without the spaces they end in.
+std::string_view KeyText(std::string_view text) {
+  size_t units = 0;
+  size_t end = 0;
+  for (size_t i = 0; i < text.size() && units < kKeyTextUnits;) {
+    const char32_t c = NextCodePoint(text, i);
+    units += c > 0xFFFF ? 2 : 1;
+    if (units <= kKeyTextUnits) end = i;
+  }
+  text = text.substr(0, end);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
 
 }  // namespace
 
@@ -55,7 +71,7 @@ bool EncodeKey(const Table& table, const Row& row, const std::vector<int>& posit
         DecimalNumber n;
         AppendPart(key, 'N', ParseDecimal(*s, n) ? FormatShortest(n) : *s);
       } else {
-        AppendPart(key, 'T', FoldName(*s));
+        AppendPart(key, 'T', FoldName(KeyText(*s)));
       }
     } else if (const auto* bytes = std::get_if<Bytes>(&cell)) {
       AppendPart(

@@ -1,7 +1,9 @@
 // The keys of indexes and relationships, compared as Jet compares them: texts without
-// regard to letter case (Jet's text keys fold it), numbers by value, a key with a null in
-// any of its columns as no key at all (several such rows may stand in a unique index;
-// a primary key or a DISALLOW NULL index refuses them).
+// regard to letter case (Jet's text keys fold it) and by what their keys hold, their first
+// kKeyTextUnits UTF-16 units without trailing spaces ("a" and "a " are one key, and so are
+// two memos that begin alike); numbers by value; a key with a null in any of its columns as
+// no key at all (several such rows may stand in a unique index; a primary key or a
+// DISALLOW NULL index refuses them).
 #ifndef SKARNVEL_DBACCESS_CATALOG_KEY_CHECK_H_
 #define SKARNVEL_DBACCESS_CATALOG_KEY_CHECK_H_
 
@@ -11,6 +13,9 @@
 #include "dbaccess/catalog/catalog.h"
 
 namespace dbaccess {
+
+// How much of a text a key holds, in UTF-16 units.
+constexpr size_t kKeyTextUnits = 255;
 
 // Positions of the named columns in `table` (-1 for a name it does not have).
 std::vector<int> ColumnPositions(const Table& table, const std::vector<std::string>& names);

@@ -96,6 +96,11 @@ void RemoveIndex(Table& table, std::string_view name) {
                       table.indexes.end());
 }
 
+// Jet indexes no OLE Object field.
+void CheckIndexable(const Column& column) {
+  if (column.type == DataType::kLongBinary) throw je::InvalidFieldInDefinition(column.name);
+}
+
 // Checks a new index of `table` and spells its columns as the table does.
 void CheckNewIndex(const Table& table, Index& index, bool name_given) {
   if (name_given) CheckObjectName(index.name);
@@ -109,6 +114,7 @@ void CheckNewIndex(const Table& table, Index& index, bool name_given) {
     if (i < 0) throw je::InvalidFieldInDefinition(c.name);
     if (!seen.insert(i).second) throw je::FieldDefinedTwice();
     c.name = table.columns[i].name;
+    CheckIndexable(table.columns[i]);
   }
   if (table.indexes.size() >= kMaxIndexes) throw je::TooManyIndexes();
 }
@@ -386,6 +392,12 @@ void Execute(Catalog& catalog, const sql::AlterColumn& s, ChangeList& changes) {
   column.extra_properties = old_column.extra_properties;
   const bool becomes_counter = column.auto_increment && !old_column.auto_increment;
   if (becomes_counter && !table.rows.empty()) throw je::TableContainsData();
+
+  for (const Index& index : table.indexes) {
+    for (const IndexColumn& c : index.columns) {
+      if (SameName(c.name, column.name)) CheckIndexable(column);
+    }
+  }
 
   Table work = table;
   for (Row& row : work.rows) {

@@ -8,7 +8,8 @@
 // and the names given to unnamed constraints):
 //  - Tables and saved queries share one namespace: CREATE TABLE over either is 3010.
 //  - A table that is not there is 3376 (INSERT INTO: 3078); a field that is not there is
-//    3265 in ALTER/DROP COLUMN and in DAO, 3409 in an index or relationship definition,
+//    3265 in ALTER/DROP COLUMN and in DAO, 3409 in an index or relationship definition (as is
+//    an OLE Object field in an index, which Jet cannot index, made or altered into one),
 //    3127 in INSERT; an index or constraint that is not there is 3371.
 //  - CREATE TABLE with a field twice is 3191, ALTER TABLE ADD of an existing field 3380.
 //    A table holds at most 255 fields (3190) and 32 indexes (3039, the hidden indexes of

@@ -147,6 +147,10 @@ TEST(ExecutorTest, RefusesWithJetsNumbersAndTextsChangingNothing) {
       {"CREATE INDEX i ON Orders (Nothing)", 3409,
        "Invalid field name 'Nothing' in definition of index or relationship."},
       {"CREATE INDEX i ON Orders (Qty, qty)", 3191, nullptr},
+      // Jet indexes no OLE Object field, made so or altered into one.
+      {"CREATE TABLE N (a Long, p LongBinary CONSTRAINT u UNIQUE)", 3409,
+       "Invalid field name 'p' in definition of index or relationship."},
+      {"ALTER TABLE Orders ALTER COLUMN No LongBinary", 3409, nullptr},
       {"CREATE INDEX i ON Orders (No,Customer,Qty,Price,No,No,No,No,No,No,No)", 3277, nullptr},
       {"ALTER TABLE Orders DROP CONSTRAINT Nothing", 3371, "Cannot find table or constraint."},
       {"DROP INDEX Nothing ON Orders", 3371, nullptr},
@@ -250,6 +254,12 @@ TEST(ExecutorTest, UniqueIndexesMeetExistingRows) {
   EXPECT_EQ(Refusal(c, "INSERT INTO People (Name, Town) VALUES ('x', 'OSLO')").number, 3022);
   Exec(c, {"INSERT INTO People (Name, Town) VALUES ('x', Null)"});
   EXPECT_EQ(Refusal(c, "CREATE UNIQUE INDEX pk ON People (Age) WITH PRIMARY").number, 3058);
+  // A text key holds the first 255 characters without trailing spaces.
+  EXPECT_EQ(Refusal(c, "INSERT INTO People (Town) VALUES ('oslo  ')").number, 3022);
+  Exec(c, {"CREATE TABLE Notes (Body Memo CONSTRAINT u UNIQUE)",
+           "INSERT INTO Notes VALUES ('" + std::string(255, 'n') + "a')"});
+  EXPECT_EQ(Refusal(c, "INSERT INTO Notes VALUES ('" + std::string(255, 'N') + "b')").number, 3022);
+  Exec(c, {"INSERT INTO Notes VALUES ('" + std::string(254, 'n') + "b')"});
 }
 
 TEST(ExecutorTest, RelationshipsMeetExistingRows) {

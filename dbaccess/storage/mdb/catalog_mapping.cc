@@ -9,54 +9,11 @@
 namespace dbaccess::mdb {
 namespace {
 
-constexpr char kRequiredProperty[] = "Required";
-constexpr char kDefaultValueProperty[] = "DefaultValue";
-
 TableKind KindOf(const StoredTable& table) {
   if (table.linked) return TableKind::kLinked;
   if (table.object.system()) return TableKind::kSystem;
   if (table.object.access_system()) return TableKind::kAccessSystem;
   return TableKind::kUser;
-}
-
-bool PropertyIsTrue(const Property& property) {
-  if (const bool* b = std::get_if<bool>(&property.value)) return *b;
-  if (const int64_t* i = std::get_if<int64_t>(&property.value)) return *i != 0;
-  return false;
-}
-
-Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout) {
-  Column column;
-  column.name = def.name;
-  column.type = ModelType(def.type);
-  switch (column.type) {
-    case DataType::kText:
-      column.size = layout.wide_text ? def.length / 2 : def.length;
-      break;
-    case DataType::kBinary:
-      column.size = def.length;
-      break;
-    case DataType::kDecimal:
-      column.precision = def.precision;
-      column.scale = def.scale;
-      break;
-    default:
-      break;
-  }
-  column.auto_increment =
-      column.type == DataType::kLong && (def.flags & kColumnFlagAutoNumber) != 0;
-  if (properties != nullptr) {
-    for (const Property& property : properties->properties) {
-      if (SameName(property.name, kRequiredProperty)) {
-        column.required = PropertyIsTrue(property);
-      } else if (SameName(property.name, kDefaultValueProperty)) {
-        column.default_value = PropertyDisplayText(property);
-      } else {
-        column.extra_properties[property.name] = PropertyDisplayText(property);
-      }
-    }
-  }
-  return column;
 }
 
 std::vector<Index> MapIndexes(const TableDefinition& def) {
@@ -66,24 +23,7 @@ std::vector<Index> MapIndexes(const TableDefinition& def) {
         logical.relationship_side == kRelationshipSidePrimary) {
       continue;  // the primary table's half of a relationship
     }
-    const RealIndex& real = def.real_indexes[logical.real_index];
-    Index index;
-    index.name = logical.name;
-    for (const RealIndexColumn& c : real.columns) {
-      auto it =
-          std::find_if(def.columns.begin(), def.columns.end(),
-                       [&c](const ColumnDefinition& d) { return d.number == c.column_number; });
-      if (it != def.columns.end()) index.columns.push_back({it->name, !c.ascending});
-    }
-    if (logical.type == kLogicalIndexForeignKey) {
-      index.foreign = true;
-    } else {
-      index.primary = logical.type == kLogicalIndexPrimaryKey;
-      index.unique = index.primary || (real.flags & kIndexFlagUnique) != 0;
-      index.ignore_nulls = (real.flags & kIndexFlagIgnoreNulls) != 0;
-      index.required = index.primary || (real.flags & kIndexFlagRequired) != 0;
-    }
-    indexes.push_back(std::move(index));
+    indexes.push_back(MapIndex(def, logical));
   }
   return indexes;
 }
@@ -132,6 +72,60 @@ bool IsSystemKind(TableKind kind) {
 
 }  // namespace
 
+Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout) {
+  Column column;
+  column.name = def.name;
+  column.type = ModelType(def.type);
+  switch (column.type) {
+    case DataType::kText:
+      column.size = layout.wide_text ? def.length / 2 : def.length;
+      break;
+    case DataType::kBinary:
+      column.size = def.length;
+      break;
+    case DataType::kDecimal:
+      column.precision = def.precision;
+      column.scale = def.scale;
+      break;
+    default:
+      break;
+  }
+  column.auto_increment =
+      column.type == DataType::kLong && (def.flags & kColumnFlagAutoNumber) != 0;
+  if (properties != nullptr) {
+    for (const Property& property : properties->properties) {
+      if (SameName(property.name, kRequiredPropertyName)) {
+        column.required = PropertyIsTrue(property);
+      } else if (SameName(property.name, kDefaultValuePropertyName)) {
+        column.default_value = PropertyDisplayText(property);
+      } else {
+        column.extra_properties[property.name] = PropertyDisplayText(property);
+      }
+    }
+  }
+  return column;
+}
+
+Index MapIndex(const TableDefinition& def, const LogicalIndex& logical) {
+  const RealIndex& real = def.real_indexes[logical.real_index];
+  Index index;
+  index.name = logical.name;
+  for (const RealIndexColumn& c : real.columns) {
+    auto it = std::find_if(def.columns.begin(), def.columns.end(),
+                           [&c](const ColumnDefinition& d) { return d.number == c.column_number; });
+    if (it != def.columns.end()) index.columns.push_back({it->name, !c.ascending});
+  }
+  if (logical.type == kLogicalIndexForeignKey) {
+    index.foreign = true;
+  } else {
+    index.primary = logical.type == kLogicalIndexPrimaryKey;
+    index.unique = index.primary || (real.flags & kIndexFlagUnique) != 0;
+    index.ignore_nulls = (real.flags & kIndexFlagIgnoreNulls) != 0;
+    index.required = index.primary || (real.flags & kIndexFlagRequired) != 0;
+  }
+  return index;
+}
+
 DataType ModelType(uint8_t column_type) {
   switch (column_type) {
     case kTypeBoolean:
@@ -163,6 +157,40 @@ DataType ModelType(uint8_t column_type) {
     default:
       return DataType::kBinary;
   }
+}
+
+uint8_t StoredColumnType(DataType type) {
+  switch (type) {
+    case DataType::kBit:
+      return kTypeBoolean;
+    case DataType::kByte:
+      return kTypeByte;
+    case DataType::kShort:
+      return kTypeInt;
+    case DataType::kLong:
+      return kTypeLong;
+    case DataType::kSingle:
+      return kTypeFloat;
+    case DataType::kDouble:
+      return kTypeDouble;
+    case DataType::kCurrency:
+      return kTypeMoney;
+    case DataType::kDateTime:
+      return kTypeDateTime;
+    case DataType::kText:
+      return kTypeText;
+    case DataType::kMemo:
+      return kTypeMemo;
+    case DataType::kBinary:
+      return kTypeBinary;
+    case DataType::kLongBinary:
+      return kTypeOle;
+    case DataType::kGuid:
+      return kTypeGuid;
+    case DataType::kDecimal:
+      return kTypeNumeric;
+  }
+  return kTypeBinary;
 }
 
 Catalog BuildCatalog(const StoredDatabase& db) {

@@ -27,8 +27,15 @@ namespace dbaccess::mdb {
 // Throws FormatError when two objects share a name.
 Catalog BuildCatalog(const StoredDatabase& db);
 
-// The model's type for a stored column type (unknown types read as Binary).
+// The model's type for a stored column type (unknown types read as Binary), and back.
 DataType ModelType(uint8_t column_type);
+uint8_t StoredColumnType(DataType type);
+
+// The model of one logical index of `def` (a relationship's index is `foreign`), whose real
+// index `def` holds.
+Index MapIndex(const TableDefinition& def, const LogicalIndex& logical);
+// The model of one stored column with its property map (none: no properties).
+Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout);
 
 }  // namespace dbaccess::mdb
 

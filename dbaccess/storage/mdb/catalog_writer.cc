@@ -124,6 +124,22 @@ void CatalogWriter::RemoveObject(int32_t id) {
   std::erase_if(objects_, [id](const CatalogObject& object) { return object.id == id; });
 }
 
+void CatalogWriter::UpdateObject(int32_t id, const std::vector<uint8_t>& properties,
+                                 double updated) {
+  const TableDefinition& def = catalog_->definition();
+  for (TableRow& row : catalog_rows_) {
+    if (RowFields(def, row.cells).Integer("Id") != id) continue;
+    SetCell(def, row.cells, "LvProp", BytesCell(properties));
+    SetCell(def, row.cells, "DateUpdate", updated);
+    catalog_->Update(row.where, row.cells);
+    for (CatalogObject& object : objects_) {
+      if (object.id == id) object.properties = properties;
+    }
+    return;
+  }
+  throw jet_errors::UnrecognizedFormat(pages_.path());
+}
+
 void CatalogWriter::Save() {
   catalog_->Save();
   aces_->Save();

@@ -72,6 +72,9 @@ class CatalogWriter {
   void AddObject(const NewCatalogObject& object);
   // Removes every row of the object from both tables.
   void RemoveObject(int32_t id);
+  // Gives the object's row new properties (LvProp; empty: null) and DateUpdate `updated`.
+  // Throws JetError 3343 when there is no such row.
+  void UpdateObject(int32_t id, const std::vector<uint8_t>& properties, double updated);
 
   void Save();
 

@@ -1,13 +1,20 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
+#include <filesystem>
+
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/ole_date.h"
 #include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/storage/atomic_file.h"
+#include "dbaccess/storage/mdb/access_lock_file.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
+#include "dbaccess/storage/mdb/change_writer.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/page_journal.h"
+#include "dbaccess/storage/mdb/page_writer.h"
+#include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -61,9 +68,27 @@ Catalog MdbStorage::Load() {
   return catalog;
 }
 
-void MdbStorage::Commit(const Catalog&, const Catalog&, const ChangeList&) {
+void MdbStorage::Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) {
   if (version_ == JetVersion::kJet3) throw jet_errors::Jet3FileReadOnly(path_);
-  throw jet_errors::JetFileReadOnly(path_);
+  CheckChangesWritable(changes, path_);
+  if (!MayWrite(path_)) throw jet_errors::ReadOnlyDatabase();
+  RefuseWhileOpenInAccess(path_);
+  // Checked and written under the lock, so that no other writer comes between.
+  WriteLock lock(path_);
+  RollBackUnfinishedChange(path_);
+  if (ChangedOnDisk()) throw jet_errors::ChangedByAnotherProgram(path_);
+  const std::unique_ptr<PageFile> file = OpenChecked(path_, ReadWholeFile(path_), password_);
+  {
+    std::unique_ptr<PageWriter> pages;
+    try {
+      pages = std::make_unique<PageWriter>(*file, path_);
+    } catch (const FormatError&) {
+      throw jet_errors::UnrecognizedFormat(path_);
+    }
+    WriteChanges(*pages, before, after, changes, OleDateNow());
+    pages->Commit();
+  }
+  stamp_ = FileStamp::Of(path_, ReadWholeFile(path_), FileStamp::ContentCheck::kTimesOnce);
 }
 
 bool MdbStorage::ChangedOnDisk() const { return !stamp_ || stamp_->Changed(path_); }

@@ -2,13 +2,19 @@
 //
 // Opening checks the header and the database password at once; first, a change a writer left
 // unfinished (its journal beside the file, page_journal.h) is rolled back, as again before
-// every Load. Load() reads the whole
-// file anew each time (tables, columns, properties, indexes, rows, relationships, saved
-// queries; see catalog_mapping.h) and remembers what it read, so that a change by another
-// program is noticed: by the file's identity, size and times, and, while those times are
-// too recent to be trusted, by its content (file_stamp.h, ContentCheck::kTimesOnce). Writing
-// is not supported yet: Commit() always refuses with a clear error and never opens the file for
-// writing, so the file stays byte for byte as it was.
+// every Load and Commit. Load() reads the whole file anew each time (tables, columns, properties,
+// indexes, rows, relationships, saved queries; see catalog_mapping.h) and remembers what it read,
+// so that a change by another program is noticed: by the file's identity, size and times, and,
+// while those times are too recent to be trusted, by its content (file_stamp.h,
+// ContentCheck::kTimesOnce).
+//
+// Commit() writes a Jet 4 file's changes (change_writer.h) through one PageWriter, all or
+// nothing: under the database's write lock it refuses, with nothing written, a file another
+// program changed since the last Load or Commit (3197), a file the user may not write (3027),
+// one Access has open (access_lock_file.h), and changes not written yet; it then reads the
+// file, writes the changes into its pages and commits them through the rollback journal. A
+// journal an interrupted write left beside the file is rolled back before the file is read.
+// Access 97 (Jet 3) files are only read: every change is refused.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_MDB_STORAGE_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_MDB_STORAGE_H_
 
@@ -37,15 +43,15 @@ class MdbStorage : public Storage {
   // Throws JetError 3343 for a damaged file (and 3024/3031 as above, should the file have
   // been replaced since it was opened).
   Catalog Load() override;
-  // Always throws JetError and changes nothing: jet_errors::Jet3FileReadOnly for an Access
-  // 97 (Jet 3) file, which is only ever read; jet_errors::JetFileReadOnly otherwise.
+  // Throws JetError as above, and the change writer's; a refused or failed change leaves the
+  // file byte for byte as it was.
   void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;
   bool ChangedOnDisk() const override;
 
  private:
   std::string path_;
   std::string password_;
-  std::optional<FileStamp> stamp_;  // the file as the last Load read it
+  std::optional<FileStamp> stamp_;  // the file as the last Load or Commit left it
   JetVersion version_ = JetVersion::kJet4;
 };
 

@@ -208,4 +208,10 @@ std::string PropertyDisplayText(const Property& property) {
   return "";
 }
 
+bool PropertyIsTrue(const Property& property) {
+  if (const bool* b = std::get_if<bool>(&property.value)) return *b;
+  if (const int64_t* i = std::get_if<int64_t>(&property.value)) return *i != 0;
+  return false;
+}
+
 }  // namespace dbaccess::mdb

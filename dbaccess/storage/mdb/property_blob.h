@@ -25,6 +25,10 @@ constexpr uint16_t kPropertyChunkNames = 0x80;
 constexpr uint16_t kPropertyChunkObject = 0x00;
 constexpr uint16_t kPropertyChunkColumn = 0x01;
 
+// The properties the engine's DDL sets on a column.
+constexpr char kRequiredPropertyName[] = "Required";
+constexpr char kDefaultValuePropertyName[] = "DefaultValue";
+
 struct Property {
   std::string name;
   uint8_t data_type = 0;  // ColumnType of the value
@@ -53,6 +57,9 @@ PropertyMaps DecodePropertyBlob(ByteView blob, const TextDecoder& text);
 // The value as the property sheet shows it: "True"/"False", digits, the text itself, a
 // GUID in braces, binary data in hexadecimal.
 std::string PropertyDisplayText(const Property& property);
+
+// Whether a Yes/No property (Required ...) is set: a true Boolean or a non-zero number.
+bool PropertyIsTrue(const Property& property);
 
 }  // namespace dbaccess::mdb
 

@@ -18,8 +18,6 @@ constexpr size_t kValueHeaderSize = 8;
 constexpr size_t kValueFlagsOffset = 2;
 constexpr size_t kValueSizeOffset = 6;
 constexpr size_t kMax16 = std::numeric_limits<uint16_t>::max();
-constexpr char kDefaultValueName[] = "DefaultValue";
-constexpr char kRequiredName[] = "Required";
 constexpr char kGuidPropertyName[] = "GUID";
 
 void PutLE(std::vector<uint8_t>& out, uint64_t value, size_t size) {
@@ -208,11 +206,11 @@ std::vector<uint8_t> EncodePropertyBlob(const PropertyMaps& maps,
 }
 
 Property DefaultValueProperty(const std::string& expression) {
-  return Property{kDefaultValueName, kTypeMemo, true, Cell{expression}};
+  return Property{kDefaultValuePropertyName, kTypeMemo, true, Cell{expression}};
 }
 
 Property RequiredProperty(bool required) {
-  return Property{kRequiredName, kTypeBoolean, true, Cell{required}};
+  return Property{kRequiredPropertyName, kTypeBoolean, true, Cell{required}};
 }
 
 }  // namespace dbaccess::mdb

@@ -15,6 +15,7 @@
 #include "dbaccess/storage/mdb/relationships.h"
 #include "dbaccess/storage/mdb/row_decoder.h"
 #include "dbaccess/storage/mdb/table_definition_pages.h"
+#include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_reader.h"
 #include "dbaccess/storage/mdb/usage_map.h"
 
@@ -119,10 +120,15 @@ class TablePages {
     for (uint32_t page : long_value_pages) DeleteRows(page, long_value_rows_[page], true);
   }
 
-  void Release() {
+  // Gives the pages back; with `keep_definition_page`, all but the definition's first.
+  void Release(bool keep_definition_page = false) {
     for (const auto& [page, rows] : map_rows_) DeleteRows(page, rows, false);
+    if (keep_definition_page) release_.erase(def_.page);
     for (uint32_t page : release_) pages_.Release(page);
   }
+
+  // The page that held the table's first usage map.
+  uint32_t usage_map_page() const { return def_.owned_pages.page; }
 
  private:
   // The pages a usage map lists (when `owns` them) and those holding a reference map.
@@ -248,6 +254,29 @@ uint32_t CreateTable(PageWriter& pages, const TableDescription& description, dou
   catalog.AddObject(object);
   catalog.Save();
   return written.definition_page;
+}
+
+void RewriteTable(PageWriter& pages, std::string_view name, uint32_t definition_page,
+                  DefinedTable table, const std::vector<Row>& rows) {
+  TablePlacement where;
+  where.definition_page = definition_page;
+  try {
+    TablePages old(pages, std::string(name), definition_page);
+    old.Collect();
+    old.Release(true);
+    // The new maps go where the old ones were, unless that page was given back with them.
+    if (pages.free_pages().count(old.usage_map_page()) == 0) {
+      where.usage_map_page = old.usage_map_page();
+    }
+  } catch (const FormatError&) {
+    throw jet_errors::UnrecognizedFormat(pages.path());
+  }
+  table.definition.row_count = 0;
+  WriteTablePages(pages, std::move(table), where);
+  if (rows.empty()) return;
+  TableEditor editor(pages, definition_page, std::string(name));
+  for (const Row& row : rows) editor.Insert(row);
+  editor.Save();
 }
 
 void DropTable(PageWriter& pages, std::string_view name) {

@@ -17,7 +17,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "dbaccess/catalog/cell.h"
 #include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/mdb/table_description.h"
 
@@ -47,6 +49,16 @@ WrittenTable WriteTablePages(PageWriter& pages, DefinedTable table,
 // properties in LvProp) and its MSysACEs rows. Returns the definition page. Throws JetError
 // 3010 when a table or query of that name exists, and DefineTable's errors.
 uint32_t CreateTable(PageWriter& pages, const TableDescription& description, double now);
+
+// Writes the user table `name`, whose definition starts at `definition_page`, anew at that
+// page: every other page of it is given back (data, long value, index and usage map pages,
+// the definition's continuation pages), its pages laid out for `table` as for a new table,
+// and `rows` (cells in the order of the new definition's columns) stored and indexed.
+// Tables that point at this one keep finding it: its page stays, and so do the numbers of
+// the logical indexes `table` keeps. The catalog rows are the caller's. Throws TableEditor's
+// errors (3022 and 3058 for rows an index refuses).
+void RewriteTable(PageWriter& pages, std::string_view name, uint32_t definition_page,
+                  DefinedTable table, const std::vector<Row>& rows);
 
 // Drops the table or linked table `name`. Throws JetError 3376 when there is none, 3281 when
 // a relationship uses it, TableNotWritable for a system table.

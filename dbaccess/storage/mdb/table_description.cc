@@ -31,6 +31,8 @@ bool KnownType(uint8_t type) { return type == kTypeOle || KeyableType(type); }
 
 bool Textual(uint8_t type) { return type == kTypeText || type == kTypeMemo; }
 
+}  // namespace
+
 ColumnDefinition DefineColumn(const ColumnDescription& in, const Header& header, bool system) {
   CheckObjectName(in.name);
   if (!KnownType(in.type)) throw jet_errors::SyntaxErrorInFieldDefinition();
@@ -100,21 +102,11 @@ ColumnDefinition DefineColumn(const ColumnDescription& in, const Header& header,
   return column;
 }
 
-PropertyMaps DefineProperties(const TableDescription& description) {
-  PropertyMaps maps;
-  maps.maps.push_back(PropertyMap{"", kPropertyChunkObject, description.properties});
-  bool any = !description.properties.empty();
-  for (const ColumnDescription& column : description.columns) {
-    PropertyMap map{column.name, kPropertyChunkColumn, {}};
-    if (column.default_value) map.properties.push_back(DefaultValueProperty(*column.default_value));
-    if (column.required) map.properties.push_back(RequiredProperty(true));
-    map.properties.insert(map.properties.end(), column.properties.begin(), column.properties.end());
-    if (map.properties.empty()) continue;
-    any = true;
-    maps.maps.push_back(std::move(map));
-  }
-  if (!any) maps.maps.clear();
-  return maps;
+ColumnDefinitionExtras NewColumnExtras(const ColumnDefinition& column, uint16_t display_index) {
+  ColumnDefinitionExtras extra;
+  extra.display_index = display_index;
+  if (Textual(column.type)) extra.misc_ext = static_cast<uint16_t>(column.sort_order_version << 8);
+  return extra;
 }
 
 uint8_t IndexFlags(const IndexDescription& index) {
@@ -135,6 +127,25 @@ bool SameRealIndex(const RealIndex& a, const RealIndex& b) {
     }
   }
   return true;
+}
+
+namespace {
+
+PropertyMaps DefineProperties(const TableDescription& description) {
+  PropertyMaps maps;
+  maps.maps.push_back(PropertyMap{"", kPropertyChunkObject, description.properties});
+  bool any = !description.properties.empty();
+  for (const ColumnDescription& column : description.columns) {
+    PropertyMap map{column.name, kPropertyChunkColumn, {}};
+    if (column.default_value) map.properties.push_back(DefaultValueProperty(*column.default_value));
+    if (column.required) map.properties.push_back(RequiredProperty(true));
+    map.properties.insert(map.properties.end(), column.properties.begin(), column.properties.end());
+    if (map.properties.empty()) continue;
+    any = true;
+    maps.maps.push_back(std::move(map));
+  }
+  if (!any) maps.maps.clear();
+  return maps;
 }
 
 void DefineIndexes(const TableDescription& description, const Header& header, DefinedTable& out) {
@@ -212,11 +223,7 @@ DefinedTable DefineTable(const TableDescription& description, const Header& head
     for (const ColumnDefinition& other : def.columns) {
       if (other.number == column.number) throw jet_errors::SyntaxErrorInFieldDefinition();
     }
-    ColumnDefinitionExtras extra;
-    extra.display_index = static_cast<uint16_t>(i);
-    if (Textual(column.type))
-      extra.misc_ext = static_cast<uint16_t>(column.sort_order_version << 8);
-    out.extras.columns.push_back(extra);
+    out.extras.columns.push_back(NewColumnExtras(column, static_cast<uint16_t>(i)));
     def.columns.push_back(std::move(column));
   }
   // Places in the row, in the order of the column numbers.

@@ -91,6 +91,16 @@ struct DefinedTable {
   PropertyMaps properties;  // empty when neither the table nor a column has any
 };
 
+// One column as DefineTable defines it: flags, length, precision and sort order, with its
+// number and its place in the row left for the caller. Throws JetError as DefineTable.
+ColumnDefinition DefineColumn(const ColumnDescription& column, const Header& header, bool system);
+// The extras Access writes for a new column shown at `display_index`.
+ColumnDefinitionExtras NewColumnExtras(const ColumnDefinition& column, uint16_t display_index);
+// The flags of the real index behind `index`.
+uint8_t IndexFlags(const IndexDescription& index);
+// Whether two real indexes are one: the same columns, orders and flags.
+bool SameRealIndex(const RealIndex& a, const RealIndex& b);
+
 // The definition of `description` in a database with `header`. Throws JetError for what
 // Jet refuses: an invalid name (3125), a column defined twice (3191), too many columns
 // (3190) or indexes (3039), more than 10 columns in an index (3277), a second primary key

@@ -23,12 +23,14 @@
 
 namespace dbaccess::mdb::testing {
 
-// A copy of the test file `name` in `folder`.
+// A copy of the test file `name` in `folder`, which the user may write.
 inline std::string CopyTestFile(const dbaccess::testing::TempFolder& folder,
                                 const std::string& name) {
   const std::string path = folder.File(name);
   std::filesystem::copy_file(TestFile(name), path,
                              std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
   return path;
 }
 
