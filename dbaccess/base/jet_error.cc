@@ -189,6 +189,30 @@ JetError StatementNotSupported(std::string_view keyword) {
                          "INTO ... VALUES.");
 }
 
+JetError SyntaxErrorInExpression(std::string_view expression) {
+  return JetError(3075, "Syntax error in query expression " + Quoted(expression) + ".");
+}
+JetError MissingOperator(std::string_view expression) {
+  return JetError(3075,
+                  "Syntax error (missing operator) in query expression " + Quoted(expression) + ".");
+}
+JetError SyntaxErrorInDelete() { return JetError(3130, "Syntax error in DELETE statement."); }
+JetError SyntaxErrorInFrom() { return JetError(3131, "Syntax error in FROM clause."); }
+JetError SyntaxErrorInGroupBy() { return JetError(3132, "Syntax error in GROUP BY clause."); }
+JetError SyntaxErrorInHaving() { return JetError(3133, "Syntax error in HAVING clause."); }
+JetError SyntaxErrorInJoin() { return JetError(3135, "Syntax error in JOIN operation."); }
+JetError SyntaxErrorInOrderBy() { return JetError(3138, "Syntax error in ORDER BY clause."); }
+JetError SyntaxErrorInParameters() { return JetError(3139, "Syntax error in PARAMETER clause."); }
+JetError SyntaxErrorInSelect() {
+  return JetError(3141,
+                  "The SELECT statement includes a reserved word or an argument name that is "
+                  "misspelled or missing, or the punctuation is incorrect.");
+}
+JetError SyntaxErrorInTransform() { return JetError(3143, "Syntax error in TRANSFORM statement."); }
+JetError SyntaxErrorInUpdate() { return JetError(3144, "Syntax error in UPDATE statement."); }
+JetError SyntaxErrorInWhere() { return JetError(3145, "Syntax error in WHERE clause."); }
+JetError SyntaxErrorInUnion() { return JetError(3319, "Syntax error in union query."); }
+
 JetError NotAValidPassword() { return JetError(3031, "Not a valid password."); }
 JetError CouldNotFindFile(std::string_view path) {
   return JetError(3024, "Could not find file " + Quoted(path) + ".");

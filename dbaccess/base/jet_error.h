@@ -86,6 +86,21 @@ JetError InvalidSqlStatement();            // 3129
 JetError CharactersAfterEnd();             // 3142
 // A statement of Jet SQL that this engine does not carry out (SELECT, UPDATE...); number 0.
 JetError StatementNotSupported(std::string_view keyword);
+// A saved query's text.
+JetError SyntaxErrorInExpression(std::string_view expression);  // 3075
+JetError MissingOperator(std::string_view expression);          // 3075 (missing operator)
+JetError SyntaxErrorInDelete();                                 // 3130
+JetError SyntaxErrorInFrom();                                   // 3131
+JetError SyntaxErrorInGroupBy();                                // 3132
+JetError SyntaxErrorInHaving();                                 // 3133
+JetError SyntaxErrorInJoin();                                   // 3135
+JetError SyntaxErrorInOrderBy();                                // 3138
+JetError SyntaxErrorInParameters();                             // 3139
+JetError SyntaxErrorInSelect();                                 // 3141
+JetError SyntaxErrorInTransform();                              // 3143
+JetError SyntaxErrorInUpdate();                                 // 3144
+JetError SyntaxErrorInWhere();                                  // 3145
+JetError SyntaxErrorInUnion();                                  // 3319
 
 // Files.
 JetError NotAValidPassword();                          // 3031

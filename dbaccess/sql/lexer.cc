@@ -130,6 +130,7 @@ Token Lexer::Next() {
 
   if (IsWordStart(c)) {
     while (pos_ < source_.size() && IsWordPart(static_cast<unsigned char>(source_[pos_]))) ++pos_;
+    if (pos_ < source_.size() && source_[pos_] == '$') ++pos_;  // Left$, Format$: text functions
     return Make(TokenKind::kWord, begin, std::string(source_.substr(begin, pos_ - begin)));
   }
   if (IsDigit(c) || (c == '.' && IsDigit(next))) return Number(begin);

@@ -1,6 +1,7 @@
 // Splits Jet SQL text into tokens, one at a time.
 //
-// Blanks, tabs and line breaks separate tokens. Strings are quoted with ' or " (the quote
+// Blanks, tabs and line breaks separate tokens. A word may end in one "$" (the text
+// functions Left$, Format$...). Strings are quoted with ' or " (the quote
 // doubled inside stands for itself) and may span lines; names in brackets end at the first
 // "]"; dates stand between "#" signs. With `comments` set (database scripts), "--" starts a
 // comment that runs to the end of the line. A character the dialect does not know, or a

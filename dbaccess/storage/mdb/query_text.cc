@@ -14,25 +14,6 @@ namespace {
 constexpr char kNewLine[] = "\r\n";
 constexpr char kListSeparator[] = ", ";
 
-// SELECT options (Flag of the Attribute 3 row).
-constexpr int kSelectStar = 0x01;
-constexpr int kSelectDistinct = 0x02;
-constexpr int kSelectOwnerAccess = 0x04;
-constexpr int kSelectDistinctRow = 0x08;
-constexpr int kSelectTop = 0x10;
-constexpr int kSelectPercent = 0x20;
-// UNION: set for a plain UNION, clear for UNION ALL.
-constexpr int kUnionDistinct = 0x02;
-// Output columns of an append query that are VALUES rather than a SELECT.
-constexpr int kAppendValue = 0x8000;
-// Output columns of a crosstab query.
-constexpr int kCrosstabPivot = 0x01;
-constexpr int kCrosstabRowHeading = 0x02;
-
-constexpr char kUnionFirstPart[] = "X7YZ_____1";
-constexpr char kUnionSecondPart[] = "X7YZ_____2";
-constexpr char kDescending[] = "D";
-
 // Access allows 32 tables in a query; far more joins than that is a damaged file.
 constexpr size_t kMaxJoins = 1024;
 
@@ -77,18 +58,31 @@ std::string NameText(std::string_view name) {
   return NeedsBrackets(name) ? Bracketed(name) : std::string(name);
 }
 
-// A possibly qualified name (table.column): each part bracketed as it needs.
+// A possibly qualified name (table.column): each part bracketed as it needs. A dot
+// inside a bracketed part is part of its name.
 std::string QualifiedNameText(std::string_view name) {
   std::string out;
   size_t start = 0;
-  while (true) {
-    const size_t dot = name.find('.', start);
-    out += NameText(name.substr(start, dot == std::string_view::npos ? dot : dot - start));
-    if (dot == std::string_view::npos) break;
-    out += '.';
-    start = dot + 1;
+  bool in_brackets = false;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && name[i] == '[') in_brackets = true;
+    if (i < name.size() && name[i] == ']') in_brackets = false;
+    if (i < name.size() && (name[i] != '.' || in_brackets)) continue;
+    out += NameText(name.substr(start, i - start));
+    if (i < name.size()) out += '.';
+    start = i + 1;
   }
   return out;
+}
+
+// A quoted text that Jet reads back as `text`: quotes inside doubled.
+std::string SingleQuoted(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += c;
+  }
+  return out + "'";
 }
 
 std::string AliasText(const std::optional<std::string>& alias) {
@@ -98,7 +92,7 @@ std::string AliasText(const std::optional<std::string>& alias) {
 std::string RemoteDatabaseText(const std::optional<std::string>& path,
                                const std::optional<std::string>& type) {
   if (!path && !type) return "";
-  std::string out = " IN '" + path.value_or("") + "'";
+  std::string out = " IN " + SingleQuoted(path.value_or(""));
   if (type) out += " [" + *type + "]";
   return out;
 }
@@ -248,8 +242,16 @@ std::string FromList(const QueryRows& q) {
   std::vector<std::unique_ptr<Source>> sources;
   for (const QueryRow* table : q.All(kQueryTable)) {
     auto source = std::make_unique<Source>();
-    if (table->expression) source->text = Bracketed(*table->expression) + ".";
-    if (table->name1) source->text += QualifiedNameText(*table->name1);
+    if (table->name1) {
+      // [database].table
+      if (table->expression) source->text = Bracketed(*table->expression) + ".";
+      source->text += QualifiedNameText(*table->name1);
+    } else if (table->expression) {
+      // A subquery, as Access writes it: [SELECT ...]. unless a "]" in it ends the brackets.
+      const std::string& subquery = *table->expression;
+      const bool bracketed = subquery.find(']') == std::string::npos;
+      source->text = bracketed ? "[" + subquery + "]." : "(" + subquery + ")";
+    }
     source->text += AliasText(table->name2);
     source->key = table->name2 ? *table->name2 : table->name1.value_or("");
     sources.push_back(std::move(source));
@@ -308,15 +310,15 @@ std::string SelectOptions(const QueryRows& q) {
   const QueryRow* flags = q.First(kQueryFlag);
   if (flags == nullptr) return "";
   std::string out;
-  if (HasFlag(flags, kSelectDistinct)) {
+  if (HasFlag(flags, kQueryDistinct)) {
     out = "DISTINCT";
-  } else if (HasFlag(flags, kSelectDistinctRow)) {
+  } else if (HasFlag(flags, kQueryDistinctRow)) {
     out = "DISTINCTROW";
   }
-  if (HasFlag(flags, kSelectTop)) {
+  if (HasFlag(flags, kQueryTop)) {
     if (!out.empty()) out += ' ';
     out += "TOP " + flags->name1.value_or("");
-    if (HasFlag(flags, kSelectPercent)) out += " PERCENT";
+    if (HasFlag(flags, kQueryPercent)) out += " PERCENT";
   }
   return out;
 }
@@ -328,7 +330,7 @@ std::string ColumnList(const QueryRows& q, bool (*keep)(const QueryRow*)) {
     if (keep(column)) items.push_back(column->expression.value_or("") + AliasText(column->name1));
   }
   const QueryRow* flags = q.First(kQueryFlag);
-  if (flags != nullptr && HasFlag(flags, kSelectStar)) items.push_back("*");
+  if (flags != nullptr && HasFlag(flags, kQuerySelectStar)) items.push_back("*");
   return JoinList(items, kListSeparator);
 }
 
@@ -336,18 +338,18 @@ std::string OrderByList(const QueryRows& q) {
   std::vector<std::string> items;
   for (const QueryRow* row : q.All(kQueryOrderBy)) {
     std::string item = row->expression.value_or("");
-    if (row->name1 && SameName(*row->name1, kDescending)) item += " DESC";
+    if (row->name1 && SameName(*row->name1, kQueryDescending)) item += " DESC";
     items.push_back(std::move(item));
   }
   return JoinList(items, kListSeparator);
 }
 
 bool AnyColumn(const QueryRow*) { return true; }
-bool NotAppendValue(const QueryRow* row) { return !HasFlag(row, kAppendValue); }
-bool CrosstabRowHeading(const QueryRow* row) { return HasFlag(row, kCrosstabRowHeading); }
+bool NotAppendValue(const QueryRow* row) { return !HasFlag(row, kQueryAppendValue); }
+bool CrosstabRowHeading(const QueryRow* row) { return HasFlag(row, kQueryCrosstabRowHeading); }
 
 struct SelectParts {
-  bool keyword = true;  // "SELECT " and its options
+  const char* keyword = "SELECT";  // before the options and the columns
   bool (*column_filter)(const QueryRow*) = AnyColumn;
   bool crosstab_grouping = false;  // GROUP BY only the row headings
   std::string into;                // " INTO ..." of a make-table query
@@ -355,12 +357,9 @@ struct SelectParts {
 
 // SELECT ... FROM ... WHERE ... GROUP BY ... HAVING ... ORDER BY ..., without ";".
 std::string SelectText(const QueryRows& q, const SelectParts& parts) {
-  std::string out;
-  if (parts.keyword) {
-    out = "SELECT ";
-    const std::string options = SelectOptions(q);
-    if (!options.empty()) out += options + " ";
-  }
+  std::string out = std::string(parts.keyword) + " ";
+  const std::string options = SelectOptions(q);
+  if (!options.empty()) out += options + " ";
   out += ColumnList(q, parts.column_filter);
   out += parts.into;
   const std::string from = FromList(q);
@@ -368,7 +367,7 @@ std::string SelectText(const QueryRows& q, const SelectParts& parts) {
   if (auto where = q.Expression(kQueryWhere)) out += kNewLine + std::string("WHERE ") + *where;
   std::vector<std::string> groups;
   for (const QueryRow* row : q.All(kQueryGroupBy)) {
-    if (!parts.crosstab_grouping || HasFlag(row, kCrosstabRowHeading)) {
+    if (!parts.crosstab_grouping || HasFlag(row, kQueryCrosstabRowHeading)) {
       groups.push_back(row->expression.value_or(""));
     }
   }
@@ -397,6 +396,15 @@ std::string UnionPart(const QueryRows& q, const char* id) {
   return "";
 }
 
+// Access ends some stored texts (the whole text of a pass-through or data-definition query)
+// with the NUL of a C string. It is no part of the text, and no list file could carry it.
+std::optional<std::string> WithoutTerminator(std::optional<std::string> text) {
+  if (text) {
+    while (!text->empty() && text->back() == '\0') text->pop_back();
+  }
+  return text;
+}
+
 std::string Body(QueryKind kind, const QueryRows& q) {
   const QueryRow* type_row = q.First(kQueryType);
   switch (kind) {
@@ -423,7 +431,7 @@ std::string Body(QueryKind kind, const QueryRows& q) {
       out += kNewLine;
       std::vector<std::string> values;
       for (const QueryRow* column : q.All(kQueryColumn)) {
-        if (HasFlag(column, kAppendValue)) values.push_back(column->expression.value_or(""));
+        if (HasFlag(column, kQueryAppendValue)) values.push_back(column->expression.value_or(""));
       }
       if (!values.empty()) return out + "VALUES (" + JoinList(values, kListSeparator) + ")";
       SelectParts parts;
@@ -443,13 +451,13 @@ std::string Body(QueryKind kind, const QueryRows& q) {
     }
     case QueryKind::kDelete: {
       SelectParts parts;
-      parts.keyword = false;
-      return "DELETE " + SelectText(q, parts);
+      parts.keyword = "DELETE";
+      return SelectText(q, parts);
     }
     case QueryKind::kCrosstab: {
       std::string out;
       for (const QueryRow* column : q.All(kQueryColumn)) {
-        if (!HasFlag(column, kCrosstabPivot | kCrosstabRowHeading)) {
+        if (!HasFlag(column, kQueryCrosstabPivot | kQueryCrosstabRowHeading)) {
           out =
               "TRANSFORM " + column->expression.value_or("") + AliasText(column->name1) + kNewLine;
           break;
@@ -460,7 +468,7 @@ std::string Body(QueryKind kind, const QueryRows& q) {
       parts.crosstab_grouping = true;
       out += SelectText(q, parts);
       for (const QueryRow* column : q.All(kQueryColumn)) {
-        if (HasFlag(column, kCrosstabPivot)) {
+        if (HasFlag(column, kQueryCrosstabPivot)) {
           out += kNewLine + std::string("PIVOT ") + column->expression.value_or("");
           break;
         }
@@ -468,27 +476,18 @@ std::string Body(QueryKind kind, const QueryRows& q) {
       return out;
     }
     case QueryKind::kUnion: {
-      std::string out = UnionPart(q, kUnionFirstPart) + kNewLine + "UNION ";
-      if ((q.Flag(kQueryFlag) & kUnionDistinct) == 0) out += "ALL ";
-      out += UnionPart(q, kUnionSecondPart);
+      std::string out = UnionPart(q, kQueryUnionFirstPart) + kNewLine + "UNION ";
+      if ((q.Flag(kQueryFlag) & kQueryUnionDistinct) == 0) out += "ALL ";
+      out += UnionPart(q, kQueryUnionSecondPart);
       const std::string order = OrderByList(q);
       if (!order.empty()) out += kNewLine + std::string("ORDER BY ") + order;
       return out;
     }
     case QueryKind::kDataDefinition:
     case QueryKind::kPassThrough:
-      return type_row != nullptr ? type_row->expression.value_or("") : "";
+      return type_row != nullptr ? WithoutTerminator(type_row->expression).value_or("") : "";
   }
   return "";
-}
-
-// Access ends some stored texts (the whole text of a pass-through or data-definition query)
-// with the NUL of a C string. It is no part of the text, and no list file could carry it.
-std::optional<std::string> WithoutTerminator(std::optional<std::string> text) {
-  if (text) {
-    while (!text->empty() && text->back() == '\0') text->pop_back();
-  }
-  return text;
 }
 
 }  // namespace
@@ -544,7 +543,7 @@ std::string RebuildQuerySql(uint32_t object_flags, const std::vector<QueryRow>& 
   const QueryRows q(rows);
   if (kind == QueryKind::kDataDefinition || kind == QueryKind::kPassThrough) return Body(kind, q);
   std::string out = ParametersClause(q) + Body(kind, q);
-  if ((q.Flag(kQueryFlag) & kSelectOwnerAccess) != 0) {
+  if ((q.Flag(kQueryFlag) & kQueryOwnerAccess) != 0) {
     out += kNewLine + std::string("WITH OWNERACCESS OPTION");
   }
   return out + ";";

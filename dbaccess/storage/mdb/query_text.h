@@ -57,6 +57,27 @@ enum class QueryKind {
 // MSysObjects.Flags of a query, masked with kQueryObjectFlagMask, give the kind too.
 constexpr uint32_t kQueryObjectFlagMask = 0xF0;
 
+// Flag of the options row (Attribute 3) of a SELECT and the queries built on one.
+constexpr int kQuerySelectStar = 0x01;
+constexpr int kQueryDistinct = 0x02;
+constexpr int kQueryOwnerAccess = 0x04;
+constexpr int kQueryDistinctRow = 0x08;
+constexpr int kQueryTop = 0x10;
+constexpr int kQueryPercent = 0x20;
+// ... of a union: 0x01 always, kQueryUnionDistinct for a plain UNION (not UNION ALL).
+constexpr int kQueryUnionAll = 0x01;
+constexpr int kQueryUnionDistinct = 0x02;
+// Flag of an output column of an append query with VALUES (a 16-bit Integer: 0x8000).
+constexpr int kQueryAppendValue = -0x8000;
+// Flag of the output columns and GROUP BY rows of a crosstab query.
+constexpr int kQueryCrosstabPivot = 0x01;
+constexpr int kQueryCrosstabRowHeading = 0x02;
+// Name2 of the two table rows of a union, whose Expression holds each part's text.
+constexpr char kQueryUnionFirstPart[] = "X7YZ_____1";
+constexpr char kQueryUnionSecondPart[] = "X7YZ_____2";
+// Name1 of a descending ORDER BY row.
+constexpr char kQueryDescending[] = "D";
+
 struct QueryRow {
   int32_t object_id = 0;
   int attribute = 0;
