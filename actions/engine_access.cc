@@ -2,8 +2,8 @@
 
 #include "actions/workbench_texts.h"
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/dao/dao.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/dao/dao.h"
 
 namespace actions {
 namespace {

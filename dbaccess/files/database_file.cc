@@ -8,11 +8,11 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "dbaccess/storage/file_stamp.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/files/open_storage.h"
-#include "dbaccess/storage/text/text_storage.h"
+#include "dbaccess/storage/file_stamp.h"
 #include "dbaccess/storage/storage.h"
+#include "dbaccess/storage/text/text_storage.h"
 #include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/storage/atomic_file.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/storage/atomic_file.h"
 
 namespace dbaccess {
 namespace {

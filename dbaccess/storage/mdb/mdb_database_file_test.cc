@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

@@ -7,6 +7,9 @@
 
 #include "dbaccess/storage/mdb/format_error.h"
 #include "dbaccess/storage/mdb/header.h"
+#include "dbaccess/storage/mdb/index_check.h"
+#include "dbaccess/storage/mdb/index_key.h"
+#include "dbaccess/storage/mdb/index_page.h"
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/property_blob.h"
 #include "dbaccess/storage/mdb/property_blob_encoder.h"
@@ -17,9 +20,6 @@
 #include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 #include "dbaccess/storage/mdb/usage_map.h"
-#include "dbaccess/storage/mdb/index_check.h"
-#include "dbaccess/storage/mdb/index_key.h"
-#include "dbaccess/storage/mdb/index_page.h"
 
 namespace {
 

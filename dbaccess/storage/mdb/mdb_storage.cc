@@ -1,12 +1,12 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
-#include "dbaccess/catalog/catalog_names.h"
 
 namespace dbaccess::mdb {
 namespace {

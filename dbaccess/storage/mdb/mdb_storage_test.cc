@@ -10,9 +10,9 @@
 #include <map>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/text/text_script.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

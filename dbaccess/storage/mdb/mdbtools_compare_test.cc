@@ -14,11 +14,11 @@
 #include <set>
 #include <sstream>
 
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/mdb_storage.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/mdb/relationships.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {
