@@ -6,7 +6,7 @@ namespace actions {
 
 dbaccess::ado::Recordset DebugIndexRowset(const std::string& path, const std::string& table) {
   dbaccess::ado::Connection connection;
-  connection.Open(dbaccess::ado::ConnectionText(path, "") + ";Mode=Read");
+  connection.Open(dbaccess::ado::DatabaseLocation{path, ""});
   using dbaccess::Variant;
   // Restrictions of the index rowset: catalog, schema, index name, type, table name.
   return connection.OpenSchema(dbaccess::ado::adSchemaIndexes,

@@ -2,8 +2,8 @@
 
 #include "actions/workbench_texts.h"
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/dao/dao.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/dao/dao.h"
 
 namespace actions {
 namespace {
@@ -79,7 +79,7 @@ auto NamingTheDatabase(const std::string& path1, const std::string& path2, const
     bool working = false;
     try {
       dbaccess::ado::Connection probe;
-      probe.Open(dbaccess::ado::ConnectionText(path1, pwd1));
+      probe.Open(dbaccess::ado::DatabaseLocation{path1, pwd1});
     } catch (const dbaccess::JetError& again) {
       working = again.number() == kWrongPasswordNumber;
     }

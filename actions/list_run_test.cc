@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "actions/relation_check.h"
-#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
 #include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "engine/result_texts.h"
 
 namespace actions {

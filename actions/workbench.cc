@@ -197,10 +197,10 @@ bool Workbench::CheckPaths() {
   }
   if (Path2_.empty()) return false;
   if (!FileExists(Located(Path2_))) {
-    ui_.Notify(Notice::kMissingDatabase,
-               std::string(texts::kFilePrefix) + quote + Path2_ + quote +
-                   std::string(is_folder(Located(Path2_)) ? texts::kFolderNewDb
-                                                          : texts::kMissingNewDb));
+    ui_.Notify(
+        Notice::kMissingDatabase,
+        std::string(texts::kFilePrefix) + quote + Path2_ + quote +
+            std::string(is_folder(Located(Path2_)) ? texts::kFolderNewDb : texts::kMissingNewDb));
     ui_.Focus(FocusTarget::kPath2);
     return false;
   }

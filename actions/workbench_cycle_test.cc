@@ -8,10 +8,10 @@
 #include "actions/file_io.h"
 #include "actions/list_file.h"
 #include "actions/rtf_log.h"
-#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench.h"
 #include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "engine/result_texts.h"
 
 namespace actions {

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "actions/list_commands.h"
-#include "dbaccess/base/temp_folder_testing.h"
 #include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "engine/result_texts.h"
 
 namespace actions {

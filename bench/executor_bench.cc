@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor.h"
+#include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/text/text_script.h"
 
 namespace {

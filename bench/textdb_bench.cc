@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor.h"
+#include "dbaccess/files/database_file.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "dbaccess/base/shown_text.h"
 #include "cli/cli_interaction.h"
 
 #include "actions/workbench_texts.h"
 #include "cli/table_text.h"
+#include "dbaccess/base/shown_text.h"
 
 namespace cli {
 namespace {

@@ -187,6 +187,59 @@ TEST_F(CycleCommandsTest, ConcurrentExecProcessesAllKeepTheirChanges) {
   EXPECT_EQ(catalog->FindTable("T")->columns.size(), static_cast<size_t>(2 + kWriters * kRounds));
 }
 
+// Two syncs at once on one working database, each towards a new database of its own (one
+// adds the column A, the other the column B and a table): whatever order their writes take,
+// an action a sync reports done is in the database afterwards unless the other sync
+// reports dropping it, and the table's rows are all there.
+TEST_F(CycleCommandsTest, ConcurrentSyncsKeepEveryChangeTheyReport) {
+  constexpr int kRounds = 3;
+  constexpr int kRows = 200;
+  std::vector<std::string> rows = {"CREATE TABLE [T] ([ID] LONG, [S] TEXT(50))"};
+  for (int i = 0; i < kRows; ++i) {
+    rows.push_back("INSERT INTO [T] VALUES (" + std::to_string(i) + ", 'row')");
+  }
+  CreateDatabase(folder_.File("a.mdb"), {"CREATE TABLE [T] ([ID] LONG, [S] TEXT(50), [A] LONG)"});
+  CreateDatabase(folder_.File("b.mdb"), {"CREATE TABLE [T] ([ID] LONG, [S] TEXT(50), [B] LONG)",
+                                         "CREATE TABLE [U] ([ID] LONG)"});
+  CreateDatabase(folder_.File("rows.mdb"), rows);
+  const std::string db = folder_.File("shared.mdb");
+  folder_.Write("syncs.sh",
+                "\"$CLI\" sync \"$DB\" \"$D/a.mdb\" --no-backup --lists \"$D/la\" >\"$D/a.out\" "
+                "2>&1 &\n\"$CLI\" sync \"$DB\" \"$D/b.mdb\" --no-backup --lists \"$D/lb\" "
+                ">\"$D/b.out\" 2>&1 &\nwait\n");
+  for (int round = 0; round < kRounds; ++round) {
+    std::filesystem::copy_file(folder_.File("rows.mdb"), db,
+                               std::filesystem::copy_options::overwrite_existing);
+    const Outcome outcome = RunShell("CLI='" + std::string(SKARNVEL_CLI) + "' DB='" + db + "' D='" +
+                                     folder_.path() + "' sh '" + folder_.File("syncs.sh") + "'");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.out;
+    const std::string said = FileBytes(folder_.File("a.out")) + FileBytes(folder_.File("b.out"));
+    dbaccess::DatabaseFile::ReleaseRetained();
+    const auto catalog = dbaccess::DatabaseFile::Open(db, "")->Snapshot();
+    const dbaccess::Table* table = catalog->FindTable("T");
+    ASSERT_NE(table, nullptr) << said;
+    EXPECT_EQ(table->rows.size(), static_cast<size_t>(kRows)) << said;
+    for (const std::string column : {"A", "B"}) {
+      const bool added =
+          said.find("Успешно: ALTER TABLE [T] ADD [" + column + "]") != std::string::npos;
+      const bool dropped =
+          said.find("Успешно: ALTER TABLE [T] DROP COLUMN [" + column + "]") != std::string::npos;
+      const bool present = table->FindColumn(column) != nullptr;
+      if (added && !dropped) {
+        EXPECT_TRUE(present) << column << "\n" << said;
+      }
+      if (!added) {
+        EXPECT_FALSE(present) << column << "\n" << said;
+      }
+    }
+    const bool created = said.find("Успешно: CREATE TABLE [U]") != std::string::npos;
+    const bool gone = said.find("Успешно: DROP TABLE [U]") != std::string::npos;
+    if (created && !gone) {
+      EXPECT_NE(catalog->FindTable("U"), nullptr) << said;
+    }
+  }
+}
+
 // A working database made read-only in a writable folder is not replaced by exec or sync.
 TEST_F(CycleCommandsTest, ReadOnlyWorkingFileIsRefusedAndLeftUntouched) {
   const std::string db = folder_.File("work.mdb");

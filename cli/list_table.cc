@@ -1,4 +1,3 @@
-#include "dbaccess/base/shown_text.h"
 #include "cli/list_table.h"
 
 #include <algorithm>
@@ -6,6 +5,7 @@
 #include <vector>
 
 #include "cli/table_text.h"
+#include "dbaccess/base/shown_text.h"
 #include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
 

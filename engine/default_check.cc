@@ -11,7 +11,6 @@ constexpr int kSyntaxErrorInFieldDefinition = 3292;
 
 }  // namespace
 
-
 void CheckDefaultForCommand(const std::string& table, const TField& field) {
   const std::string text = field.Props[kDefaultValueProp].Value.DisplayText();
   if (text.empty() || dbaccess::sql::IsOneExpression(text)) return;

@@ -6,9 +6,9 @@
 
 #include "dbaccess/base/jet_error.h"
 #include "engine/compare_indexes.h"
+#include "engine/database_testing.h"
 #include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
-#include "engine/database_testing.h"
 
 namespace uAlg {
 namespace {

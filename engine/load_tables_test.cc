@@ -6,11 +6,11 @@
 
 #include "dbaccess/base/jet_error.h"
 #include "engine/compare_tables.h"
+#include "engine/database_testing.h"
 #include "engine/fake_schema_testing.h"
 #include "engine/result_lines_testing.h"
 #include "engine/result_texts.h"
 #include "engine/snapshot.h"
-#include "engine/database_testing.h"
 
 namespace uAlg {
 namespace {

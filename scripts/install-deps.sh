@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
+  clang-format                      # the layout check of scripts/test.sh
   clang libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets up a fresh Debian machine, checks that the C++ sources keep to .clang-format, and
+# runs every test: once in a normal build, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+
+# Every C++ file of the project as .clang-format lays it out; a file that drifts fails here.
+find actions bench cli dbaccess engine ui \( -name '*.cc' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
 
 # Every part is built and tested, whatever an earlier configuration of the folder chose.
 ./scripts/build.sh build -DSKARNVEL_BUILD_UI=ON -DSKARNVEL_BUILD_BENCH=ON

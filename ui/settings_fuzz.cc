@@ -1,6 +1,5 @@
 // libFuzzer target: any bytes as the settings file must give settings (defaults where they
-// are unreadable), never a crash, a hang or unbounded memory; what is read is written back
-// and read again to the same settings.
+// are unreadable), never a crash, a hang or unbounded memory.
 #include <cstddef>
 #include <cstdint>
 #include <string>

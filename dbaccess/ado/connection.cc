@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "dbaccess/catalog/catalog.h"
-#include "dbaccess/files/database_file.h"
-#include "dbaccess/exec/executor.h"
-#include "dbaccess/base/jet_error.h"
 #include "dbaccess/ado/schema_rowsets.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/exec/executor.h"
+#include "dbaccess/files/database_file.h"
 
 namespace dbaccess::ado {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/files/database_file.h"
 
 namespace dbaccess::ado {
 namespace {

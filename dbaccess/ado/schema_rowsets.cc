@@ -6,8 +6,8 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "dbaccess/catalog/data_type.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/data_type.h"
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/catalog/query_kind.h"
 

@@ -45,8 +45,8 @@
 #include <string>
 #include <vector>
 
-#include "dbaccess/catalog/catalog.h"
 #include "dbaccess/base/variant.h"
+#include "dbaccess/catalog/catalog.h"
 
 namespace dbaccess {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dbaccess/exec/executor.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/exec/executor.h"
 
 namespace dbaccess {
 namespace {

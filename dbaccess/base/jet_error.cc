@@ -31,12 +31,12 @@ JetError DeleteFieldInRelationship() {
   return JetError(3303, "Cannot delete this field. It is part of one or more relationships.");
 }
 JetError FieldInRelationship(std::string_view field) {
-  return JetError(3383,
-                  "Cannot delete field " + Quoted(field) + ". It is part of one or more relationships.");
+  return JetError(
+      3383, "Cannot delete field " + Quoted(field) + ". It is part of one or more relationships.");
 }
 JetError ChangeFieldInRelationship(std::string_view field) {
-  return JetError(3720,
-                  "Cannot change field " + Quoted(field) + ". It is part of one or more relationships.");
+  return JetError(
+      3720, "Cannot change field " + Quoted(field) + ". It is part of one or more relationships.");
 }
 JetError PrimaryKeyExists() { return JetError(3283, "Primary key already exists."); }
 JetError DuplicateValues() {
@@ -53,13 +53,14 @@ JetError NoSuchRelationship(std::string_view name, std::string_view table) {
                   "No such relationship " + Quoted(name) + " on table " + Quoted(table) + ".");
 }
 JetError RelationshipExists(std::string_view name) {
-  return JetError(3378, "There is already a relationship named " + Quoted(name) +
-                            " in the current database.");
+  return JetError(
+      3378, "There is already a relationship named " + Quoted(name) + " in the current database.");
 }
 JetError OrphanRows(std::string_view foreign_table, std::string_view primary_table) {
   return JetError(3379,
                   "Cannot create relationships to enforce referential integrity. Existing data in "
-                  "table " + Quoted(foreign_table) + " violates referential integrity rules in table " +
+                  "table " +
+                      Quoted(foreign_table) + " violates referential integrity rules in table " +
                       Quoted(primary_table) + ".");
 }
 JetError NullInRequired(std::string_view table, std::string_view field) {
@@ -68,7 +69,8 @@ JetError NullInRequired(std::string_view table, std::string_view field) {
                             "field is set to True. Enter a value in this field.");
 }
 JetError FieldExists(std::string_view field, std::string_view table) {
-  return JetError(3380, "Field " + Quoted(field) + " already exists in table " + Quoted(table) + ".");
+  return JetError(3380,
+                  "Field " + Quoted(field) + " already exists in table " + Quoted(table) + ".");
 }
 JetError ObjectExists(std::string_view name) {
   return JetError(3012, "Object " + Quoted(name) + " already exists.");
@@ -79,8 +81,8 @@ JetError InvalidName(std::string_view name) {
                             "characters or punctuation and that it is not too long.");
 }
 JetError InvalidFieldInDefinition(std::string_view field) {
-  return JetError(3409, "Invalid field name " + Quoted(field) +
-                            " in definition of index or relationship.");
+  return JetError(
+      3409, "Invalid field name " + Quoted(field) + " in definition of index or relationship.");
 }
 JetError FieldSizeTooLong(std::string_view field) {
   return JetError(3382, "Size of field " + Quoted(field) + " is too long.");
@@ -112,10 +114,14 @@ JetError InputTableNotFound(std::string_view table) {
                             ".  Make sure it exists and that its name is spelled correctly.");
 }
 
-JetError NullInIndex() { return JetError(3058, "Index or primary key cannot contain a Null value."); }
+JetError NullInIndex() {
+  return JetError(3058, "Index or primary key cannot contain a Null value.");
+}
 JetError RelatedRecordRequired(std::string_view primary_table) {
-  return JetError(3201, "You cannot add or change a record because a related record is required "
-                        "in table " + Quoted(primary_table) + ".");
+  return JetError(3201,
+                  "You cannot add or change a record because a related record is required "
+                  "in table " +
+                      Quoted(primary_table) + ".");
 }
 JetError ConversionError() { return JetError(3421, "Data type conversion error."); }
 JetError NumericOverflow() { return JetError(3349, "Numeric field overflow."); }
@@ -126,11 +132,10 @@ JetError FieldTooSmall() {
 }
 JetError TypeMismatch() { return JetError(3464, "Data type mismatch in criteria expression."); }
 JetError UnknownInsertField(std::string_view field) {
-  return JetError(3127,
-                  "The INSERT INTO statement contains the following unknown field name: " +
-                      Quoted(field) +
-                      ".  Make sure you have typed the name correctly, and try the operation "
-                      "again.");
+  return JetError(3127, "The INSERT INTO statement contains the following unknown field name: " +
+                            Quoted(field) +
+                            ".  Make sure you have typed the name correctly, and try the operation "
+                            "again.");
 }
 JetError ValueCountMismatch() {
   return JetError(3346, "Number of query values and destination fields are not the same.");
@@ -147,8 +152,8 @@ JetError TooFewParameters(int expected) {
 JetError UnknownFunctionInDefault(std::string_view function, std::string_view table,
                                   std::string_view field) {
   return JetError(3388, "Unknown function " + Quoted(function) +
-                            " in validation expression or default value on '" +
-                            std::string(table) + "." + std::string(field) + "'.");
+                            " in validation expression or default value on '" + std::string(table) +
+                            "." + std::string(field) + "'.");
 }
 JetError UnknownNameInDefault(std::string_view name, std::string_view table) {
   return JetError(3344, "The Microsoft Jet database engine does not recognize either the field " +
@@ -167,7 +172,9 @@ JetError ExpressionTooComplex() {
 JetError SyntaxErrorInFieldDefinition() {
   return JetError(3292, "Syntax error in field definition.");
 }
-JetError SyntaxErrorInAlterTable() { return JetError(3293, "Syntax error in ALTER TABLE statement."); }
+JetError SyntaxErrorInAlterTable() {
+  return JetError(3293, "Syntax error in ALTER TABLE statement.");
+}
 JetError SyntaxErrorInCreateTable() {
   return JetError(3290, "Syntax error in CREATE TABLE statement.");
 }
@@ -182,7 +189,9 @@ JetError InvalidSqlStatement() {
                   "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
                   "'UPDATE'.");
 }
-JetError CharactersAfterEnd() { return JetError(3142, "Characters found after end of SQL statement."); }
+JetError CharactersAfterEnd() {
+  return JetError(3142, "Characters found after end of SQL statement.");
+}
 JetError StatementNotSupported(std::string_view keyword) {
   return JetError(0, "This database engine does not carry out " + std::string(keyword) +
                          " statements; it carries out data definition statements and INSERT "
@@ -301,7 +310,9 @@ JetError ItemNotInCollection() {
 JetError ObjectClosed() {
   return JetError(3704, "Operation is not allowed when the object is closed.");
 }
-JetError ObjectOpen() { return JetError(3705, "Operation is not allowed when the object is open."); }
+JetError ObjectOpen() {
+  return JetError(3705, "Operation is not allowed when the object is open.");
+}
 JetError ProviderNotFound() {
   return JetError(3706, "Provider cannot be found. It may not be properly installed.");
 }

@@ -38,6 +38,8 @@ std::string ShownControls(std::string_view text, std::string_view kept) {
   return Shown(text, kept, std::string_view::npos);
 }
 
-std::string ShownText(std::string_view text, size_t max_chars) { return Shown(text, "", max_chars); }
+std::string ShownText(std::string_view text, size_t max_chars) {
+  return Shown(text, "", max_chars);
+}
 
 }  // namespace dbaccess

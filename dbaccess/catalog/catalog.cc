@@ -8,20 +8,28 @@ namespace dbaccess {
 
 std::string_view RuleText(Rule rule) {
   switch (rule) {
-    case Rule::kNoAction: return "NO ACTION";
-    case Rule::kCascade: return "CASCADE";
-    case Rule::kSetNull: return "SET NULL";
-    case Rule::kSetDefault: return "SET DEFAULT";
+    case Rule::kNoAction:
+      return "NO ACTION";
+    case Rule::kCascade:
+      return "CASCADE";
+    case Rule::kSetNull:
+      return "SET NULL";
+    case Rule::kSetDefault:
+      return "SET DEFAULT";
   }
   return "";
 }
 
 std::string_view TableTypeText(TableKind kind) {
   switch (kind) {
-    case TableKind::kUser: return "TABLE";
-    case TableKind::kSystem: return "SYSTEM TABLE";
-    case TableKind::kAccessSystem: return "ACCESS TABLE";
-    case TableKind::kLinked: return "LINK";
+    case TableKind::kUser:
+      return "TABLE";
+    case TableKind::kSystem:
+      return "SYSTEM TABLE";
+    case TableKind::kAccessSystem:
+      return "ACCESS TABLE";
+    case TableKind::kLinked:
+      return "LINK";
   }
   return "";
 }

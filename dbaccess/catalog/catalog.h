@@ -23,7 +23,7 @@ namespace dbaccess {
 struct Column {
   std::string name;
   DataType type = DataType::kText;
-  int size = 0;  // Text: characters (1..255); Binary: bytes; 0 for every other type
+  int size = 0;       // Text: characters (1..255); Binary: bytes; 0 for every other type
   int precision = 0;  // Decimal only
   int scale = 0;      // Decimal only
   bool required = false;
@@ -49,7 +49,7 @@ struct Index {
   bool unique = false;        // primary keys are unique too
   bool ignore_nulls = false;  // WITH IGNORE NULL
   bool required = false;      // WITH DISALLOW NULL (and every primary key)
-  bool foreign = false;       // the hidden index an enforced relationship keeps on its foreign table
+  bool foreign = false;  // the hidden index an enforced relationship keeps on its foreign table
 
   friend bool operator==(const Index&, const Index&) = default;
 };

@@ -13,6 +13,8 @@
 namespace dbaccess {
 
 namespace change {
+// One change a line, as a table to read across (clang-format would spread it over forty).
+// clang-format off
 struct CreateTable { std::string table; };
 struct DropTable { std::string table; };
 struct AddColumn { std::string table, column; };
@@ -27,13 +29,14 @@ struct DropRelationship { std::string name; };
 struct CreateQuery { std::string name; };
 struct DeleteQuery { std::string name; };
 struct InsertRows { std::string table; size_t count; };  // the last `count` rows of the table
+// clang-format on
 }  // namespace change
 
-using Change = std::variant<change::CreateTable, change::DropTable, change::AddColumn,
-                            change::AlterColumn, change::DropColumn, change::RenameColumn,
-                            change::SetRequired, change::AddIndex, change::DropIndex,
-                            change::AddRelationship, change::DropRelationship,
-                            change::CreateQuery, change::DeleteQuery, change::InsertRows>;
+using Change =
+    std::variant<change::CreateTable, change::DropTable, change::AddColumn, change::AlterColumn,
+                 change::DropColumn, change::RenameColumn, change::SetRequired, change::AddIndex,
+                 change::DropIndex, change::AddRelationship, change::DropRelationship,
+                 change::CreateQuery, change::DeleteQuery, change::InsertRows>;
 using ChangeList = std::vector<Change>;
 
 }  // namespace dbaccess

@@ -9,15 +9,15 @@
 namespace dbaccess {
 
 enum class DataType {
-  kBit,         // Yes/No
+  kBit,  // Yes/No
   kByte,
-  kShort,       // Integer (16 bits)
-  kLong,        // Long Integer (32 bits); also AutoNumber (Column::auto_increment)
+  kShort,  // Integer (16 bits)
+  kLong,   // Long Integer (32 bits); also AutoNumber (Column::auto_increment)
   kSingle,
   kDouble,
   kCurrency,
   kDateTime,
-  kText,        // Text(n), n = 1..255 characters
+  kText,  // Text(n), n = 1..255 characters
   kMemo,
   kBinary,      // Binary(n), n = 1..255 bytes
   kLongBinary,  // OLE Object

@@ -1,7 +1,8 @@
-#include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
 
 #include <gtest/gtest.h>
+
+#include "dbaccess/base/utf8.h"
 
 namespace dbaccess {
 namespace {

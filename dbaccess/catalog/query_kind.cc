@@ -1,7 +1,7 @@
 #include "dbaccess/catalog/query_kind.h"
 
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "dbaccess/catalog/jet_names.h"
 
@@ -29,53 +29,67 @@ bool IsWordByte(char c) {
          b == '_';
 }
 
-// The bare words of a statement, skipping quoted texts, [names] and #dates#. A ";" at
-// depth 0 ends the statement; its position goes to `end`.
-std::vector<Word> Words(std::string_view sql, size_t& end) {
-  std::vector<Word> words;
-  int depth = 0;
-  size_t i = 0;
-  while (i < sql.size()) {
-    const char c = sql[i];
-    if (c == '\'' || c == '"' || c == '#') {
-      for (++i; i < sql.size(); ++i) {
-        if (sql[i] != c) continue;
-        if (c != '#' && i + 1 < sql.size() && sql[i + 1] == c) {
-          ++i;  // a doubled quote stands for itself
-          continue;
+// Walks the bare words of a statement one at a time, skipping quoted texts, [names] and
+// #dates#; a ";" at depth 0 ends the statement. Nothing is collected, so a query of any
+// length is classified in constant memory.
+class WordScanner {
+ public:
+  explicit WordScanner(std::string_view sql) : sql_(sql) {}
+
+  // The next word; false at the end of the statement.
+  bool Next(Word& word) {
+    while (!done_ && i_ < sql_.size()) {
+      const char c = sql_[i_];
+      if (c == '\'' || c == '"' || c == '#') {
+        for (++i_; i_ < sql_.size(); ++i_) {
+          if (sql_[i_] != c) continue;
+          if (c != '#' && i_ + 1 < sql_.size() && sql_[i_ + 1] == c) {
+            ++i_;  // a doubled quote stands for itself
+            continue;
+          }
+          break;
         }
-        break;
+        ++i_;
+      } else if (c == '[') {
+        const size_t close = sql_.find(']', i_);
+        i_ = close == std::string_view::npos ? sql_.size() : close + 1;
+      } else if (c == '(') {
+        ++depth_;
+        ++i_;
+      } else if (c == ')') {
+        if (depth_ > 0) --depth_;
+        ++i_;
+      } else if (c == ';' && depth_ == 0) {
+        done_ = true;
+      } else if (IsWordByte(c)) {
+        const size_t start = i_;
+        while (i_ < sql_.size() && IsWordByte(sql_[i_])) ++i_;
+        word = {sql_.substr(start, i_ - start), depth_};
+        return true;
+      } else {
+        ++i_;
       }
-      ++i;
-    } else if (c == '[') {
-      const size_t close = sql.find(']', i);
-      i = close == std::string_view::npos ? sql.size() : close + 1;
-    } else if (c == '(') {
-      ++depth;
-      ++i;
-    } else if (c == ')') {
-      if (depth > 0) --depth;
-      ++i;
-    } else if (c == ';' && depth == 0) {
-      end = i;
-      return words;
-    } else if (IsWordByte(c)) {
-      const size_t start = i;
-      while (i < sql.size() && IsWordByte(sql[i])) ++i;
-      words.push_back({sql.substr(start, i - start), depth});
-    } else {
-      ++i;
     }
+    i_ = std::min(i_, sql_.size());
+    done_ = true;
+    return false;
   }
-  end = sql.size();
-  return words;
-}
+
+  // Where the statement ended, once Next has said so: the position of its ";", or the
+  // text's size.
+  size_t end() const { return i_; }
+
+ private:
+  std::string_view sql_;
+  size_t i_ = 0;
+  int depth_ = 0;
+  bool done_ = false;
+};
 
 bool Is(const Word& w, std::string_view keyword) { return SameName(w.text, keyword); }
 
-QueryKind KindOf(const std::vector<Word>& words) {
-  if (words.empty()) return QueryKind::kOther;
-  const Word& first = words.front();
+// The kind from the statement's first word and the words after it.
+QueryKind KindOf(const Word& first, WordScanner& rest) {
   if (Is(first, "transform")) return QueryKind::kCrosstab;
   if (Is(first, "insert")) return QueryKind::kAppend;
   if (Is(first, "update")) return QueryKind::kUpdate;
@@ -84,7 +98,7 @@ QueryKind KindOf(const std::vector<Word>& words) {
   if (!Is(first, "select")) return QueryKind::kOther;
   const int top = first.depth;
   bool before_from = true;
-  for (const Word& w : words) {
+  for (Word w{}; rest.Next(w);) {
     if (w.depth > top) continue;  // inside a subquery or a function call
     if (Is(w, "from")) before_from = false;
     if (before_from && Is(w, "into")) return QueryKind::kMakeTable;
@@ -97,14 +111,20 @@ QueryKind KindOf(const std::vector<Word>& words) {
 
 QueryClass ClassifyQuery(std::string_view sql) {
   QueryClass result;
-  size_t end = 0;
-  std::vector<Word> words = Words(sql, end);
-  if (!words.empty() && Is(words.front(), "parameters") && words.front().depth == 0) {
+  WordScanner words(sql);
+  Word first{};
+  if (!words.Next(first)) return result;
+  if (Is(first, "parameters") && first.depth == 0) {
     result.has_parameters = true;
+    while (words.Next(first)) {
+      // the words of the PARAMETERS clause
+    }
+    const size_t end = words.end();
     sql.remove_prefix(end < sql.size() ? end + 1 : sql.size());
-    words = Words(sql, end);
+    words = WordScanner(sql);
+    if (!words.Next(first)) return result;
   }
-  result.kind = KindOf(words);
+  result.kind = KindOf(first, words);
   return result;
 }
 

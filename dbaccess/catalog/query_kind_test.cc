@@ -35,6 +35,11 @@ TEST(QueryKindTest, TellsViewsFromProcedures) {
       {"CREATE TABLE t (a Long)", QueryKind::kDdl, false, false},
       {"exec sp_who", QueryKind::kOther, false, false},
       {"", QueryKind::kOther, false, false},
+      {"SELECT 'never closed FROM t UNION", QueryKind::kSelect, false, true},
+      {"SELECT [never closed UNION", QueryKind::kSelect, false, true},
+      {"PARAMETERS p Long;", QueryKind::kOther, true, false},
+      {"PARAMETERS p Long", QueryKind::kOther, true, false},
+      {"; SELECT 1", QueryKind::kOther, false, false},
   };
   for (const Case& c : cases) {
     const QueryClass got = ClassifyQuery(c.sql);
@@ -42,6 +47,11 @@ TEST(QueryKindTest, TellsViewsFromProcedures) {
     EXPECT_EQ(got.has_parameters, c.parameters) << c.sql;
     EXPECT_EQ(IsView(c.sql), c.view) << c.sql;
   }
+  // A long query is read word by word, holding none of them: a UNION at its very end is
+  // found in a text of millions of words.
+  std::string many = "SELECT a";
+  for (int i = 0; i < 2'000'000; ++i) many += ",a";
+  EXPECT_EQ(ClassifyQuery(many + " FROM t UNION SELECT b FROM u").kind, QueryKind::kUnion);
   EXPECT_EQ(QueryObjectFlags(QueryKind::kSelect), 0);
   EXPECT_EQ(QueryObjectFlags(QueryKind::kUnion), 128);
   EXPECT_EQ(QueryObjectFlags(QueryKind::kMakeTable), 80);

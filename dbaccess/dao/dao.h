@@ -28,8 +28,8 @@ class DaoField {
   DaoField(std::shared_ptr<DatabaseFile> file, std::string table, std::string name,
            bool read_only = false);
   std::string Name() const;
-  bool Required() const;  // throws 3265 when the field is gone
-  void SetRequired(bool required);     // stored at once
+  bool Required() const;                      // throws 3265 when the field is gone
+  void SetRequired(bool required);            // stored at once
   void SetName(const std::string& new_name);  // stored at once; indexes and relationships follow
 
  private:
@@ -66,8 +66,8 @@ class DaoQueryDefs {
  public:
   explicit DaoQueryDefs(std::shared_ptr<DatabaseFile> file, bool read_only = false);
   int Count() const;
-  DaoQueryDef Item(int index) const;          // by position; throws 3265 out of range
-  void Delete(std::string_view name);         // stored at once; throws 3265 for an unknown name
+  DaoQueryDef Item(int index) const;   // by position; throws 3265 out of range
+  void Delete(std::string_view name);  // stored at once; throws 3265 for an unknown name
 
  private:
   std::shared_ptr<DatabaseFile> file_;
@@ -93,8 +93,8 @@ class DaoWorkspace {
   // "PWD=" to the end of the text, so it may hold ";" itself. `exclusive` is accepted and
   // has no effect (every user of a file in this process shares it); a database opened
   // `read_only` refuses changes with 3027. Throws JetError 3024, 3343 or 3031.
-  std::unique_ptr<DaoDatabase> OpenDatabase(const std::string& name, bool exclusive,
-                                            bool read_only, const std::string& connect);
+  std::unique_ptr<DaoDatabase> OpenDatabase(const std::string& name, bool exclusive, bool read_only,
+                                            const std::string& connect);
 };
 
 class DBEngine {

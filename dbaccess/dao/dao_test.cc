@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/files/database_file.h"
 
 namespace dbaccess::dao {
 namespace {

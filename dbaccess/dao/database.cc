@@ -1,11 +1,11 @@
 // The open database: saved queries, table definitions and their fields.
 #include <utility>
 
+#include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/catalog.h"
 #include "dbaccess/dao/dao.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/exec/executor.h"
-#include "dbaccess/base/jet_error.h"
+#include "dbaccess/files/database_file.h"
 
 namespace dbaccess::dao {
 namespace {

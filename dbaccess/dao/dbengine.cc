@@ -1,10 +1,10 @@
 // The automation object, its workspace and OpenDatabase.
 #include <string_view>
 
-#include "dbaccess/dao/dao.h"
-#include "dbaccess/files/database_file.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/jet_names.h"
+#include "dbaccess/dao/dao.h"
+#include "dbaccess/files/database_file.h"
 
 namespace dbaccess::dao {
 namespace {

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <set>
 
-#include "dbaccess/exec/expression_eval.h"
-#include "dbaccess/exec/insert_row.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/catalog/key_check.h"
 #include "dbaccess/catalog/object_names.h"
-#include "dbaccess/sql/parser.h"
+#include "dbaccess/exec/expression_eval.h"
+#include "dbaccess/exec/insert_row.h"
 #include "dbaccess/exec/sql_value.h"
+#include "dbaccess/sql/parser.h"
 
 namespace dbaccess {
 namespace je = jet_errors;

@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "dbaccess/catalog/catalog.h"
-#include "dbaccess/exec/executor.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/temp_folder_testing.h"
+#include "dbaccess/catalog/catalog.h"
+#include "dbaccess/exec/executor.h"
 
 namespace dbaccess::testing {
 

@@ -7,9 +7,9 @@
 
 #include "dbaccess/base/decimal_text.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/ole_date.h"
 #include "dbaccess/base/utf8.h"
 #include "dbaccess/catalog/jet_names.h"
-#include "dbaccess/base/ole_date.h"
 
 namespace dbaccess {
 namespace je = jet_errors;

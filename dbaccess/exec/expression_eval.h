@@ -14,8 +14,8 @@
 
 #include <string>
 
-#include "dbaccess/sql/expression.h"
 #include "dbaccess/exec/sql_value.h"
+#include "dbaccess/sql/expression.h"
 
 namespace dbaccess {
 

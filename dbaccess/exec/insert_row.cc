@@ -1,9 +1,9 @@
 #include "dbaccess/exec/insert_row.h"
 
-#include "dbaccess/exec/expression_eval.h"
 #include "dbaccess/base/jet_error.h"
-#include "dbaccess/sql/parser.h"
+#include "dbaccess/exec/expression_eval.h"
 #include "dbaccess/exec/sql_value.h"
+#include "dbaccess/sql/parser.h"
 
 namespace dbaccess {
 namespace je = jet_errors;

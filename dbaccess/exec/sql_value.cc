@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "dbaccess/base/decimal_text.h"
-#include "dbaccess/base/utf8.h"
 #include "dbaccess/base/ole_date.h"
+#include "dbaccess/base/utf8.h"
 
 namespace dbaccess {
 namespace {

@@ -7,10 +7,10 @@
 #include <limits>
 
 #include "dbaccess/base/decimal_text.h"
-#include "dbaccess/exec/expression_eval.h"
 #include "dbaccess/base/ole_date.h"
-#include "dbaccess/sql/parser.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/exec/expression_eval.h"
+#include "dbaccess/sql/parser.h"
 
 namespace dbaccess {
 namespace {

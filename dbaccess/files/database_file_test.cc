@@ -10,9 +10,9 @@
 #include <iterator>
 
 #include "dbaccess/ado/connection.h"
-#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/dao/dao.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/text/text_script.h"
 
 namespace dbaccess {

@@ -26,8 +26,7 @@ bool HasPassword(const std::string& path) {
 
 }  // namespace
 
-std::string ExportScript(const std::string& path, const std::string& password,
-                         bool keep_password) {
+std::string ExportScript(const std::string& path, const std::string& password, bool keep_password) {
   const std::shared_ptr<DatabaseFile> file = DatabaseFile::Open(path, password);
   const std::shared_ptr<const Catalog> catalog = file->Snapshot();
   if (keep_password && HasPassword(file->path())) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dbaccess/sql/lexer.h"
 #include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/sql/lexer.h"
 
 namespace dbaccess::sql {
 namespace {

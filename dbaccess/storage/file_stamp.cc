@@ -7,8 +7,8 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/storage/atomic_file.h"
 
 namespace dbaccess {
 namespace {

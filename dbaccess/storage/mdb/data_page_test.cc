@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/storage/mdb/mdb_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

@@ -1,7 +1,7 @@
 #include "dbaccess/storage/mdb/database_check.h"
 
-#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_ownership_check.h"
 #include "dbaccess/storage/mdb/table_reader.h"

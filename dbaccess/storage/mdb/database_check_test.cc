@@ -5,20 +5,18 @@
 #include <filesystem>
 
 #include "dbaccess/base/jet_error.h"
-#include "dbaccess/storage/mdb/table_definition.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/table_definition.h"
 #include "dbaccess/storage/mdb/usage_map.h"
 
 namespace dbaccess::mdb {
 namespace {
 
-std::string TestDataDir() { return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb"; }
+using skarnvel_test::TestDataDir;
 
 // Every file Access or the engine wrote is sound: row counts and every index.
 TEST(DatabaseCheck, EveryTestFileIsSound) {
-  if (!std::filesystem::exists(TestDataDir())) {
-    GTEST_SKIP() << "test databases not found in " << TestDataDir();
-  }
+  SKIP_WITHOUT_TEST_DATA();
   for (const auto& entry : std::filesystem::directory_iterator(TestDataDir())) {
     if (entry.path().extension() != ".mdb") continue;
     SCOPED_TRACE(entry.path().filename().string());

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/mdb/rc4.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

@@ -5,13 +5,13 @@
 #include <filesystem>
 
 #include "dbaccess/storage/mdb/index_page.h"
-#include "dbaccess/storage/mdb/table_definition.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/table_definition.h"
 
 namespace dbaccess::mdb {
 namespace {
 
-std::string TestDataDir() { return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb"; }
+using skarnvel_test::TestDataDir;
 
 std::vector<std::string> MdbFiles() {
   std::vector<std::string> files;
@@ -29,9 +29,7 @@ std::unique_ptr<PageFile> Open(const std::vector<uint8_t>& bytes) {
 // Every index of every Jet 4 file Access or the engine wrote equals the entries we rebuild
 // from the rows: our keys agree with Access's byte for byte.
 TEST(IndexCheck, FindsNothingInTheFilesAccessWrote) {
-  if (!std::filesystem::exists(TestDataDir())) {
-    GTEST_SKIP() << "test databases not found in " << TestDataDir();
-  }
+  SKIP_WITHOUT_TEST_DATA();
   int jet4_files = 0;
   int indexes = 0;
   for (const std::string& path : MdbFiles()) {

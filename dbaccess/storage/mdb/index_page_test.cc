@@ -9,7 +9,7 @@
 namespace dbaccess::mdb {
 namespace {
 
-std::string TestDataDir() { return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb"; }
+using skarnvel_test::TestDataDir;
 
 IndexEntry Entry(std::vector<uint8_t> key, uint32_t page, uint8_t row, uint32_t child = 0) {
   IndexEntry entry;
@@ -101,9 +101,7 @@ TEST(IndexPage, RejectsDamagedPages) {
 // the end of the entries. Access leaves most pages uncompressed; where it does compress, it
 // uses the whole prefix the first and last entries share.
 TEST(IndexPage, AccessPagesRoundTripByteForByte) {
-  if (!std::filesystem::exists(TestDataDir())) {
-    GTEST_SKIP() << "test databases not found in " << TestDataDir();
-  }
+  SKIP_WITHOUT_TEST_DATA();
   int pages = 0;
   for (const auto& dir_entry : std::filesystem::directory_iterator(TestDataDir())) {
     if (dir_entry.path().extension() != ".mdb") continue;

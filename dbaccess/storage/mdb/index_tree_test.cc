@@ -49,6 +49,7 @@ void ExpectTreeReadsBack(const std::vector<IndexEntry>& entries, const IndexTree
 }
 
 TEST(IndexTree, OneLeafManyLeavesAndSeveralLevelsReadBack) {
+  SKIP_WITHOUT_TEST_DATA();  // the trees are written into a file on a real header page
   ExpectTreeReadsBack({}, {}, 1);
   ExpectTreeReadsBack(LongKeys(10), {}, 1);
   ExpectTreeReadsBack(LongKeys(20000), {}, 50);
@@ -67,8 +68,8 @@ TEST(IndexTree, RefusesUnsortedEntries) {
 // Every index Access keeps on one leaf is, rebuilt from the table's rows, the very page
 // Access wrote, up to the end of its entries.
 TEST(IndexTree, OneLeafIndexesEqualAccessPages) {
-  const std::string dir = std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb";
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "test databases not found in " << dir;
+  SKIP_WITHOUT_TEST_DATA();
+  const std::string dir = skarnvel_test::TestDataDir();
   int compared = 0;
   for (const auto& dir_entry : std::filesystem::directory_iterator(dir)) {
     if (dir_entry.path().extension() != ".mdb") continue;

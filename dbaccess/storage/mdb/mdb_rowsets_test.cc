@@ -6,9 +6,9 @@
 
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/dao/dao.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

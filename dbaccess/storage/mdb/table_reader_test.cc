@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
-#include "dbaccess/base/testdata_testing.h"
 
 namespace dbaccess::mdb {
 namespace {

@@ -7,11 +7,11 @@
 #include <unordered_map>
 
 #include "dbaccess/base/decimal_text.h"
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/ole_date.h"
+#include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/exec/insert_row.h"
-#include "dbaccess/base/jet_error.h"
-#include "dbaccess/catalog/jet_names.h"
-#include "dbaccess/base/ole_date.h"
 #include "dbaccess/sql/parser.h"
 
 namespace dbaccess {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/catalog_names.h"
 #include "dbaccess/storage/text/text_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

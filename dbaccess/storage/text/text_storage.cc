@@ -1,12 +1,12 @@
 #include "dbaccess/storage/text/text_storage.h"
 
-#include "dbaccess/storage/atomic_file.h"
-#include "dbaccess/base/jet_error.h"
-#include "dbaccess/storage/text/password_hash.h"
-#include "dbaccess/storage/text/text_script.h"
-#include "dbaccess/catalog/catalog_names.h"
 #include <iostream>
 
+#include "dbaccess/base/jet_error.h"
+#include "dbaccess/catalog/catalog_names.h"
+#include "dbaccess/storage/atomic_file.h"
+#include "dbaccess/storage/text/password_hash.h"
+#include "dbaccess/storage/text/text_script.h"
 #include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess {
@@ -50,8 +50,8 @@ bool TextStorage::Recognizes(std::string_view head) {
   return first == kScriptSignature || first == kUnmarkedScriptSignature;
 }
 
-std::unique_ptr<TextStorage> TextStorage::Open(const std::string& path,
-                                               const std::string& password, std::string head) {
+std::unique_ptr<TextStorage> TextStorage::Open(const std::string& path, const std::string& password,
+                                               std::string head) {
   const std::string text = head.empty() ? ReadFileHead(path, kHeadBytes) : std::move(head);
   if (!Recognizes(text)) throw jet_errors::UnrecognizedFormat(path);
   std::string record = PasswordRecord(text);

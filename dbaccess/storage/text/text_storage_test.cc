@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "dbaccess/storage/atomic_file.h"
-#include "dbaccess/files/database_file.h"
-#include "dbaccess/exec/executor_testing.h"
 #include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/exec/executor_testing.h"
+#include "dbaccess/files/database_file.h"
+#include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/text/text_script.h"
 
 namespace dbaccess {
