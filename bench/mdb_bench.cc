@@ -52,7 +52,6 @@ std::vector<TestFile> TestFiles() {
   return files;
 }
 
-
 void BM_OurReader(benchmark::State& state) {
   using namespace dbaccess;
   const std::vector<TestFile> files = TestFiles();

@@ -202,8 +202,8 @@ JetError SyntaxErrorInExpression(std::string_view expression) {
   return JetError(3075, "Syntax error in query expression " + Quoted(expression) + ".");
 }
 JetError MissingOperator(std::string_view expression) {
-  return JetError(3075,
-                  "Syntax error (missing operator) in query expression " + Quoted(expression) + ".");
+  return JetError(
+      3075, "Syntax error (missing operator) in query expression " + Quoted(expression) + ".");
 }
 JetError SyntaxErrorInDelete() { return JetError(3130, "Syntax error in DELETE statement."); }
 JetError SyntaxErrorInFrom() { return JetError(3131, "Syntax error in FROM clause."); }

@@ -124,7 +124,7 @@ JetError JetChangeNotSupported(std::string_view what, std::string_view path);
 // A table of a Jet .mdb file this engine cannot change (no Jet number); `reason` says why,
 // e.g. the text sort order of an index whose keys it cannot build.
 JetError TableNotWritable(std::string_view table, std::string_view reason);
-JetError RecordTooLarge();                             // 3047: a row longer than a page holds
+JetError RecordTooLarge();  // 3047: a row longer than a page holds
 // A change of an Access 97 (Jet 3) file, which is only ever read (3027, Jet's number for a
 // read-only database).
 JetError Jet3FileReadOnly(std::string_view path);

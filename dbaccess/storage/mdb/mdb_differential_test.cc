@@ -157,9 +157,8 @@ class Generator {
         switch (Below(3)) {
           case 0: {
             const std::string column = Fresh("c");
-            return "TXN ALTER TABLE [" + t.name + "] ADD COLUMN " + column + " " +
-                   TypeText(false) + " ;; CREATE INDEX " + Fresh("i") + " ON [" + t.name +
-                   "] (" + column + ")";
+            return "TXN ALTER TABLE [" + t.name + "] ADD COLUMN " + column + " " + TypeText(false) +
+                   " ;; CREATE INDEX " + Fresh("i") + " ON [" + t.name + "] (" + column + ")";
           }
           case 1: {
             std::string made = statement(CreateTable(catalog));
@@ -167,8 +166,8 @@ class Generator {
             return "TXN DROP TABLE [" + t.name + "] ;; " + made;
           }
           default:
-            return "TXN " + statement(Insert(t)) + " ;; ALTER TABLE [" + t.name +
-                   "] ADD COLUMN " + ColumnDefinition();
+            return "TXN " + statement(Insert(t)) + " ;; ALTER TABLE [" + t.name + "] ADD COLUMN " +
+                   ColumnDefinition();
         }
       }
       default:
