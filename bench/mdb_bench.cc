@@ -118,7 +118,7 @@ void BM_MdbTools(benchmark::State& state) {
 }
 
 std::string LargestTestFile() {
-  return std::string(SKARNVEL_SHARED_DIR) + "/testdata/mdb/testV2000.mdb";
+  return TestDataDir() + "/testV2000.mdb";
 }
 
 void BM_Check(benchmark::State& state) {
