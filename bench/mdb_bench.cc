@@ -117,9 +117,7 @@ void BM_MdbTools(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files.size());
 }
 
-std::string LargestTestFile() {
-  return TestDataDir() + "/testV2000.mdb";
-}
+std::string LargestTestFile() { return TestDataDir() + "/testV2000.mdb"; }
 
 void BM_Check(benchmark::State& state) {
   const std::string file = LargestTestFile();
