@@ -141,7 +141,8 @@ TEST_F(PageJournalTest, AJournalThatDoesNotFitTheFileIsRefusedAndKept) {
 }
 
 TEST_F(PageJournalTest, AGarbledJournalIsRemovedAndTheFileLeftAlone) {
-  folder_.Write("db.mdb-journal", std::string("SKJNL\0\0\1 not a journal at all", 31));
+  constexpr char kGarbled[] = "SKJNL\0\0\1 not a journal at all";
+  folder_.Write("db.mdb-journal", std::string(kGarbled, sizeof kGarbled - 1));
   EXPECT_FALSE(RecoverJournal(path_, kPageSize));
   EXPECT_EQ(Bytes(path_), old_);
   EXPECT_FALSE(std::filesystem::exists(JournalPath(path_)));

@@ -9,6 +9,7 @@
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/catalog/query_kind.h"
 #include "dbaccess/sql/saved_query.h"
+#include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/format.h"
 
 namespace dbaccess::mdb {
@@ -49,38 +50,7 @@ QueryKind StoredKind(TextKind kind) {
 
 // A parameter's type as the Flag of its row holds it (0: Value).
 int ParameterType(const std::optional<DataType>& type) {
-  if (!type) return 0;
-  switch (*type) {
-    case DataType::kBit:
-      return kTypeBoolean;
-    case DataType::kByte:
-      return kTypeByte;
-    case DataType::kShort:
-      return kTypeInt;
-    case DataType::kLong:
-      return kTypeLong;
-    case DataType::kSingle:
-      return kTypeFloat;
-    case DataType::kDouble:
-      return kTypeDouble;
-    case DataType::kCurrency:
-      return kTypeMoney;
-    case DataType::kDateTime:
-      return kTypeDateTime;
-    case DataType::kText:
-      return kTypeText;
-    case DataType::kMemo:
-      return kTypeMemo;
-    case DataType::kBinary:
-      return kTypeBinary;
-    case DataType::kLongBinary:
-      return kTypeOle;
-    case DataType::kGuid:
-      return kTypeGuid;
-    case DataType::kDecimal:
-      return kTypeNumeric;
-  }
-  return 0;
+  return type ? StoredColumnType(*type) : 0;
 }
 
 std::optional<std::string> Text(const std::string& s) {
