@@ -259,6 +259,7 @@ void DatabaseFile::ApplyAll(const std::vector<Mutation>& mutations) {
   ChangeList changes;
   for (const Mutation& mutation : mutations) mutation(*after, changes);
   storage_->Commit(*committed_, *after, changes);
+  storage_->AsCommitted(changes, *after);
   committed_ = std::move(after);
 }
 

@@ -21,6 +21,14 @@ class Storage {
   // nothing, when another process changed the file since the last Load or Commit.
   virtual void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) = 0;
 
+  // Makes `after`, just committed with `changes`, say what the storage keeps of it where
+  // that differs from what the executor made: a Jet file keeps a saved query as its parts,
+  // so the query's text reads back as DAO shows it.
+  virtual void AsCommitted(const ChangeList& changes, Catalog& after) const {
+    (void)changes;
+    (void)after;
+  }
+
   // True when the file on disk is no longer what the last Load or Commit saw.
   virtual bool ChangedOnDisk() const = 0;
 };

@@ -1,17 +1,13 @@
 #include "dbaccess/storage/mdb/catalog_writer.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/jet_names.h"
 
 namespace dbaccess::mdb {
 namespace {
-
-// Sets the cell of the column of that name, when the table has it.
-void SetCell(const TableDefinition& def, Row& row, std::string_view column, Cell value) {
-  for (size_t i = 0; i < def.columns.size(); ++i) {
-    if (def.columns[i].name == column) row[i] = std::move(value);
-  }
-}
 
 Cell BytesCell(const std::vector<uint8_t>& bytes) {
   return bytes.empty() ? Cell{} : Cell{Bytes{bytes}};
@@ -26,24 +22,24 @@ bool IsTableLike(int type) {
 
 Row CatalogObjectRow(const TableDefinition& catalog, const NewCatalogObject& object) {
   Row row(catalog.columns.size());
-  SetCell(catalog, row, "Id", int64_t{object.id});
-  SetCell(catalog, row, "ParentId", int64_t{object.parent_id});
-  SetCell(catalog, row, "Name", object.name);
-  SetCell(catalog, row, "Type", int64_t{object.type});
-  SetCell(catalog, row, "DateCreate", object.created);
-  SetCell(catalog, row, "DateUpdate", object.created);
-  SetCell(catalog, row, "Owner", BytesCell(object.owner));
-  SetCell(catalog, row, "Flags", int64_t{static_cast<int32_t>(object.flags)});
-  SetCell(catalog, row, "LvProp", BytesCell(object.properties));
+  SetField(catalog, row, "Id", int64_t{object.id});
+  SetField(catalog, row, "ParentId", int64_t{object.parent_id});
+  SetField(catalog, row, "Name", object.name);
+  SetField(catalog, row, "Type", int64_t{object.type});
+  SetField(catalog, row, "DateCreate", object.created);
+  SetField(catalog, row, "DateUpdate", object.created);
+  SetField(catalog, row, "Owner", BytesCell(object.owner));
+  SetField(catalog, row, "Flags", int64_t{static_cast<int32_t>(object.flags)});
+  SetField(catalog, row, "LvProp", BytesCell(object.properties));
   return row;
 }
 
 Row AccessControlRow(const TableDefinition& aces, const AccessControlEntry& entry) {
   Row row(aces.columns.size());
-  SetCell(aces, row, "ACM", int64_t{entry.acm});
-  SetCell(aces, row, "FInheritable", entry.inheritable);
-  SetCell(aces, row, "ObjectId", int64_t{entry.object_id});
-  SetCell(aces, row, "SID", BytesCell(entry.sid));
+  SetField(aces, row, "ACM", int64_t{entry.acm});
+  SetField(aces, row, "FInheritable", entry.inheritable);
+  SetField(aces, row, "ObjectId", int64_t{entry.object_id});
+  SetField(aces, row, "SID", BytesCell(entry.sid));
   return row;
 }
 
@@ -78,6 +74,30 @@ std::optional<CatalogObject> CatalogWriter::FindTable(std::string_view name) con
   return std::nullopt;
 }
 
+CatalogObject CatalogWriter::UserTable(std::string_view name) const {
+  const std::optional<CatalogObject> object = FindTable(name);
+  if (!object || object->type == kObjectTypeQuery) {
+    throw jet_errors::UnrecognizedFormat(pages_.path());
+  }
+  if (object->type != kObjectTypeTable) {
+    throw jet_errors::TableNotWritable(object->name, "it is a linked table");
+  }
+  if (object->system() || object->access_system()) {
+    throw jet_errors::TableNotWritable(object->name, "it is a system table");
+  }
+  return *object;
+}
+
+uint32_t CatalogWriter::SystemTablePage(std::string_view name) const {
+  for (const CatalogObject& object : objects_) {
+    if (object.type == kObjectTypeTable && object.system() && object.name == name &&
+        object.parent_id == tables_container_) {
+      return static_cast<uint32_t>(object.id);
+    }
+  }
+  throw jet_errors::UnrecognizedFormat(pages_.path());
+}
+
 std::vector<AccessControlEntry> CatalogWriter::NewObjectEntries(int32_t object_id) const {
   std::vector<AccessControlEntry> entries;
   for (const TableRow& row : ace_rows_) {
@@ -95,12 +115,56 @@ std::vector<AccessControlEntry> CatalogWriter::NewObjectEntries(int32_t object_i
   return entries;
 }
 
+std::vector<AccessControlEntry> CatalogWriter::NewRelationshipEntries(int32_t object_id) const {
+  std::vector<AccessControlEntry> entries;
+  entries.push_back(AccessControlEntry{object_id, kRelationshipOwnerAcm, false, owner_});
+  const int32_t container = relationships_container();
+  for (const TableRow& row : ace_rows_) {
+    const RowFields fields(aces_->definition(), row.cells);
+    const Cell* inheritable = fields.Find("FInheritable");
+    if (fields.Integer("ObjectId") != container || fields.Integer("ACM") != kAllRightsAcm ||
+        inheritable == nullptr || !std::holds_alternative<bool>(*inheritable) ||
+        !std::get<bool>(*inheritable)) {
+      continue;
+    }
+    std::vector<uint8_t> sid = fields.Binary("SID");
+    if (sid == owner_) continue;
+    entries.push_back(AccessControlEntry{object_id, kAllRightsAcm, false, std::move(sid)});
+  }
+  return entries;
+}
+
+int32_t CatalogWriter::relationships_container() const {
+  for (const CatalogObject& object : objects_) {
+    if (object.type == kObjectTypeContainer && object.parent_id == kRootContainerId &&
+        SameName(object.name, kRelationshipsContainerName)) {
+      return object.id;
+    }
+  }
+  return kRelationshipsContainerId;
+}
+
+int32_t CatalogWriter::NextObjectId() const {
+  int64_t highest = std::numeric_limits<int32_t>::min() - int64_t{1};
+  for (const CatalogObject& object : objects_) {
+    if (object.id < 0) highest = std::max<int64_t>(highest, object.id);
+  }
+  // The ids below zero are Access's; -1 is never given.
+  if (highest + 1 >= -1) throw jet_errors::UnrecognizedFormat(pages_.path());
+  return static_cast<int32_t>(highest + 1);
+}
+
 void CatalogWriter::AddObject(const NewCatalogObject& object) {
+  AddObject(object, NewObjectEntries(object.id));
+}
+
+void CatalogWriter::AddObject(const NewCatalogObject& object,
+                              const std::vector<AccessControlEntry>& entries) {
   Row row = CatalogObjectRow(catalog_->definition(), object);
   const RowPointer where = catalog_->Insert(row);
   catalog_rows_.push_back(TableRow{where, std::move(row)});
   objects_.push_back(DecodeCatalogObject(catalog_->definition(), catalog_rows_.back().cells));
-  for (const AccessControlEntry& entry : NewObjectEntries(object.id)) {
+  for (const AccessControlEntry& entry : entries) {
     Row ace = AccessControlRow(aces_->definition(), entry);
     const RowPointer at = aces_->Insert(ace);
     ace_rows_.push_back(TableRow{at, std::move(ace)});
@@ -129,8 +193,8 @@ void CatalogWriter::UpdateObject(int32_t id, const std::vector<uint8_t>& propert
   const TableDefinition& def = catalog_->definition();
   for (TableRow& row : catalog_rows_) {
     if (RowFields(def, row.cells).Integer("Id") != id) continue;
-    SetCell(def, row.cells, "LvProp", BytesCell(properties));
-    SetCell(def, row.cells, "DateUpdate", updated);
+    SetField(def, row.cells, "LvProp", BytesCell(properties));
+    SetField(def, row.cells, "DateUpdate", updated);
     catalog_->Update(row.where, row.cells);
     for (CatalogObject& object : objects_) {
       if (object.id == id) object.properties = properties;

@@ -4,8 +4,12 @@
 // A new table or query is owned by the database's owner (the Owner of the MSysDb object)
 // and gets, as Access gives it, one full-access entry (ACM 0xFFEFF, not inheritable) for each
 // account whose inheritable entry on the Tables container grants full access, in that
-// order; when there is none, one for the owner. The system tables' own indexes (MSysObjects
-// "Id" and "ParentIdName", MSysACEs "ObjectId") are rebuilt by their table editors on Save.
+// order; when there is none, one for the owner. A new relationship gets the owner's entry
+// (ACM 0xF00FE) and one for each account whose inheritable entry on the Relationships
+// container grants everything (0xFFFFF), with that ACM. Queries and relationships take Ids
+// counted up from 0x80000000, one after the highest such Id in use. The system tables' own indexes
+// (MSysObjects "Id" and "ParentIdName", MSysACEs "ObjectId") are rebuilt by their table editors on
+// Save.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_WRITER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_CATALOG_WRITER_H_
 
@@ -23,11 +27,14 @@
 
 namespace dbaccess::mdb {
 
-constexpr char kCatalogTableName[] = "MSysObjects";
-constexpr char kAccessControlTableName[] = "MSysACEs";
 constexpr char kDatabaseObjectName[] = "MSysDb";
 // What a new object's entries grant: everything but the right to change its owner's rights.
 constexpr int32_t kFullAccessAcm = 0xFFEFF;
+// What a relationship's owner and the accounts of its container get.
+constexpr int32_t kRelationshipOwnerAcm = 0xF00FE;
+constexpr int32_t kAllRightsAcm = 0xFFFFF;
+constexpr int32_t kRelationshipsContainerId = 0x0F000003;
+constexpr char kRelationshipsContainerName[] = "Relationships";
 
 struct NewCatalogObject {
   int32_t id = 0;
@@ -63,13 +70,26 @@ class CatalogWriter {
   // The table, query or linked table of that name (Jet's name rule) under the Tables
   // container, if any.
   std::optional<CatalogObject> FindTable(std::string_view name) const;
+  // The user table of that name, for a change to touch. Throws JetError 3343 when there is
+  // none (the change was made on a catalog that had it), TableNotWritable for a linked
+  // table or a system table.
+  CatalogObject UserTable(std::string_view name) const;
+  // The definition page of the engine's own table of that name (kRelationshipsTableName,
+  // kQueriesTableName). Throws JetError 3343 when the database has none.
+  uint32_t SystemTablePage(std::string_view name) const;
 
   // The owner and the entries Access gives a new object (see above).
   const std::vector<uint8_t>& new_object_owner() const { return owner_; }
   std::vector<AccessControlEntry> NewObjectEntries(int32_t object_id) const;
 
-  // Adds the object's row and the entries NewObjectEntries gives it.
+  std::vector<AccessControlEntry> NewRelationshipEntries(int32_t object_id) const;
+  int32_t relationships_container() const;
+  // The Id of a new query or relationship. Throws JetError 3343 when every such Id is taken.
+  int32_t NextObjectId() const;
+
+  // Adds the object's row and the entries NewObjectEntries gives it, or `entries`.
   void AddObject(const NewCatalogObject& object);
+  void AddObject(const NewCatalogObject& object, const std::vector<AccessControlEntry>& entries);
   // Removes every row of the object from both tables.
   void RemoveObject(int32_t id);
   // Gives the object's row new properties (LvProp; empty: null) and DateUpdate `updated`.

@@ -9,6 +9,8 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/catalog_writer.h"
+#include "dbaccess/storage/mdb/query_writer.h"
+#include "dbaccess/storage/mdb/relationship_writer.h"
 #include "dbaccess/storage/mdb/relationships.h"
 #include "dbaccess/storage/mdb/table_creator.h"
 #include "dbaccess/storage/mdb/table_editor.h"
@@ -16,8 +18,6 @@
 
 namespace dbaccess::mdb {
 namespace {
-
-constexpr char kRelationshipsTableName[] = "MSysRelationships";
 
 // A column as the changes leave it, with its position in the table before them (none:
 // added by them).
@@ -41,6 +41,10 @@ class ChangePlan {
     for (const Change& change : changes) std::visit([this](const auto& c) { Add(c); }, change);
   }
   const std::vector<TableWork>& tables() const { return tables_; }
+  const TableWork* Find(const std::string& table) const {
+    const auto found = by_name_.find(FoldName(table));
+    return found == by_name_.end() ? nullptr : &tables_[found->second];
+  }
 
  private:
   TableWork& Work(const std::string& table) {
@@ -94,7 +98,7 @@ class ChangePlan {
   void Add(const change::AddIndex& c) { Changed(c.table); }
   void Add(const change::DropIndex& c) { Changed(c.table); }
   void Add(const change::InsertRows& c) { Work(c.table).inserted += c.count; }
-  // Refused by CheckChangesWritable.
+  // Relationships and queries are written as the catalogs before and after differ.
   void Add(const change::AddRelationship&) {}
   void Add(const change::DropRelationship&) {}
   void Add(const change::CreateQuery&) {}
@@ -104,20 +108,6 @@ class ChangePlan {
   std::vector<TableWork> tables_;
   std::unordered_map<std::string, size_t> by_name_;
 };
-
-// The catalog object of a user table the changes may touch.
-CatalogObject UserTable(const CatalogWriter& catalog, const std::string& name,
-                        const std::string& path) {
-  const std::optional<CatalogObject> object = catalog.FindTable(name);
-  if (!object || object->type == kObjectTypeQuery) throw jet_errors::UnrecognizedFormat(path);
-  if (object->type != kObjectTypeTable) {
-    throw jet_errors::TableNotWritable(object->name, "it is a linked table");
-  }
-  if (object->system() || object->access_system()) {
-    throw jet_errors::TableNotWritable(object->name, "it is a system table");
-  }
-  return *object;
-}
 
 // Stores rows of the model (cells in the model's column order, which follows the column
 // numbers) into the table at `page`.
@@ -147,7 +137,7 @@ void CreateWithRows(PageWriter& pages, const Table& table, double now) {
 
 void InsertNewRows(PageWriter& pages, const Table& table, size_t count) {
   const CatalogWriter catalog(pages);
-  const CatalogObject object = UserTable(catalog, table.name, pages.path());
+  const CatalogObject object = catalog.UserTable(table.name);
   if (count > table.rows.size()) throw FormatError("more rows inserted than the table holds");
   InsertModelRows(pages, static_cast<uint32_t>(object.id), table.name,
                   table.rows.end() - static_cast<std::ptrdiff_t>(count), table.rows.end());
@@ -201,7 +191,7 @@ void RenameInRelationships(PageWriter& pages, const CatalogWriter& catalog,
 void Rewrite(PageWriter& pages, const Table& before, const Table& after, const TableWork& work,
              double now) {
   CatalogWriter catalog(pages);
-  const CatalogObject object = UserTable(catalog, after.name, pages.path());
+  const CatalogObject object = catalog.UserTable(after.name);
   const uint32_t page = static_cast<uint32_t>(object.id);
   StoredTableParts stored;
   {
@@ -235,24 +225,74 @@ void Rewrite(PageWriter& pages, const Table& before, const Table& after, const T
   RenameInRelationships(pages, catalog, after.name, work.renamed);
 }
 
-}  // namespace
+// The relationships and queries the changes drop and make: those of `before` that `after`
+// has otherwise, or not at all, and the other way round. A relationship stays where only
+// its columns were renamed (MSysRelationships follows the rename) and goes where one of
+// its tables is made again.
+struct ObjectChanges {
+  std::vector<std::string> dropped_relationships;
+  std::vector<const Relationship*> added_relationships;
+  std::vector<std::string> deleted_queries;
+  std::vector<const Query*> created_queries;
+};
 
-void CheckChangesWritable(const ChangeList& changes, const std::string& path) {
-  for (const Change& change : changes) {
-    const char* what = nullptr;
-    if (std::holds_alternative<change::AddRelationship>(change)) what = "Creating relationships";
-    if (std::holds_alternative<change::DropRelationship>(change)) what = "Deleting relationships";
-    if (std::holds_alternative<change::CreateQuery>(change)) what = "Creating saved queries";
-    if (std::holds_alternative<change::DeleteQuery>(change)) what = "Deleting saved queries";
-    if (what != nullptr) throw jet_errors::JetChangeNotSupported(what, path);
-  }
+Relationship WithRenames(Relationship r, const ChangePlan& plan) {
+  const auto rename = [&](const std::string& table, std::vector<std::string>& columns) {
+    const TableWork* work = plan.Find(table);
+    if (work == nullptr) return;
+    for (const auto& [old_name, new_name] : work->renamed) {
+      for (std::string& column : columns) {
+        if (SameName(column, old_name)) column = new_name;
+      }
+    }
+  };
+  rename(r.primary_table, r.primary_columns);
+  rename(r.foreign_table, r.foreign_columns);
+  return r;
 }
+
+ObjectChanges CompareObjects(const Catalog& before, const Catalog& after, const ChangePlan& plan) {
+  const auto made_again = [&](const std::string& table) {
+    const TableWork* work = plan.Find(table);
+    return work != nullptr && work->dropped;
+  };
+  ObjectChanges out;
+  for (const Relationship& was : before.relationships()) {
+    const Relationship* is = after.FindRelationship(was.name);
+    const bool stays = is != nullptr && WithRenames(was, plan) == *is &&
+                       !made_again(was.primary_table) && !made_again(was.foreign_table);
+    if (!stays) out.dropped_relationships.push_back(was.name);
+  }
+  for (const Relationship& is : after.relationships()) {
+    const Relationship* was = before.FindRelationship(is.name);
+    const bool stayed = was != nullptr && WithRenames(*was, plan) == is &&
+                        !made_again(is.primary_table) && !made_again(is.foreign_table);
+    if (!stayed) out.added_relationships.push_back(&is);
+  }
+  for (const Query& was : before.queries()) {
+    const Query* is = after.FindQuery(was.name);
+    if (is == nullptr || is->sql != was.sql || is->name != was.name) {
+      out.deleted_queries.push_back(was.name);
+    }
+  }
+  for (const Query& is : after.queries()) {
+    const Query* was = before.FindQuery(is.name);
+    if (was == nullptr || was->sql != is.sql || was->name != is.name) {
+      out.created_queries.push_back(&is);
+    }
+  }
+  return out;
+}
+
+}  // namespace
 
 void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after,
                   const ChangeList& changes, double now) {
-  CheckChangesWritable(changes, pages.path());
   const ChangePlan plan(before, changes);
+  const ObjectChanges objects = CompareObjects(before, after, plan);
   try {
+    for (const std::string& name : objects.dropped_relationships) DropRelationship(pages, name);
+    for (const std::string& name : objects.deleted_queries) DeleteQuery(pages, name);
     for (const TableWork& work : plan.tables()) {
       const Table* was = before.FindTable(work.name);
       if (was != nullptr && (work.dropped || after.FindTable(work.name) == nullptr)) {
@@ -274,6 +314,10 @@ void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after
         InsertNewRows(pages, *is, work.inserted);
       }
     }
+    for (const Query* query : objects.created_queries) {
+      CreateQuery(pages, query->name, query->sql, now);
+    }
+    for (const Relationship* r : objects.added_relationships) AddRelationship(pages, *r, now);
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(pages.path());
   }

@@ -8,10 +8,11 @@
 // the rows are the catalog's, a renamed column's name follows into MSysRelationships; a table
 // that only got rows gets those rows. Tables are dropped first, then made, then changed.
 //
-// Refused before anything is changed: relationships made or dropped and saved queries made or
-// deleted (not written yet), and changes to the engine's or Access's own tables and to
-// linked tables. Nothing reaches the file before the writer's Commit: after an error the
-// writer must be dropped.
+// Relationships and saved queries are written as `before` and `after` differ: those dropped
+// or changed go first, then the tables, then those made (relationship_writer.h,
+// query_writer.h). Refused: changes to the engine's or Access's own tables and to linked
+// tables. Nothing reaches the file before the writer's Commit: after an error the writer
+// must be dropped.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_CHANGE_WRITER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_CHANGE_WRITER_H_
 
@@ -21,14 +22,10 @@
 
 namespace dbaccess::mdb {
 
-// Throws JetError (jet_errors::JetChangeNotSupported) when `changes` holds a kind of change
-// not written here.
-void CheckChangesWritable(const ChangeList& changes, const std::string& path);
-
 // Writes `changes`, which made `after` of `before` (the database as `pages` holds it), at
 // `now` (an OLE Automation date: the catalog's DateCreate and DateUpdate). Throws JetError:
-// CheckChangesWritable's refusals, the table writers' (3022, 3047, 3058, TableNotWritable),
-// 3343 for a damaged file.
+// the table, relationship and query writers' (3022, 3047, 3058, TableNotWritable,
+// JetChangeNotSupported), 3343 for a damaged file.
 void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after,
                   const ChangeList& changes, double now);
 

@@ -27,20 +27,11 @@
 namespace dbaccess::mdb {
 namespace {
 
-using dbaccess::testing::TempFolder;
 using testing::ReadBytes;
-
-using Step = std::function<void(Catalog&, ChangeList&)>;
-
-Step Sql(const std::string& statement) {
-  return [statement](Catalog& c, ChangeList& ch) { ExecuteSql(c, statement, ch); };
-}
-Step Required(const std::string& table, const std::string& column, bool required) {
-  return [=](Catalog& c, ChangeList& ch) { SetColumnRequired(c, table, column, required, ch); };
-}
-Step Rename(const std::string& table, const std::string& column, const std::string& name) {
-  return [=](Catalog& c, ChangeList& ch) { RenameColumn(c, table, column, name, ch); };
-}
+using testing::Rename;
+using testing::Required;
+using testing::Sql;
+using testing::Step;
 
 std::string Hex(size_t bytes, int seed) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -53,62 +44,7 @@ std::string Hex(size_t bytes, int seed) {
   return out;
 }
 
-class ChangeWriterTest : public ::testing::Test {
- protected:
-  void OpenNew() {
-    path_ = folder_.File("new.mdb");
-    CreateDatabaseFile(path_, "");
-    Open();
-  }
-  void OpenCopy(const std::string& name, const std::string& password = "") {
-    path_ = testing::CopyTestFile(folder_, name);
-    password_ = password;
-    Open();
-  }
-  void Open() {
-    storage_ = std::make_unique<MdbStorage>(path_, password_);
-    catalog_ = storage_->Load();
-  }
-
-  // The steps as one commit (a transaction's work), then the checks.
-  void Apply(const std::vector<Step>& steps) {
-    Catalog after = catalog_;
-    ChangeList changes;
-    for (const Step& step : steps) step(after, changes);
-    storage_->Commit(catalog_, after, changes);
-    catalog_ = std::move(after);
-    ExpectWritten();
-  }
-  void Apply(const Step& step) { Apply(std::vector<Step>{step}); }
-
-  // The file is sound, reads back as the executor's catalog, and relationships stay linked.
-  void ExpectWritten() {
-    EXPECT_EQ(testing::CheckFindings(path_, password_), "");
-    EXPECT_EQ(testing::Normalized(testing::Reload(path_, password_)),
-              testing::Normalized(catalog_));
-    testing::ExpectRelationshipIndexesLinked(*testing::OpenFile(path_));
-    EXPECT_FALSE(storage_->ChangedOnDisk());
-  }
-
-  void ExpectMdbToolsAgrees() {
-    if (!testing::MdbToolsInstalled()) return;
-    testing::ExpectSameAsMdbTools(path_, testing::Reload(path_, password_));
-  }
-
-  // The stored definition of `table`.
-  TableDefinition Definition(const std::string& table) {
-    const StoredDatabase db = ReadDatabase(*testing::OpenFile(path_));
-    const StoredTable* stored = testing::FindStoredTable(db, table);
-    EXPECT_NE(stored, nullptr) << table;
-    return stored != nullptr ? stored->definition : TableDefinition{};
-  }
-
-  TempFolder folder_;
-  std::string path_;
-  std::string password_;
-  std::unique_ptr<MdbStorage> storage_;
-  Catalog catalog_;
-};
+class ChangeWriterTest : public testing::CommitFixture {};
 
 std::map<std::string, uint16_t> ColumnNumbers(const TableDefinition& def) {
   std::map<std::string, uint16_t> out;
@@ -374,12 +310,9 @@ TEST_F(ChangeWriterTest, RefusedChangesLeaveTheFileAsItWas) {
     return what + " in a Jet database file is not supported yet; '" + path_ + "' was not changed.";
   };
   refused({Sql("ALTER TABLE Table3 ADD COLUMN x LONG"),
-           Sql("ALTER TABLE Table3 ADD CONSTRAINT fk FOREIGN KEY (x) REFERENCES Table2")},
-          not_yet("Creating relationships"));
-  refused({Sql("ALTER TABLE Table1 DROP CONSTRAINT Table2Table1")},
-          not_yet("Deleting relationships"));
-  refused({[](Catalog& c, ChangeList& ch) { CreateQueryDef(c, "Q", "SELECT * FROM Table1;", ch); }},
-          not_yet("Creating saved queries"));
+           Sql("ALTER TABLE Table3 ADD CONSTRAINT fk FOREIGN KEY (x) REFERENCES Table2 "
+               "ON UPDATE SET NULL")},
+          not_yet("Relationships whose updates set the foreign key to Null"));
   // A row longer than a page holds is the file's limit, not the executor's.
   std::string wide = "CREATE TABLE Wide (";
   std::string values = "INSERT INTO Wide VALUES (";

@@ -1,5 +1,6 @@
 // For tests of changes written into .mdb files: catalogs compared as the file can keep them,
-// and the links between the two halves of each relationship checked.
+// the links between the two halves of each relationship checked, and a fixture that commits
+// the executor's changes to a copy.
 //
 // The file keeps tables, indexes, relationships and queries in its own order and rows in
 // page order; the engine layer appends. Normalized puts both in one order (tables, indexes,
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,12 +20,18 @@
 #include <variant>
 #include <vector>
 
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/catalog/catalog.h"
 #include "dbaccess/catalog/jet_names.h"
+#include "dbaccess/exec/executor.h"
 #include "dbaccess/storage/mdb/database_check.h"
+#include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/index_check.h"
 #include "dbaccess/storage/mdb/mdb_storage.h"
+#include "dbaccess/storage/mdb/mdbtools_testing.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/mdb/table_definition.h"
+#include "dbaccess/storage/mdb/table_writing_testing.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 
 namespace dbaccess::mdb::testing {
@@ -112,6 +120,78 @@ inline void ExpectRelationshipIndexesLinked(const PageFile& file) {
     }
   }
 }
+
+// Steps of the executor on a catalog, for CommitFixture::Apply.
+using Step = std::function<void(Catalog&, ChangeList&)>;
+
+inline Step Sql(const std::string& statement) {
+  return [statement](Catalog& c, ChangeList& ch) { ExecuteSql(c, statement, ch); };
+}
+inline Step Required(const std::string& table, const std::string& column, bool required) {
+  return [=](Catalog& c, ChangeList& ch) { SetColumnRequired(c, table, column, required, ch); };
+}
+inline Step Rename(const std::string& table, const std::string& column, const std::string& name) {
+  return [=](Catalog& c, ChangeList& ch) { RenameColumn(c, table, column, name, ch); };
+}
+
+// A copy of a database (new, or of a test file) in a folder of its own, changed a commit at a
+// time as the executor changes it.
+class CommitFixture : public ::testing::Test {
+ protected:
+  void OpenNew() {
+    path_ = folder_.File("new.mdb");
+    CreateDatabaseFile(path_, "");
+    Open();
+  }
+  void OpenCopy(const std::string& name, const std::string& password = "") {
+    path_ = CopyTestFile(folder_, name);
+    password_ = password;
+    Open();
+  }
+  void Open() {
+    storage_ = std::make_unique<MdbStorage>(path_, password_);
+    catalog_ = storage_->Load();
+  }
+
+  // The steps as one commit (a transaction's work), then the checks.
+  void Apply(const std::vector<Step>& steps) {
+    Catalog after = catalog_;
+    ChangeList changes;
+    for (const Step& step : steps) step(after, changes);
+    storage_->Commit(catalog_, after, changes);
+    storage_->AsCommitted(changes, after);
+    catalog_ = std::move(after);
+    ExpectWritten();
+  }
+  void Apply(const Step& step) { Apply(std::vector<Step>{step}); }
+
+  // The file is sound, reads back as the executor's catalog, and relationships stay linked.
+  void ExpectWritten() {
+    EXPECT_EQ(CheckFindings(path_, password_), "");
+    EXPECT_EQ(Normalized(Reload(path_, password_)), Normalized(catalog_));
+    ExpectRelationshipIndexesLinked(*OpenFile(path_));
+    EXPECT_FALSE(storage_->ChangedOnDisk());
+  }
+
+  void ExpectMdbToolsAgrees() {
+    if (!MdbToolsInstalled()) return;
+    ExpectSameAsMdbTools(path_, Reload(path_, password_));
+  }
+
+  // The stored definition of `table`.
+  TableDefinition Definition(const std::string& table) {
+    const StoredDatabase db = ReadDatabase(*OpenFile(path_));
+    const StoredTable* stored = FindStoredTable(db, table);
+    EXPECT_NE(stored, nullptr) << table;
+    return stored != nullptr ? stored->definition : TableDefinition{};
+  }
+
+  dbaccess::testing::TempFolder folder_;
+  std::string path_;
+  std::string password_;
+  std::unique_ptr<MdbStorage> storage_;
+  Catalog catalog_;
+};
 
 }  // namespace dbaccess::mdb::testing
 

@@ -1,9 +1,10 @@
 // The .mdb storage against the text storage, our reference for Jet's rules: random, seeded
 // sequences of DDL and DAO changes (tables of every column type with rows, columns added,
-// altered, dropped and renamed, indexes and keys made and dropped, Required set and dropped,
-// two-statement transactions) applied to one database kept in both. After every step both
-// storages read back the same four schema rowsets and the same rows, or both refused the step
-// with the same error; the .mdb passes the integrity check after every step.
+// altered, dropped and renamed, indexes, keys and relationships made and dropped, Required
+// set and dropped, saved queries made and deleted, two-statement transactions) applied to
+// one database kept in both. After every step both storages read back the same four schema
+// rowsets, the same queries and the same rows, or both refused the step with the same error;
+// the .mdb passes the integrity check after every step.
 //
 // SKARNVEL_DIFFERENTIAL_SEQUENCES and SKARNVEL_DIFFERENTIAL_STEPS make the run longer (the
 // default keeps it short); SKARNVEL_DIFFERENTIAL_SEED moves the seeds. A sequence that fails
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <iomanip>
+#include <map>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -25,6 +27,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/storage/mdb/mdb_commit_testing.h"
@@ -56,6 +59,8 @@ int EnvInt(const char* name, int fallback) {
 //   TXN <statement> ;; <statement>      (one transaction)
 //   REQUIRED <table> <column> 0|1       (DAO Field.Required)
 //   RENAME <table> <column> <new name>  (DAO Field.Name)
+//   QUERY <name> <text>                 (DAO CreateQueryDef; " | " in the text is a line break)
+//   UNQUERY <name>                      (DAO QueryDefs.Delete)
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
@@ -82,6 +87,14 @@ std::vector<Mutation> Mutations(const std::string& step) {
   }
   if (verb == "RENAME" && w.size() == 3) {
     return {[w](Catalog& c, ChangeList& ch) { RenameColumn(c, w[0], w[1], w[2], ch); }};
+  }
+  if (verb == "QUERY" && w.size() >= 2) {
+    std::string text = rest.substr(rest.find(' ') + 1);
+    for (size_t at; (at = text.find(" | ")) != std::string::npos;) text.replace(at, 3, "\r\n");
+    return {[name = w[0], text](Catalog& c, ChangeList& ch) { CreateQueryDef(c, name, text, ch); }};
+  }
+  if (verb == "UNQUERY" && w.size() == 1) {
+    return {[w](Catalog& c, ChangeList& ch) { DeleteQueryDef(c, w[0], ch); }};
   }
   ADD_FAILURE() << "not a step: " << step;
   return {};
@@ -122,7 +135,14 @@ class Generator {
       --opening_rows_;
       return Insert(t);
     }
-    switch (Below(16)) {
+    switch (Below(20)) {
+      case 16:
+      case 19:
+        return AddForeignKey(t, tables);
+      case 17:
+        return DropRelationship(catalog, t);
+      case 18:
+        return QueryStep(catalog, t);
       case 0:
       case 1:
       case 2:
@@ -346,6 +366,78 @@ class Generator {
                        : "SQL ALTER TABLE [" + t.name + "] DROP CONSTRAINT [" + name + "]";
   }
 
+  // A foreign key from `t` to a table with a unique index; now and then one Jet refuses
+  // (columns of another type, no unique index, rows with no parent).
+  std::string AddForeignKey(const Table& t, const std::vector<const Table*>& tables) {
+    const Table& p = *tables[Below(tables.size())];
+    std::vector<const Index*> unique;
+    for (const Index& index : p.indexes) {
+      if (index.unique && !index.foreign) unique.push_back(&index);
+    }
+    std::string primary, foreign;
+    std::vector<std::string> taken;
+    const Index* key = unique.empty() ? nullptr : unique[Below(unique.size())];
+    const size_t n = key == nullptr ? 1 : key->columns.size();
+    for (size_t i = 0; i < n; ++i) {
+      const std::string column =
+          key == nullptr || Chance(0.05) ? SomeColumn(p) : key->columns[i].name;
+      primary += (i ? ", [" : "[") + column + "]";
+      // A column of the same type where there is one.
+      const Column* wanted = p.FindColumn(column);
+      std::vector<std::string> same;
+      for (const Column& c : t.columns) {
+        if (wanted != nullptr && c.type == wanted->type && !c.auto_increment &&
+            std::find(taken.begin(), taken.end(), c.name) == taken.end()) {
+          same.push_back(c.name);
+        }
+      }
+      const std::string mine =
+          same.empty() || Chance(0.05) ? SomeColumn(t) : same[Below(same.size())];
+      taken.push_back(mine);
+      foreign += (i ? ", [" : "[") + mine + "]";
+    }
+    std::string sql = "SQL ALTER TABLE [" + t.name + "] ADD CONSTRAINT " + Fresh("f") +
+                      " FOREIGN KEY (" + foreign + ") REFERENCES [" + p.name + "] (" + primary +
+                      ")";
+    if (Chance(0.4)) sql += " ON UPDATE CASCADE";
+    if (Chance(0.4)) sql += Chance(0.5) ? " ON DELETE CASCADE" : " ON DELETE SET NULL";
+    return sql;
+  }
+
+  std::string DropRelationship(const Catalog& catalog, const Table& t) {
+    std::vector<std::string> names;
+    for (const Relationship& r : catalog.relationships()) {
+      if (SameName(r.foreign_table, t.name)) names.push_back(r.name);
+    }
+    const std::string name = names.empty() || Chance(0.05) ? "missing" : names[Below(names.size())];
+    return "SQL ALTER TABLE [" + t.name + "] DROP CONSTRAINT [" + name + "]";
+  }
+
+  // A query over `t` in the text DAO shows, or one deleted.
+  std::string QueryStep(const Catalog& catalog, const Table& t) {
+    if (!catalog.queries().empty() && Chance(0.35)) {
+      const Query& q = catalog.queries()[Below(catalog.queries().size())];
+      return "UNQUERY " + (Chance(0.05) ? std::string("missing") : q.name);
+    }
+    const std::string name = Chance(0.05) ? t.name : Fresh("Q");  // 3012 for a table's name
+    const std::string column = t.columns.empty() ? "x" : t.columns[Below(t.columns.size())].name;
+    const std::string of = t.name + "." + column;
+    switch (Below(5)) {
+      case 0:
+        return "QUERY " + name + " SELECT " + t.name + ".*" + " | FROM " + t.name + ";";
+      case 1:
+        return "QUERY " + name + " SELECT " + of + " | FROM " + t.name + " | WHERE (" + of +
+               " Is Not Null) | ORDER BY " + of + ";";
+      case 2:
+        return "QUERY " + name + " DELETE * | FROM " + t.name + " | WHERE (" + of + " Is Null);";
+      case 3:
+        return "QUERY " + name + " SELECT " + of + ", Count(*) AS n | FROM " + t.name +
+               " | GROUP BY " + of + ";";
+      default:
+        return "QUERY " + name + " CREATE TABLE " + Fresh("x") + " (a TEXT(10), b LONG);";
+    }
+  }
+
   std::string Insert(const Table& t) {
     std::string names, values;
     for (const Column& c : t.columns) {
@@ -499,6 +591,15 @@ std::string StateDifference(const Catalog& mdb, const Catalog& text) {
   if (!d.empty()) return d;
   const Catalog a = testing::Normalized(mdb);
   const Catalog b = testing::Normalized(text);
+  if (a.queries() != b.queries()) {
+    std::string shown = "queries:\n";
+    for (const Catalog* c : {&a, &b}) {
+      shown += c == &a ? "  mdb:" : "  text:";
+      for (const Query& q : c->queries()) shown += " [" + q.name + "] " + q.sql;
+      shown += "\n";
+    }
+    return shown;
+  }
   for (const Table& t : a.tables()) {
     const Table* other = b.FindTable(t.name);
     if (other == nullptr || t.kind != TableKind::kUser) continue;
@@ -542,6 +643,7 @@ class Twins {
     if (on_mdb != on_text)
       return "outcome:\n  mdb:  " + Shown(on_mdb) + "\n  text: " + Shown(on_text);
     if (!on_mdb.empty()) ++refused_;
+    if (on_mdb.empty()) ++done_[KindOf(step)];
     return Compare();
   }
 
@@ -553,8 +655,21 @@ class Twins {
   }
 
   int refused() const { return refused_; }
+  const std::map<std::string, int>& done() const { return done_; }
 
  private:
+  // The kinds of step counted in the summary.
+  static std::string KindOf(const std::string& step) {
+    if (step.find(" FOREIGN KEY ") != std::string::npos) return "relationships made";
+    if (step.rfind("SQL ALTER TABLE", 0) == 0 &&
+        step.find(" DROP CONSTRAINT ") != std::string::npos) {
+      return "constraints dropped";
+    }
+    if (step.rfind("QUERY ", 0) == 0) return "queries made";
+    if (step.rfind("UNQUERY ", 0) == 0) return "queries deleted";
+    return "other";
+  }
+
   static std::string Shown(const std::string& outcome) {
     return outcome.empty() ? "done" : outcome;
   }
@@ -565,6 +680,7 @@ class Twins {
   std::shared_ptr<DatabaseFile> text_;
   std::shared_ptr<const Catalog> reference_;
   int refused_ = 0;
+  std::map<std::string, int> done_;
 };
 
 // The steps as C++ text, to be kept as a regression case.
@@ -592,6 +708,7 @@ struct Counts {
   int sequences = 0;
   int steps = 0;
   int refused = 0;
+  std::map<std::string, int> done;  // by kind of step
 };
 
 // Runs the steps (and, when `generate`, more steps from the generator up to `total`);
@@ -611,6 +728,7 @@ bool RunSequence(const dbaccess::testing::TempFolder& folder, const std::string&
     ++counts.steps;
   }
   counts.refused += twins.refused();
+  for (const auto& [kind, n] : twins.done()) counts.done[kind] += n;
   ++counts.sequences;
   if (difference.empty()) return true;
   ADD_FAILURE() << "sequence " << n << " (" << (base.empty() ? "new database" : base)
@@ -705,7 +823,11 @@ TEST(MdbDifferentialTest, RandomSequencesKeepBothStoragesAlike) {
     if (!RunSequence(folder, base, seed + s, opening, &generator, steps, counts)) ++failures;
   }
   std::cout << "[ differential ] " << counts.sequences << " sequences, " << counts.steps
-            << " steps, " << counts.refused << " refused by both" << std::endl;
+            << " steps, " << counts.refused << " refused by both;";
+  for (const auto& [kind, n] : counts.done) std::cout << " " << kind << ": " << n;
+  std::cout << std::endl;
+  EXPECT_GT(counts.done["relationships made"], 0);
+  EXPECT_GT(counts.done["queries made"], 0);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/page_writer.h"
+#include "dbaccess/storage/mdb/query_rows.h"
+#include "dbaccess/storage/mdb/query_text.h"
 #include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess::mdb {
@@ -70,7 +72,6 @@ Catalog MdbStorage::Load() {
 
 void MdbStorage::Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) {
   if (version_ == JetVersion::kJet3) throw jet_errors::Jet3FileReadOnly(path_);
-  CheckChangesWritable(changes, path_);
   if (!MayWrite(path_)) throw jet_errors::ReadOnlyDatabase();
   RefuseWhileOpenInAccess(path_);
   // Checked and written under the lock, so that no other writer comes between.
@@ -89,6 +90,16 @@ void MdbStorage::Commit(const Catalog& before, const Catalog& after, const Chang
     pages->Commit();
   }
   stamp_ = FileStamp::Of(path_, ReadWholeFile(path_), FileStamp::ContentCheck::kTimesOnce);
+}
+
+void MdbStorage::AsCommitted(const ChangeList& changes, Catalog& after) const {
+  for (const Change& change : changes) {
+    const auto* made = std::get_if<change::CreateQuery>(&change);
+    Query* query = made != nullptr ? after.FindQuery(made->name) : nullptr;
+    if (query == nullptr) continue;
+    const QueryDefinitionRows rows = QueryRowsFromSql(query->sql);
+    query->sql = RebuildQuerySql(rows.object_flags, rows.rows);
+  }
 }
 
 bool MdbStorage::ChangedOnDisk() const { return !stamp_ || stamp_->Changed(path_); }

@@ -46,6 +46,7 @@ class MdbStorage : public Storage {
   // Throws JetError as above, and the change writer's; a refused or failed change leaves the
   // file byte for byte as it was.
   void Commit(const Catalog& before, const Catalog& after, const ChangeList& changes) override;
+  void AsCommitted(const ChangeList& changes, Catalog& after) const override;
   bool ChangedOnDisk() const override;
 
  private:

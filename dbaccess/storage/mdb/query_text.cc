@@ -506,6 +506,25 @@ QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
   return q;
 }
 
+Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q) {
+  const auto optional_text = [](const std::optional<std::string>& text) {
+    return text ? Cell{*text} : Cell{};
+  };
+  const auto optional_integer = [](const std::optional<int>& value) {
+    return value ? Cell{int64_t{*value}} : Cell{};
+  };
+  Row row(def.columns.size());
+  SetField(def, row, "ObjectId", int64_t{q.object_id});
+  SetField(def, row, "Attribute", int64_t{q.attribute});
+  SetField(def, row, "Expression", optional_text(q.expression));
+  SetField(def, row, "Flag", optional_integer(q.flag));
+  SetField(def, row, "LvExtra", optional_integer(q.extra));
+  SetField(def, row, "Name1", optional_text(q.name1));
+  SetField(def, row, "Name2", optional_text(q.name2));
+  SetField(def, row, "Order", q.order.empty() ? Cell{} : Cell{Bytes{q.order}});
+  return row;
+}
+
 QueryKind KindOfQuery(uint32_t object_flags, const std::vector<QueryRow>& rows) {
   const QueryRows q(rows);
   const QueryRow* type_row = q.First(kQueryType);

@@ -91,6 +91,8 @@ struct QueryRow {
 
 // One stored row; a NUL at the end of a text is dropped.
 QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row);
+// The stored row of `q`, its texts as they stand, for the table defined by `def`.
+Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q);
 
 // The kind: the type row's when it names one, else the one MSysObjects.Flags gives, else
 // select.

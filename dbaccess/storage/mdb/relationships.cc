@@ -22,6 +22,19 @@ RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row
   return r;
 }
 
+Row EncodeRelationshipRow(const TableDefinition& def, const RelationshipRow& r) {
+  Row row(def.columns.size());
+  SetField(def, row, "szRelationship", r.name);
+  SetField(def, row, "grbit", int64_t{static_cast<int32_t>(r.grbit)});
+  SetField(def, row, "ccolumn", int64_t{r.column_count});
+  SetField(def, row, "icolumn", int64_t{r.column_index});
+  SetField(def, row, "szObject", r.foreign_table);
+  SetField(def, row, "szColumn", r.foreign_column);
+  SetField(def, row, "szReferencedObject", r.primary_table);
+  SetField(def, row, "szReferencedColumn", r.primary_column);
+  return row;
+}
+
 std::vector<RelationshipDefinition> GroupRelationships(const std::vector<RelationshipRow>& rows) {
   std::vector<std::vector<const RelationshipRow*>> groups;
   std::unordered_map<std::string, size_t> by_name;

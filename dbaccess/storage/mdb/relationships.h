@@ -36,6 +36,8 @@ struct RelationshipRow {
 };
 
 RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row);
+// The row of `r` for the table defined by `def` (columns it does not name are null).
+Row EncodeRelationshipRow(const TableDefinition& def, const RelationshipRow& r);
 
 struct RelationshipDefinition {
   std::string name;

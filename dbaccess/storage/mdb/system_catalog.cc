@@ -52,6 +52,12 @@ CatalogObject DecodeCatalogObject(const TableDefinition& def, const Row& row) {
   return object;
 }
 
+void SetField(const TableDefinition& def, Row& row, std::string_view column, Cell value) {
+  for (size_t i = 0; i < def.columns.size() && i < row.size(); ++i) {
+    if (def.columns[i].name == column) row[i] = std::move(value);
+  }
+}
+
 int32_t TablesContainerId(const std::vector<CatalogObject>& objects) {
   for (const CatalogObject& object : objects) {
     if (object.type == kObjectTypeContainer && object.parent_id == kRootContainerId &&

@@ -34,6 +34,12 @@ constexpr int32_t kRootContainerId = 0x0F000000;
 constexpr int32_t kTablesContainerId = 0x0F000001;
 constexpr char kTablesContainerName[] = "Tables";
 
+// The engine's own tables.
+constexpr char kCatalogTableName[] = "MSysObjects";
+constexpr char kAccessControlTableName[] = "MSysACEs";
+constexpr char kQueriesTableName[] = "MSysQueries";
+constexpr char kRelationshipsTableName[] = "MSysRelationships";
+
 struct CatalogObject {
   int32_t id = 0;
   int32_t parent_id = 0;
@@ -63,6 +69,10 @@ class RowFields {
   const TableDefinition& def_;
   const Row& row_;
 };
+
+// Sets the cell of the column of that name in `row` (one cell per column of `def`), when
+// the table has such a column.
+void SetField(const TableDefinition& def, Row& row, std::string_view column, Cell value);
 
 CatalogObject DecodeCatalogObject(const TableDefinition& def, const Row& row);
 

@@ -27,15 +27,11 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/storage/mdb/system_catalog.h"
 #include "dbaccess/storage/mdb/table_definition.h"
 #include "dbaccess/storage/mdb/table_definition_encoder.h"
 
 namespace dbaccess::mdb {
-
-constexpr char kCatalogTableName[] = "MSysObjects";
-constexpr char kAccessControlTableName[] = "MSysACEs";
-constexpr char kQueriesTableName[] = "MSysQueries";
-constexpr char kRelationshipsTableName[] = "MSysRelationships";
 
 // The objects of a new database beyond the tables (system_catalog.h has the rest).
 constexpr int kObjectTypeDatabase = 2;

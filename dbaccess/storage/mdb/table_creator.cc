@@ -22,7 +22,6 @@
 namespace dbaccess::mdb {
 namespace {
 
-constexpr char kRelationshipsTableName[] = "MSysRelationships";
 constexpr uint32_t kMapStartAlignment = 8;
 
 // A new inline usage map: from page 0 while that covers `page`, else from `page` rounded

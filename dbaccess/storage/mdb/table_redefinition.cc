@@ -8,6 +8,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/catalog_mapping.h"
+#include "dbaccess/storage/mdb/index_order.h"
 #include "dbaccess/storage/mdb/property_blob.h"
 #include "dbaccess/storage/mdb/property_blob_encoder.h"
 
@@ -54,22 +55,6 @@ IndexDescription DescribeIndex(const Index& index) {
 bool SameStorage(const Column& a, const Column& b) {
   return a.type == b.type && a.size == b.size && a.precision == b.precision && a.scale == b.scale &&
          a.auto_increment == b.auto_increment;
-}
-
-template <typename T, typename E>
-void SortByName(std::vector<T>& items, std::vector<E>& extras) {
-  std::vector<size_t> order(items.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return NameLess(items[a].name, items[b].name); });
-  std::vector<T> sorted_items;
-  std::vector<E> sorted_extras;
-  for (size_t i : order) {
-    sorted_items.push_back(std::move(items[i]));
-    sorted_extras.push_back(std::move(extras[i]));
-  }
-  items = std::move(sorted_items);
-  extras = std::move(sorted_extras);
 }
 
 // The property blob made to say what the model says (see the header).
@@ -355,30 +340,9 @@ RedefinedTable RedefineTable(const StoredTableParts& stored, const Table& table,
     logical.push_back(index);
     logical_extras.push_back(stored_logical_extras(s));
   }
-  // Real indexes in the order of the first logical number using each, as Jet lays them out
-  // (a reader may take an index's number for its real index's place).
-  std::vector<uint32_t> first_number(def.real_indexes.size(), UINT32_MAX);
-  for (const LogicalIndex& index : logical) {
-    first_number[index.real_index] = std::min(first_number[index.real_index], index.number);
-  }
-  std::vector<size_t> real_order(def.real_indexes.size());
-  std::iota(real_order.begin(), real_order.end(), 0);
-  std::stable_sort(real_order.begin(), real_order.end(),
-                   [&](size_t a, size_t b) { return first_number[a] < first_number[b]; });
-  std::vector<RealIndex> reals;
-  std::vector<RealIndexExtras> real_extras;
-  std::vector<uint32_t> new_place(real_order.size());
-  for (size_t r : real_order) {
-    new_place[r] = static_cast<uint32_t>(reals.size());
-    reals.push_back(std::move(def.real_indexes[r]));
-    real_extras.push_back(std::move(extras.real_indexes[r]));
-  }
-  def.real_indexes = std::move(reals);
-  extras.real_indexes = std::move(real_extras);
-  for (LogicalIndex& index : logical) index.real_index = new_place[index.real_index];
-  SortByName(logical, logical_extras);
   def.logical_indexes = std::move(logical);
   extras.logical_indexes = std::move(logical_extras);
+  OrderIndexes(def, extras);
 
   // The header's bytes and the autonumber stay.
   extras.magic = stored.extras.magic;
