@@ -6,12 +6,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/run_cli_testing.h"
 #include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/storage/mdb/mdb_reader_testing.h"
+#include "dbaccess/storage/mdb/mdb_storage.h"
+#include "dbaccess/storage/mdb/mdbtools_testing.h"
 
 namespace {
 
@@ -264,4 +268,53 @@ TEST_F(MdbCliTest, CreateMakesAnEmptyJet4Database) {
                          "' | grep -q 'MSysObjects MSysACEs MSysQueries MSysRelationships'")
                             .c_str()),
             0);
+}
+
+// The whole cycle on copies of real files: one sync brings the working database into line
+// (tables, keys, relationships and queries made, changed and dropped), a second comparison
+// finds nothing, the backup is the file as it was, and mdbtools and mdb-reader read what
+// our reader reads.
+TEST_F(MdbCliTest, OneSyncBringsARealWorkingFileIntoLine) {
+  SKIP_WITHOUT_TEST_DATA();
+  const std::pair<const char*, const char*> pairs[] = {
+      {"empty2000.mdb", "indexTestV2000.mdb"},  {"empty2000.mdb", "queryTestV2000.mdb"},
+      {"test2V2000.mdb", "indexTestV2000.mdb"}, {"noRoman.mdb", "testIndexPropertiesV2000.mdb"},
+      {"queryTestV2000.mdb", "test2V2000.mdb"}, {"indexTestV2000.mdb", "empty2003.mdb"}};
+  for (const auto& [work_name, new_name] : pairs) {
+    SCOPED_TRACE(std::string(work_name) + " <- " + new_name);
+    const fs::path folder = dir_ / (std::string(work_name) + "-" + new_name);
+    fs::create_directories(folder);
+    const fs::path work = folder / "work.mdb", wanted = folder / "new.mdb";
+    fs::copy_file(TestFile(work_name), work);
+    fs::copy_file(TestFile(new_name), wanted);
+    fs::permissions(work, fs::perms::owner_write, fs::perm_options::add);
+    const std::string original = ReadFile(work);
+    const Result synced = Run({"sync", work.string(), wanted.string(), "--lists", folder.string()});
+    EXPECT_EQ(synced.code, 0) << synced.out << synced.err;
+    const Result again =
+        Run({"compare", work.string(), wanted.string(), "--lists", (folder / "again").string()});
+    EXPECT_EQ(again.code, 0) << again.out;
+    EXPECT_EQ(Run({"check", work.string()}).out, "ok\n");
+    bool backed_up = false;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("work_", 0) != 0 || entry.path().extension() != ".mdb") continue;
+      backed_up = true;
+      EXPECT_EQ(ReadFile(entry.path()), original) << name;
+    }
+    EXPECT_TRUE(backed_up);
+    const dbaccess::Catalog ours = dbaccess::mdb::MdbStorage(work.string(), "").Load();
+    if (dbaccess::mdb::testing::MdbToolsInstalled()) {
+      dbaccess::mdb::testing::ExpectSameAsMdbTools(work.string(), ours);
+      std::set<std::string> listed, queries;
+      std::istringstream names(
+          dbaccess::mdb::testing::RunCommand("mdb-queries '" + work.string() + "'").out);
+      for (std::string name; names >> name;) listed.insert(name);
+      for (const dbaccess::Query& q : ours.queries()) queries.insert(q.name);
+      EXPECT_EQ(listed, queries);
+    }
+    if (dbaccess::mdb::testing::WhyNoMdbReader().empty()) {
+      dbaccess::mdb::testing::ExpectSameAsMdbReader(work.string(), "");
+    }
+  }
 }

@@ -30,87 +30,6 @@ std::string PasswordOf(const std::string& name) {
   return {};
 }
 
-bool UserTable(const StoredTable& table) {
-  return !table.linked && !table.object.system() && !table.object.access_system();
-}
-
-// Our row in the order of mdb-reader's columns matches its row.
-bool SameRow(const std::vector<const ColumnDefinition*>& columns,
-             const std::vector<size_t>& our_index, const Row& ours,
-             const std::vector<testing::Json>& theirs) {
-  if (theirs.size() != columns.size()) return false;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (!testing::SameValue(*columns[i], ours[our_index[i]], theirs[i])) return false;
-  }
-  return true;
-}
-
-void CompareTable(const StoredTable& ours, const MdbReaderTable& theirs) {
-  SCOPED_TRACE("table " + ours.object.name);
-  // Columns: the same names, each with the same type and size.
-  std::map<std::string, size_t> by_name;
-  for (size_t i = 0; i < ours.definition.columns.size(); ++i) {
-    by_name[ours.definition.columns[i].name] = i;
-  }
-  ASSERT_EQ(theirs.columns.size(), ours.definition.columns.size());
-  std::vector<const ColumnDefinition*> columns;
-  std::vector<size_t> our_index;
-  for (const testing::MdbReaderColumn& column : theirs.columns) {
-    const auto found = by_name.find(column.name);
-    ASSERT_NE(found, by_name.end()) << "column " << column.name << " only in mdb-reader";
-    const ColumnDefinition& def = ours.definition.columns[found->second];
-    EXPECT_EQ(testing::MdbReaderType(def.type), column.type) << column.name;
-    // Both give the stored length; mdb-reader gives 0 for a boolean, Jet stores 1.
-    if (def.type != kTypeBoolean) EXPECT_EQ(def.length, column.size) << column.name;
-    columns.push_back(&def);
-    our_index.push_back(found->second);
-  }
-  // Rows: the same, in any order (each of theirs matched with one of ours).
-  ASSERT_EQ(theirs.rows.size(), ours.rows.size());
-  std::vector<bool> matched(ours.rows.size(), false);
-  size_t next = 0;  // usually both read the rows in the same order
-  for (size_t r = 0; r < theirs.rows.size(); ++r) {
-    size_t found = ours.rows.size();
-    for (size_t tried = 0; tried < ours.rows.size(); ++tried) {
-      const size_t i = (next + tried) % ours.rows.size();
-      if (!matched[i] && SameRow(columns, our_index, ours.rows[i], theirs.rows[r])) {
-        found = i;
-        break;
-      }
-    }
-    if (found == ours.rows.size()) {
-      ADD_FAILURE() << "mdb-reader's row " << r << " is not among ours";
-      continue;
-    }
-    matched[found] = true;
-    next = found + 1;
-  }
-}
-
-// The same user tables, each with the same columns and rows.
-void CompareFile(const std::string& path, const std::string& password) {
-  const PageFile file(MemorySource(testing::ReadBytes(path)));
-  const StoredDatabase ours = ReadDatabase(file);
-  std::vector<MdbReaderTable> theirs;
-  try {
-    theirs = testing::ReadWithMdbReader(path, password);
-  } catch (const std::runtime_error& e) {
-    ADD_FAILURE() << e.what();
-    return;
-  }
-  std::set<std::string> our_names, their_names;
-  for (const StoredTable& table : ours.tables) {
-    if (UserTable(table)) our_names.insert(table.object.name);
-  }
-  for (const MdbReaderTable& table : theirs) their_names.insert(table.name);
-  EXPECT_EQ(our_names, their_names);
-  for (const MdbReaderTable& table : theirs) {
-    for (const StoredTable& our : ours.tables) {
-      if (our.object.name == table.name && UserTable(our)) CompareTable(our, table);
-    }
-  }
-}
-
 TEST(MdbReaderCompareTest, EveryJet4TestFileReadsTheSame) {
   SKIP_WITHOUT_TEST_DATA();
   SKIP_WITHOUT_MDB_READER();
@@ -121,7 +40,7 @@ TEST(MdbReaderCompareTest, EveryJet4TestFileReadsTheSame) {
     SCOPED_TRACE(name);
     const PageFile file(MemorySource(testing::ReadBytes(entry.path().string())));
     if (file.header().version != JetVersion::kJet4) continue;
-    CompareFile(entry.path().string(), PasswordOf(name));
+    testing::ExpectSameAsMdbReader(entry.path().string(), PasswordOf(name));
     ++files;
   }
   EXPECT_GE(files, 15);
@@ -159,7 +78,7 @@ TEST(MdbReaderCompareTest, ADatabaseWeWroteReadsTheSame) {
     table.Save();
     pages.Commit();
   }
-  CompareFile(path, "");
+  testing::ExpectSameAsMdbReader(path, "");
 }
 
 }  // namespace
