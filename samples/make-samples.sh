@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Rebuilds the two sample databases from work.sql and new.sql with skarnvel-cli:
-#   samples/make-samples.sh [path/to/skarnvel-cli]
-# work.skdb is the working database, new.skdb the new one; they differ in every way the
+# Builds the two sample databases from work.sql and new.sql with skarnvel-cli:
+#   samples/make-samples.sh [path/to/skarnvel-cli [FOLDER [skdb|mdb]]]
+# work.EXT is the working database, new.EXT the new one; they differ in every way the
 # comparison looks at (tables, columns and their properties, a renamed column, keys and
-# unique indexes, relationships and their rules, saved queries).
+# unique indexes, relationships and their rules, saved queries). By default the text
+# databases kept here are made again; "mdb" makes Jet 4 files (into FOLDER: none is kept
+# here, they are made where they are used).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 cli="${1:-$here/../build/cli/skarnvel-cli}"
+out="${2:-$here}"
+ext="${3:-skdb}"
+case "$ext" in skdb | mdb) ;; *) echo "make-samples.sh: the kind is skdb or mdb, not $ext" >&2; exit 2 ;; esac
 
 build() {  # build NAME: NAME.sql, then the saved queries given as "name<TAB>sql" lines
-  local db="$here/$1.skdb"
+  local db="$out/$1.$ext"
   rm -f "$db"
   "$cli" create "$db"
   "$cli" exec "$db" -f "$here/$1.sql"
@@ -34,4 +39,4 @@ orders of a customer	PARAMETERS [Customer] Long;\r\nSELECT Orders.*\r\nFROM Orde
 Товары поставщиков	SELECT Поставщики.Имя, Товары.Название\r\nFROM Поставщики INNER JOIN Товары ON Поставщики.Код = Товары.Поставщик;\r\n
 QUERIES
 
-echo "Built $here/work.skdb and $here/new.skdb"
+echo "Built $out/work.$ext and $out/new.$ext"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs the main job on copies of the sample databases:
-# skarnvel-cli sync brings the working database's structure into line with the new one's
-# (compare everything, back up, execute the actions, write the log), then shows what it did
-# and what a fresh comparison still finds.
+# Installs what is needed, builds, and runs the main job on the sample databases as Jet 4
+# .mdb files, made here from samples/*.sql by skarnvel-cli create and exec: skarnvel-cli sync
+# brings the working database's structure into line with the new one's (compare everything,
+# back up, execute the actions, write the log), then shows what it did, what a fresh
+# comparison still finds, and the changed file as Debian's mdbtools reads it beside our own
+# reading.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -13,20 +15,19 @@ BUILD_TARGETS=skarnvel-cli ./scripts/build.sh build-demo -DSKARNVEL_BUILD_UI=OFF
 cli="$PWD/build-demo/cli/skarnvel-cli"
 
 demo="$(mktemp -d "${TMPDIR:-/tmp}/skarnvel-demo.XXXXXX")"
-cp samples/work.skdb "$demo/work.skdb"
-cp samples/new.skdb "$demo/new.skdb"
-echo "== working copies in $demo"
+echo "== the sample databases, made as Jet 4 files in $demo"
+samples/make-samples.sh "$cli" "$demo" mdb
 echo
 
-echo "== skarnvel-cli compare: the actions that would make work.skdb look like new.skdb"
+echo "== skarnvel-cli compare: the actions that would make work.mdb look like new.mdb"
 status=0
-"$cli" compare "$demo/work.skdb" "$demo/new.skdb" --rename-fields 2 --lists "$demo" || status=$?
+"$cli" compare "$demo/work.mdb" "$demo/new.mdb" --rename-fields 2 --lists "$demo" || status=$?
 echo "(exit code $status: 0 no differences, 1 differences, 2 trouble)"
 echo
 
 echo "== skarnvel-cli sync: the unattended cycle; each line is one executed action"
 status=0
-"$cli" sync "$demo/work.skdb" "$demo/new.skdb" --rename-fields 2 --on-error continue \
+"$cli" sync "$demo/work.mdb" "$demo/new.mdb" --rename-fields 2 --on-error continue \
   --lists "$demo" || status=$?
 echo "(exit code $status: 0 nothing left to do, 1 actions failed or differences left, 2 trouble)"
 echo
@@ -34,5 +35,19 @@ echo
 echo "== what the cycle left in $demo"
 ls -l "$demo"
 echo
-echo "== the changed working database's structure"
-"$cli" schema "$demo/work.skdb" | grep -v '^INSERT' || true
+echo "== a fresh comparison of the changed working database with the new one"
+status=0
+"$cli" compare "$demo/work.mdb" "$demo/new.mdb" --rename-fields 2 --lists "$demo/again" || status=$?
+echo "(exit code $status)"
+echo
+echo "== skarnvel-cli check: the changed file's pages, indexes and usage maps"
+"$cli" check "$demo/work.mdb"
+echo
+echo "== the changed working database's structure, as skarnvel-cli schema reads it"
+"$cli" schema "$demo/work.mdb" | grep -v '^INSERT' || true
+echo
+echo "== the same file as mdbtools reads it: mdb-schema (tables, keys, relationships), mdb-queries"
+echo "(mdb-schema says \"can't find index #N\" for a table whose index numbers have gaps, as"
+echo " Access leaves them where an index was dropped; it does so for Access's own files too)"
+mdb-schema "$demo/work.mdb" postgres | grep -v '^--' | grep -v '^$' || true
+mdb-queries "$demo/work.mdb" || true

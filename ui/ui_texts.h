@@ -74,6 +74,10 @@ inline constexpr char kBDelHint[] = "Удалить все со снятыми �
 inline constexpr char kButton1[] = "Button1";
 inline constexpr char kDebugTable[] = "Prolong";
 inline constexpr char kDatabaseFilter[] = "Базы данных МS Access (*.mdb)|*.mdb";
+// Offered after Access's own: the text databases of this program, and any file (the kind is
+// told by the content).
+inline constexpr char kOtherDatabaseFilters[] =
+    "Текстовые базы данных Skarnvel (*.skdb)|*.skdb|Все файлы (*)|*";
 
 // The grids.
 inline constexpr char kTicked[] = "True";

@@ -157,7 +157,8 @@ TForm1::TForm1(FormEnvironment environment, QWidget* parent)
   OpenDialog1_->setFileMode(QFileDialog::ExistingFile);
   OpenDialog1_->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog1_->setWindowTitle(Q(texts::kOpenDialogCaption));
-  OpenDialog1_->setNameFilters(NameFilters(texts::kDatabaseFilter));
+  OpenDialog1_->setNameFilters(NameFilters(texts::kDatabaseFilter) +
+                               NameFilters(texts::kOtherDatabaseFilters));
 
   N3 = menuBar()->addAction(Q(texts::kMenuAbout));
   N3->setObjectName(QStringLiteral("N3"));

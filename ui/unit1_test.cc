@@ -1,6 +1,7 @@
 // The main window over a workbench with scripted databases and a scripted person: controls
 // and texts, enabled states, tabs, cell colours, the wheel, the pickers, settings and the
-// saved lists at start, the unattended run, the grids' tick box and row deletion.
+// saved lists at start, the unattended run (also over real Access files), the grids' tick
+// box and row deletion.
 #include "ui/unit1.h"
 
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include "actions/workbench_testing.h"
 #include "actions/workbench_texts.h"
 #include "dbaccess/base/temp_folder_testing.h"
+#include "dbaccess/base/testdata_testing.h"
 #include "engine/result_texts.h"
 #include "ui/hints.h"
 #include "ui/page_control.h"
@@ -295,7 +297,9 @@ class Unit1Test : public QObject {
     TForm1& f = Create();
     f.show();
     QCOMPARE(f.OpenDialog1().nameFilters(),
-             QStringList{QStringLiteral("Базы данных МS Access (*.mdb)")});
+             (QStringList{QStringLiteral("Базы данных МS Access (*.mdb)"),
+                          QStringLiteral("Текстовые базы данных Skarnvel (*.skdb)"),
+                          QStringLiteral("Все файлы (*)")}));
     QCOMPARE(QDir(f.OpenDialog1().directory()).canonicalPath(),
              QDir(Q(folder_->path())).canonicalPath());
     QString picked = Q(folder_->path()) + "/work.mdb";
@@ -447,6 +451,41 @@ class Unit1Test : public QObject {
       QCoreApplication::processEvents();
       QVERIFY(!f.isVisible());
     }
+  }
+
+  // The window's unattended cycle over real Access files, through the engine itself: the
+  // working copy is brought into line, and a fresh comparison finds nothing.
+  void fonBringsARealWorkingFileIntoLine() {
+    if (!skarnvel_test::HaveTestData()) QSKIP("the real .mdb files are not there");
+    for (const auto& [name, from] :
+         {std::pair<const char*, const char*>{"work.mdb", "empty2000.mdb"},
+          {"new.mdb", "indexTestV2000.mdb"}}) {
+      std::filesystem::copy_file(skarnvel_test::TestDataFile(from), folder_->File(name));
+      std::filesystem::permissions(folder_->File(name), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add);
+    }
+    Settings settings;
+    settings.Path1 = "work.mdb";
+    settings.Path2 = "new.mdb";
+    WriteSettings(folder_->File("skarnvel.ini"), settings);
+    {
+      FormEnvironment environment;
+      environment.program = {folder_->path(), "skarnvel"};
+      environment.arguments = {QStringLiteral("/FON")};
+      environment.interaction = person_.get();
+      windows_ = CreateProgramWindows(environment);
+      windows_.Form1->show();
+      QVERIFY(windows_.Form1->workbench().Fon());
+      QVERIFY(!windows_.Form1->workbench().tally().stopped);
+    }
+    windows_ = ProgramWindows();
+    FormEnvironment environment;
+    environment.program = {folder_->path(), "skarnvel"};
+    environment.interaction = person_.get();
+    windows_ = CreateProgramWindows(environment);
+    actions::Workbench& wb = windows_.Form1->workbench();
+    QVERIFY(wb.bCompareClick());
+    QCOMPARE(wb.qT().RowCount() + wb.qI().RowCount() + wb.qFK().RowCount() + wb.qQ().RowCount(), 0);
   }
 
   void fonAsSecondArgumentIsIgnored() {
