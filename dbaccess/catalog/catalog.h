@@ -17,6 +17,7 @@
 
 #include "dbaccess/catalog/cell.h"
 #include "dbaccess/catalog/data_type.h"
+#include "dbaccess/catalog/table_rows.h"
 
 namespace dbaccess {
 
@@ -85,7 +86,7 @@ struct Table {
   TableKind kind = TableKind::kUser;
   std::vector<Column> columns;
   std::vector<Index> indexes;
-  std::vector<Row> rows;
+  TableRows rows;  // shared by copies until changed; read when first needed (table_rows.h)
 
   Column* FindColumn(std::string_view name);
   const Column* FindColumn(std::string_view name) const;

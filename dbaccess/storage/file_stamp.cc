@@ -79,6 +79,24 @@ FileStamp FileStamp::Of(const std::string& path, std::string_view content, Conte
   return stamp;
 }
 
+FileStamp FileStamp::OfFile(const std::string& path) {
+  FileStamp stamp;
+  stamp.granularity_ns_ = TimeGranularity(path);
+  stamp.taken_ns_ = NowNs();
+  if (!ReadMeta(path, stamp.meta_) || !stamp.TimesTrusted()) {
+    stamp.hash_ = Sha256(ReadWholeFile(path));
+  }
+  return stamp;
+}
+
+FileStamp FileStamp::OfOwnWrite(const std::string& path) {
+  FileStamp stamp;
+  stamp.granularity_ns_ = TimeGranularity(path);
+  stamp.taken_ns_ = NowNs();
+  stamp.own_write_ = ReadMeta(path, stamp.meta_);
+  return stamp;
+}
+
 bool FileStamp::TimesTrusted() const {
   return taken_ns_ - meta_.mtime_ns >= granularity_ns_ &&
          taken_ns_ - meta_.ctime_ns >= granularity_ns_;
@@ -87,7 +105,7 @@ bool FileStamp::TimesTrusted() const {
 bool FileStamp::Changed(const std::string& path) const {
   Meta now;
   if (!ReadMeta(path, now)) return true;
-  if (now == meta_ && TimesTrusted()) return false;
+  if (now == meta_ && (TimesTrusted() || own_write_)) return false;
   if (!hash_) return true;
   if (now.size != meta_.size && meta_.size >= 0) return true;
   std::string content;

@@ -34,6 +34,17 @@ class FileStamp {
   static FileStamp Of(const std::string& path, std::string_view content,
                       ContentCheck check = ContentCheck::kAlways);
 
+  // The stamp of the file at `path` as it is now (kTimesOnce): its content is read and
+  // hashed only when its times cannot be trusted yet.
+  static FileStamp OfFile(const std::string& path);
+
+  // The stamp of the file at `path` just written by this process under the writers' lock:
+  // its identity, size and times alone. Within the clock's granularity after the write, a
+  // change by a program that takes neither that lock nor Access's lock file and keeps the
+  // size and the times as they were goes unseen; reading the whole file back to close that
+  // window would make every change cost the file's size.
+  static FileStamp OfOwnWrite(const std::string& path);
+
   // True when the file is missing or holds other content than the stamp's.
   bool Changed(const std::string& path) const;
 
@@ -52,6 +63,7 @@ class FileStamp {
   mutable int64_t taken_ns_ = 0;
   int64_t granularity_ns_ = 0;
   std::optional<std::array<unsigned char, 32>> hash_;  // none: the times decide alone
+  bool own_write_ = false;  // the same times are the same file, trusted or not
 };
 
 std::array<unsigned char, 32> Sha256(std::string_view content);

@@ -28,31 +28,29 @@ std::vector<Index> MapIndexes(const TableDefinition& def) {
   return indexes;
 }
 
+// The definition's columns in the order of their numbers: the model's order.
+std::vector<size_t> ModelColumnOrder(const TableDefinition& def) {
+  std::vector<size_t> order(def.columns.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&def](size_t a, size_t b) {
+    return def.columns[a].number < def.columns[b].number;
+  });
+  return order;
+}
+
 Table MapTable(const StoredTable& stored, const Layout& layout) {
   Table table;
   table.name = stored.object.name;
   table.kind = KindOf(stored);
   if (stored.linked) return table;
   const TableDefinition& def = stored.definition;
-  // Columns by column number; rows follow the same order.
-  std::vector<size_t> order(def.columns.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&def](size_t a, size_t b) {
-    return def.columns[a].number < def.columns[b].number;
-  });
-  for (size_t i : order) {
+  for (size_t i : ModelColumnOrder(def)) {
     const PropertyMap* properties =
         stored.properties.Find(def.columns[i].name, kPropertyChunkColumn);
     table.columns.push_back(MapColumn(def.columns[i], properties, layout));
   }
   table.indexes = MapIndexes(def);
-  table.rows.reserve(stored.rows.size());
-  for (const Row& stored_row : stored.rows) {
-    Row row;
-    row.reserve(order.size());
-    for (size_t i : order) row.push_back(stored_row[i]);
-    table.rows.push_back(std::move(row));
-  }
+  table.rows = ModelRows(def, stored.rows);
   return table;
 }
 
@@ -71,6 +69,19 @@ bool IsSystemKind(TableKind kind) {
 }
 
 }  // namespace
+
+std::vector<Row> ModelRows(const TableDefinition& def, const std::vector<Row>& stored) {
+  const std::vector<size_t> order = ModelColumnOrder(def);
+  std::vector<Row> rows;
+  rows.reserve(stored.size());
+  for (const Row& stored_row : stored) {
+    Row row;
+    row.reserve(order.size());
+    for (size_t i : order) row.push_back(stored_row[i]);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
 
 Column MapColumn(const ColumnDefinition& def, const PropertyMap* properties, const Layout& layout) {
   Column column;

@@ -27,6 +27,10 @@ namespace dbaccess::mdb {
 // Throws FormatError when two objects share a name.
 Catalog BuildCatalog(const StoredDatabase& db);
 
+// Rows as the reader gives them (cells in definition order) as the model keeps them (cells
+// in the order of the column numbers).
+std::vector<Row> ModelRows(const TableDefinition& def, const std::vector<Row>& stored);
+
 // The model's type for a stored column type (unknown types read as Binary), and back.
 DataType ModelType(uint8_t column_type);
 uint8_t StoredColumnType(DataType type);

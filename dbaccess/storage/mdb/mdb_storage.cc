@@ -1,6 +1,8 @@
 #include "dbaccess/storage/mdb/mdb_storage.h"
 
 #include <filesystem>
+#include <functional>
+#include <mutex>
 
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/ole_date.h"
@@ -16,18 +18,21 @@
 #include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/mdb/query_rows.h"
 #include "dbaccess/storage/mdb/query_text.h"
+#include "dbaccess/storage/mdb/table_definition.h"
+#include "dbaccess/storage/mdb/table_reader.h"
+#include "dbaccess/storage/mdb/text_codec.h"
 #include "dbaccess/storage/write_lock.h"
 
 namespace dbaccess::mdb {
 namespace {
 
-// The pages of `content`, the file at `path`, once its header and password are checked;
+// The pages of `source`, the file at `path`, once its header and password are checked;
 // throws the JetError a user sees.
-std::unique_ptr<PageFile> OpenChecked(const std::string& path, std::string content,
+std::unique_ptr<PageFile> OpenChecked(const std::string& path, std::unique_ptr<ByteSource> source,
                                       const std::string& password) {
   std::unique_ptr<PageFile> file;
   try {
-    file = std::make_unique<PageFile>(MemorySource(std::move(content)));
+    file = std::make_unique<PageFile>(std::move(source));
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path);
   }
@@ -44,29 +49,90 @@ bool RollBackUnfinishedChange(const std::string& path) {
 
 }  // namespace
 
+struct MdbStorage::FileState {
+  std::mutex mutex;
+  std::optional<FileStamp> stamp;
+
+  bool Changed(const std::string& path) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    return !stamp || stamp->Changed(path);
+  }
+  void Set(FileStamp now) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    stamp = std::move(now);
+  }
+};
+
+namespace {
+
+// Reads the rows of the user table whose definition starts at `page`, from the file as the
+// storage's last Load or Commit left it. The page stays the table's while it is changed in
+// place; a table made anew has rows of its own in the catalog, never a loader.
+class RowLoader {
+ public:
+  // `changed` tells whether the file is no longer the one the storage last saw.
+  RowLoader(std::function<bool()> changed, std::string path, std::string password, uint32_t page)
+      : changed_(std::move(changed)),
+        path_(std::move(path)),
+        password_(std::move(password)),
+        page_(page) {}
+
+  std::vector<Row> operator()() const {
+    if (changed_()) throw jet_errors::ChangedByAnotherProgram(path_);
+    const std::unique_ptr<PageFile> file = OpenChecked(path_, FileSource(path_), password_);
+    try {
+      const TextDecoder text(file->header().version, file->header().code_page);
+      const TableDefinition def = ReadTableDefinition(*file, page_, text);
+      TableReader reader(*file, text, ReadLimits::ForFileSize(file->byte_size()));
+      return ModelRows(def, reader.ReadRows(def));
+    } catch (const FormatError&) {
+      throw jet_errors::UnrecognizedFormat(path_);
+    }
+  }
+
+ private:
+  std::function<bool()> changed_;
+  std::string path_;
+  std::string password_;
+  uint32_t page_;
+};
+
+}  // namespace
+
 MdbStorage::MdbStorage(std::string path, std::string password, std::string head)
-    : path_(std::move(path)), password_(std::move(password)) {
+    : path_(std::move(path)),
+      password_(std::move(password)),
+      state_(std::make_shared<FileState>()) {
   if (RollBackUnfinishedChange(path_) || head.empty()) head = ReadFileHead(path_, kHeadBytes);
-  version_ = OpenChecked(path_, std::move(head), password_)->header().version;
+  version_ = OpenChecked(path_, MemorySource(std::move(head)), password_)->header().version;
 }
+
+MdbStorage::~MdbStorage() = default;
 
 Catalog MdbStorage::Load() {
   RollBackUnfinishedChange(path_);
-  std::string content = ReadWholeFile(path_);
-  // Hashing every file on every read would cost more than reading it; only a file whose
-  // times cannot be trusted yet needs its content remembered.
-  FileStamp stamp = FileStamp::Of(path_, content, FileStamp::ContentCheck::kTimesOnce);
-  std::unique_ptr<PageFile> file = OpenChecked(path_, std::move(content), password_);
+  // Stamped before it is read: a change while it is read shows at the next look.
+  FileStamp stamp = FileStamp::OfFile(path_);
+  std::unique_ptr<PageFile> file = OpenChecked(path_, FileSource(path_), password_);
   version_ = file->header().version;
   Catalog catalog;
   try {
-    catalog = BuildCatalog(ReadDatabase(*file));
+    const StoredDatabase db = ReadDatabase(*file, {.user_table_rows = false});
+    catalog = BuildCatalog(db);
+    const std::shared_ptr<FileState> state = state_;
+    const std::string path = path_;
+    for (const StoredTable& stored : db.tables) {
+      Table* table = catalog.FindTable(stored.object.name);
+      if (stored.linked || table == nullptr || table->kind != TableKind::kUser) continue;
+      table->rows = TableRows::Lazy(RowLoader([state, path] { return state->Changed(path); }, path_,
+                                              password_, static_cast<uint32_t>(stored.object.id)));
+    }
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path_);
   }
   // Names go into commands in brackets: one that could end them is never let in.
   CheckCatalogNames(catalog, path_);
-  stamp_ = std::move(stamp);
+  state_->Set(std::move(stamp));
   return catalog;
 }
 
@@ -78,7 +144,7 @@ void MdbStorage::Commit(const Catalog& before, const Catalog& after, const Chang
   WriteLock lock(path_);
   RollBackUnfinishedChange(path_);
   if (ChangedOnDisk()) throw jet_errors::ChangedByAnotherProgram(path_);
-  const std::unique_ptr<PageFile> file = OpenChecked(path_, ReadWholeFile(path_), password_);
+  const std::unique_ptr<PageFile> file = OpenChecked(path_, FileSource(path_), password_);
   {
     std::unique_ptr<PageWriter> pages;
     try {
@@ -89,7 +155,7 @@ void MdbStorage::Commit(const Catalog& before, const Catalog& after, const Chang
     WriteChanges(*pages, before, after, changes, OleDateNow());
     pages->Commit();
   }
-  stamp_ = FileStamp::Of(path_, ReadWholeFile(path_), FileStamp::ContentCheck::kTimesOnce);
+  state_->Set(FileStamp::OfOwnWrite(path_));
 }
 
 void MdbStorage::AsCommitted(const ChangeList& changes, Catalog& after) const {
@@ -102,7 +168,7 @@ void MdbStorage::AsCommitted(const ChangeList& changes, Catalog& after) const {
   }
 }
 
-bool MdbStorage::ChangedOnDisk() const { return !stamp_ || stamp_->Changed(path_); }
+bool MdbStorage::ChangedOnDisk() const { return state_->Changed(path_); }
 
 std::unique_ptr<Storage> OpenMdbStorage(const std::string& path, const std::string& password,
                                         std::string head) {

@@ -2,17 +2,20 @@
 //
 // Opening checks the header and the database password at once; first, a change a writer left
 // unfinished (its journal beside the file, page_journal.h) is rolled back, as again before
-// every Load and Commit. Load() reads the whole file anew each time (tables, columns, properties,
-// indexes, rows, relationships, saved queries; see catalog_mapping.h) and remembers what it read,
-// so that a change by another program is noticed: by the file's identity, size and times, and,
-// while those times are too recent to be trusted, by its content (file_stamp.h,
-// ContentCheck::kTimesOnce).
+// every Load and Commit. Load() reads the structure anew each time (tables, columns,
+// properties, indexes, relationships, saved queries; see catalog_mapping.h), not a data page
+// of a user table: each user table's rows are read from the file when something first needs
+// them (table_rows.h), a table at a time. It remembers the file it read, so that a change by
+// another program is noticed: by the file's identity, size and times, and, while those times
+// are too recent to be trusted, by its content (file_stamp.h). Rows are read only while the
+// file is the one the last Load or Commit left; after another program's change, reading them
+// fails with 3197 and the catalog must be loaded again.
 //
 // Commit() writes a Jet 4 file's changes (change_writer.h) through one PageWriter, all or
 // nothing: under the database's write lock it refuses, with nothing written, a file another
 // program changed since the last Load or Commit (3197), a file the user may not write (3027),
-// one Access has open (access_lock_file.h), and changes not written yet; it then reads the
-// file, writes the changes into its pages and commits them through the rollback journal. A
+// one Access has open (access_lock_file.h); it then writes the changes into the file's pages
+// (reading only the pages they need) and commits them through the rollback journal. A
 // journal an interrupted write left beside the file is rolled back before the file is read.
 // Access 97 (Jet 3) files are only read: every change is refused.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_MDB_STORAGE_H_
@@ -36,6 +39,7 @@ class MdbStorage : public Storage {
   // `head`: the file's first bytes when the caller has read them already (at least
   // kHeadBytes, or the whole file when shorter); empty to have them read here.
   MdbStorage(std::string path, std::string password, std::string head = {});
+  ~MdbStorage() override;
 
   // Enough for the header page of either version.
   static constexpr size_t kHeadBytes = 4096;
@@ -50,9 +54,12 @@ class MdbStorage : public Storage {
   bool ChangedOnDisk() const override;
 
  private:
+  struct FileState;
+
   std::string path_;
   std::string password_;
-  std::optional<FileStamp> stamp_;  // the file as the last Load or Commit left it
+  // The file as the last Load or Commit left it; shared with the row loaders of the catalogs.
+  std::shared_ptr<FileState> state_;
   JetVersion version_ = JetVersion::kJet4;
 };
 

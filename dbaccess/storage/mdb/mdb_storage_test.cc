@@ -12,6 +12,7 @@
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
+#include "dbaccess/exec/executor.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/page_writer.h"
@@ -502,6 +503,55 @@ TEST(MdbStorageTest, OpeningRollsBackAChangeLeftUnfinished) {
   EXPECT_FALSE(fs::exists(JournalPath(path)));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(storage.Load().tables().size(), LoadFile("testV2000.mdb").tables().size());
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
+
+namespace dbaccess::mdb {
+namespace {
+
+// Loading reads the structure; a table's rows are read when first needed, from the file as
+// this storage last left it, and never from a file another program has changed since.
+TEST(MdbStorageTest, ReadsATablesRowsWhenTheyAreFirstNeeded) {
+  SKIP_WITHOUT_TEST_DATA();
+  TempDir dir;
+  const std::string path = dir.File("copy.mdb");
+  WriteBytes(path, ReadBytes(TestFile("testV2000.mdb")));
+  const Catalog reference = LoadFile("testV2000.mdb");
+  for (const Table& table : reference.tables()) (void)table.rows.size();
+
+  MdbStorage storage(path, "");
+  Catalog catalog = storage.Load();
+  std::vector<std::string> users = UserTables(catalog);
+  ASSERT_GE(users.size(), 3u);
+  for (const std::string& name : users) EXPECT_FALSE(catalog.FindTable(name)->rows.loaded());
+  EXPECT_EQ(catalog.FindTable(users[0])->rows, reference.FindTable(users[0])->rows);
+
+  // A change of another table leaves the rows not yet read readable, as they were.
+  Catalog after = catalog;
+  ChangeList changes;
+  ExecuteSql(after, "ALTER TABLE [" + users[1] + "] ADD COLUMN Extra LONG", changes);
+  storage.Commit(catalog, after, changes);
+  EXPECT_FALSE(after.FindTable(users[2])->rows.loaded());
+  EXPECT_EQ(after.FindTable(users[2])->rows, reference.FindTable(users[2])->rows);
+
+  // Once another program has changed the file, rows not yet read are refused.
+  const Catalog stale = storage.Load();
+  {
+    MdbStorage other(path, "");
+    const Catalog theirs = other.Load();
+    Catalog changed = theirs;
+    ChangeList their_changes;
+    ExecuteSql(changed, "CREATE TABLE Theirs (a LONG)", their_changes);
+    other.Commit(theirs, changed, their_changes);
+  }
+  try {
+    (void)stale.FindTable(users[2])->rows.size();
+    ADD_FAILURE() << "rows read from a file another program changed";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3197);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include "dbaccess/storage/mdb/page_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
+#include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/mdb/rc4.h"
 
 namespace dbaccess::mdb {
@@ -21,7 +27,48 @@ class BufferSource : public ByteSource {
   std::string bytes_;
 };
 
+// A file read with pread; the descriptor is closed with the source.
+class DiskSource : public ByteSource {
+ public:
+  DiskSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ~DiskSource() override { ::close(fd_); }
+  DiskSource(const DiskSource&) = delete;
+  DiskSource& operator=(const DiskSource&) = delete;
+
+  uint64_t size() const override { return size_; }
+  bool Read(uint64_t offset, size_t length, uint8_t* out) const override {
+    if (offset > size_ || length > size_ - offset) return false;
+    while (length > 0) {
+      const ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(offset));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      out += n;
+      offset += static_cast<uint64_t>(n);
+      length -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
 }  // namespace
+
+std::unique_ptr<ByteSource> FileSource(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) throw jet_errors::CouldNotFindFile(path);
+    throw jet_errors::CannotOpenFile(path);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size < 0) {
+    ::close(fd);
+    throw jet_errors::UnrecognizedFormat(path);
+  }
+  return std::make_unique<DiskSource>(fd, static_cast<uint64_t>(st.st_size));
+}
 
 std::unique_ptr<ByteSource> MemorySource(std::string bytes) {
   return std::make_unique<BufferSource>(std::move(bytes));

@@ -29,6 +29,10 @@ class ByteSource {
   virtual bool Read(uint64_t offset, size_t length, uint8_t* out) const = 0;
 };
 
+// The file at `path`, read where it lies, a page at a time, as long as the source lives.
+// Throws JetError as ReadWholeFile (atomic_file.h) when it cannot be opened.
+std::unique_ptr<ByteSource> FileSource(const std::string& path);
+
 // Bytes in memory: a whole file as read, or bytes built by a test.
 std::unique_ptr<ByteSource> MemorySource(std::string bytes);
 std::unique_ptr<ByteSource> MemorySource(const std::vector<uint8_t>& bytes);

@@ -1,0 +1,69 @@
+#include "dbaccess/catalog/table_rows.h"
+
+#include <mutex>
+#include <utility>
+
+namespace dbaccess {
+
+struct TableRows::State {
+  std::mutex mutex;
+  Loader loader;  // empty once run
+  std::vector<Row> rows;
+};
+
+TableRows::TableRows(std::vector<Row> rows) : state_(std::make_shared<State>()) {
+  state_->rows = std::move(rows);
+}
+
+TableRows TableRows::Lazy(Loader loader) {
+  TableRows out;
+  out.state_ = std::make_shared<State>();
+  out.state_->loader = std::move(loader);
+  return out;
+}
+
+bool TableRows::loaded() const {
+  if (!state_) return true;
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  return !state_->loader;
+}
+
+const std::vector<Row>& TableRows::get() const {
+  static const std::vector<Row> kNone;
+  if (!state_) return kNone;
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  if (state_->loader) {
+    state_->rows = state_->loader();  // throws: stays unloaded
+    state_->loader = nullptr;
+  }
+  return state_->rows;
+}
+
+std::vector<Row>& TableRows::edit() {
+  if (!state_) {
+    state_ = std::make_shared<State>();
+    return state_->rows;
+  }
+  const std::vector<Row>& rows = get();
+  if (state_.use_count() > 1) {
+    auto own = std::make_shared<State>();
+    own->rows = rows;
+    state_ = std::move(own);
+  }
+  return state_->rows;
+}
+
+TableRows::iterator TableRows::erase(const_iterator first, const_iterator last) {
+  // The iterators may be this copy's or the shared rows': taken as positions.
+  const std::vector<Row>& before = get();
+  const auto from = first - before.begin(), to = last - before.begin();
+  std::vector<Row>& rows = edit();
+  return rows.erase(rows.begin() + from, rows.begin() + to);
+}
+
+bool operator==(const TableRows& a, const TableRows& b) {
+  if (a.state_ == b.state_) return true;
+  return a.get() == b.get();
+}
+
+}  // namespace dbaccess

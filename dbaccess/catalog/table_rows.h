@@ -1,0 +1,81 @@
+// The rows of one table: shared between copies of a catalog until one of them changes them,
+// and read from their storage only when something needs them.
+//
+// Copying a catalog copies its tables' rows by reference; the first change through a copy
+// gives that copy rows of its own (copy on write), so a statement that changes one table
+// copies that table's rows and no other's. A storage that reads the structure first gives a
+// table a loader instead of rows: the first access, reading or changing, runs it once for
+// every copy that shares it, and the rows it gave are kept. A loader throws JetError when
+// the rows cannot be read (the file changed under it, or is damaged); the rows stay
+// unloaded and the next access tries again.
+//
+// Reading goes through the const members. The non-const ones (begin, operator[], ...) are
+// for changing: they give this copy its own rows first, so code that only reads should hold
+// the table as const.
+#ifndef SKARNVEL_DBACCESS_CATALOG_TABLE_ROWS_H_
+#define SKARNVEL_DBACCESS_CATALOG_TABLE_ROWS_H_
+
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "dbaccess/catalog/cell.h"
+
+namespace dbaccess {
+
+class TableRows {
+ public:
+  using Loader = std::function<std::vector<Row>()>;
+  using const_iterator = std::vector<Row>::const_iterator;
+  using iterator = std::vector<Row>::iterator;
+
+  TableRows() = default;
+  TableRows(std::vector<Row> rows);  // NOLINT: rows are given as a vector everywhere
+  TableRows(std::initializer_list<Row> rows) : TableRows(std::vector<Row>(rows)) {}
+  // Rows that `loader` reads when they are first needed.
+  static TableRows Lazy(Loader loader);
+
+  // Whether the rows are in memory (a loader has run, or there was none).
+  bool loaded() const;
+
+  // Reading.
+  const std::vector<Row>& get() const;
+  operator const std::vector<Row>&() const { return get(); }  // NOLINT
+  size_t size() const { return get().size(); }
+  bool empty() const { return get().empty(); }
+  const_iterator begin() const { return get().begin(); }
+  const_iterator end() const { return get().end(); }
+  const Row& operator[](size_t i) const { return get()[i]; }
+  const Row& front() const { return get().front(); }
+  const Row& back() const { return get().back(); }
+
+  // Changing: the rows of this copy alone.
+  std::vector<Row>& edit();
+  iterator begin() { return edit().begin(); }
+  iterator end() { return edit().end(); }
+  Row& operator[](size_t i) { return edit()[i]; }
+  Row& front() { return edit().front(); }
+  Row& back() { return edit().back(); }
+  void push_back(Row row) { edit().push_back(std::move(row)); }
+  template <typename... Args>
+  Row& emplace_back(Args&&... args) {
+    return edit().emplace_back(std::forward<Args>(args)...);
+  }
+  void reserve(size_t n) { edit().reserve(n); }
+  void clear() { *this = TableRows(); }
+  iterator erase(const_iterator first, const_iterator last);
+  iterator erase(const_iterator at) { return erase(at, at + 1); }
+
+  friend bool operator==(const TableRows& a, const TableRows& b);
+  friend bool operator==(const TableRows& a, const std::vector<Row>& b) { return a.get() == b; }
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace dbaccess
+
+#endif  // SKARNVEL_DBACCESS_CATALOG_TABLE_ROWS_H_

@@ -1,0 +1,62 @@
+// Rows shared until changed, and loaded once when first needed.
+#include "dbaccess/catalog/table_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "dbaccess/catalog/catalog.h"
+
+namespace dbaccess {
+namespace {
+
+Row One(int64_t v) { return Row{Cell{v}}; }
+
+TEST(TableRowsTest, CopiesShareRowsUntilOneChangesThem) {
+  Catalog catalog;
+  Table table;
+  table.name = "T";
+  table.rows = {One(1), One(2)};
+  catalog.AddTable(table);
+  const Catalog copy = catalog;
+  const Row* shared = &copy.FindTable("T")->rows.front();
+  EXPECT_EQ(&catalog.FindTable("T")->rows.get().front(), shared);
+
+  Table& changed = *catalog.FindTable("T");
+  changed.rows.push_back(One(3));
+  changed.rows[0] = One(10);
+  EXPECT_EQ(copy.FindTable("T")->rows, (std::vector<Row>{One(1), One(2)}));
+  EXPECT_EQ(changed.rows, (std::vector<Row>{One(10), One(2), One(3)}));
+  EXPECT_EQ(&copy.FindTable("T")->rows.front(), shared);
+  changed.rows.erase(changed.rows.begin() + 1);
+  EXPECT_EQ(changed.rows, (std::vector<Row>{One(10), One(3)}));
+  EXPECT_FALSE(*catalog.FindTable("T") == *copy.FindTable("T"));
+}
+
+TEST(TableRowsTest, ALoaderRunsOnceForEveryCopyAndAgainAfterItFailed) {
+  int runs = 0;
+  bool fail = true;
+  TableRows lazy = TableRows::Lazy([&] {
+    ++runs;
+    if (fail) throw std::runtime_error("not now");
+    return std::vector<Row>{One(7)};
+  });
+  const TableRows copy = lazy;
+  EXPECT_FALSE(copy.loaded());
+  EXPECT_THROW(copy.size(), std::runtime_error);
+  EXPECT_FALSE(copy.loaded());
+  fail = false;
+  EXPECT_EQ(copy.size(), 1u);
+  EXPECT_TRUE(lazy.loaded());
+  EXPECT_EQ(lazy, copy);
+  lazy.push_back(One(8));  // its own rows now
+  EXPECT_EQ(copy, (std::vector<Row>{One(7)}));
+  EXPECT_EQ(lazy.size(), 2u);
+  EXPECT_EQ(runs, 2);
+  TableRows empty;
+  EXPECT_TRUE(empty.empty());
+  EXPECT_EQ(empty, TableRows(std::vector<Row>{}));
+}
+
+}  // namespace
+}  // namespace dbaccess
