@@ -105,12 +105,39 @@ void CheckRowAgainstIndex(const Table& table, const Index& index, const Row& row
   if (index.unique && TableHasKey(table, positions, key)) throw jet_errors::DuplicateValues();
 }
 
-bool TableHasKey(const Table& table, const std::vector<int>& positions, const std::string& key) {
-  std::string other;
-  for (const Row& row : table.rows) {
-    if (EncodeKey(table, row, positions, other) && other == key) return true;
+namespace {
+
+// The keys of the rows over some columns, kept with the rows while they are only appended.
+struct KeySet : TableRows::Derived {
+  std::unordered_set<std::string> keys;
+};
+
+// Names the columns and their types: the keys stay valid while both do.
+std::string KeySetName(const Table& table, const std::vector<int>& positions) {
+  std::string name = "keys";
+  for (int p : positions) {
+    name += ':' + std::to_string(p);
+    if (p >= 0 && static_cast<size_t>(p) < table.columns.size()) {
+      name += '/' + std::to_string(static_cast<int>(table.columns[static_cast<size_t>(p)].type));
+    }
   }
-  return false;
+  return name;
+}
+
+}  // namespace
+
+bool TableHasKey(const Table& table, const std::vector<int>& positions, const std::string& key) {
+  const std::vector<Row>& rows = table.rows.get();
+  KeySet& set = table.rows.derived<KeySet>(KeySetName(table, positions));
+  if (set.covered > rows.size()) {
+    set.keys.clear();
+    set.covered = 0;
+  }
+  std::string other;
+  for (; set.covered < rows.size(); ++set.covered) {
+    if (EncodeKey(table, rows[set.covered], positions, other)) set.keys.insert(other);
+  }
+  return set.keys.count(key) != 0;
 }
 
 void CheckRelationshipRows(const Table& primary, const Table& foreign,

@@ -1,5 +1,6 @@
 #include "dbaccess/catalog/table_rows.h"
 
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -9,6 +10,7 @@ struct TableRows::State {
   std::mutex mutex;
   Loader loader;  // empty once run
   std::vector<Row> rows;
+  std::map<std::string, std::shared_ptr<Derived>> derived;
 };
 
 TableRows::TableRows(std::vector<Row> rows) : state_(std::make_shared<State>()) {
@@ -40,6 +42,23 @@ const std::vector<Row>& TableRows::get() const {
 }
 
 std::vector<Row>& TableRows::edit() {
+  std::vector<Row>& rows = Own();
+  state_->derived.clear();  // any row may change
+  return rows;
+}
+
+std::shared_ptr<TableRows::Derived>& TableRows::DerivedSlot(const std::string& name) const {
+  static thread_local std::shared_ptr<Derived> unshared;
+  (void)get();
+  if (!state_) {
+    unshared.reset();
+    return unshared;
+  }
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->derived[name];
+}
+
+std::vector<Row>& TableRows::Own() {
   if (!state_) {
     state_ = std::make_shared<State>();
     return state_->rows;

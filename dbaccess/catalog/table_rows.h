@@ -12,6 +12,10 @@
 // Reading goes through the const members. The non-const ones (begin, operator[], ...) are
 // for changing: they give this copy its own rows first, so code that only reads should hold
 // the table as const.
+//
+// What is worked out from the rows (the keys of an index, the largest counter) may be kept
+// with them (Derived): it stays while rows are only appended, and is dropped by any other
+// change, so that a run of inserts costs the rows it adds, not the rows there are.
 #ifndef SKARNVEL_DBACCESS_CATALOG_TABLE_ROWS_H_
 #define SKARNVEL_DBACCESS_CATALOG_TABLE_ROWS_H_
 
@@ -19,6 +23,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
@@ -51,6 +56,19 @@ class TableRows {
   const Row& front() const { return get().front(); }
   const Row& back() const { return get().back(); }
 
+  // Data worked out from the first `covered` rows, of the kind and name given; made empty
+  // (covered 0) when there is none yet. The caller brings it up to size().
+  struct Derived {
+    virtual ~Derived() = default;
+    size_t covered = 0;
+  };
+  template <typename T>
+  T& derived(const std::string& name) const {
+    std::shared_ptr<Derived>& slot = DerivedSlot(name);
+    if (!slot || dynamic_cast<T*>(slot.get()) == nullptr) slot = std::make_shared<T>();
+    return static_cast<T&>(*slot);
+  }
+
   // Changing: the rows of this copy alone.
   std::vector<Row>& edit();
   iterator begin() { return edit().begin(); }
@@ -58,12 +76,13 @@ class TableRows {
   Row& operator[](size_t i) { return edit()[i]; }
   Row& front() { return edit().front(); }
   Row& back() { return edit().back(); }
-  void push_back(Row row) { edit().push_back(std::move(row)); }
+  // Appending keeps what was derived.
+  void push_back(Row row) { Own().push_back(std::move(row)); }
   template <typename... Args>
   Row& emplace_back(Args&&... args) {
-    return edit().emplace_back(std::forward<Args>(args)...);
+    return Own().emplace_back(std::forward<Args>(args)...);
   }
-  void reserve(size_t n) { edit().reserve(n); }
+  void reserve(size_t n) { Own().reserve(n); }
   void clear() { *this = TableRows(); }
   iterator erase(const_iterator first, const_iterator last);
   iterator erase(const_iterator at) { return erase(at, at + 1); }
@@ -73,6 +92,10 @@ class TableRows {
 
  private:
   struct State;
+  // This copy's own rows, what was derived from them kept.
+  std::vector<Row>& Own();
+  std::shared_ptr<Derived>& DerivedSlot(const std::string& name) const;
+
   std::shared_ptr<State> state_;
 };
 

@@ -24,16 +24,31 @@ void Store(const SqlValue& value, const Column& column, Cell& out) {
 
 }  // namespace
 
+namespace {
+
+// The largest whole number of a column, kept with the rows while they are only appended.
+struct Largest : TableRows::Derived {
+  int64_t value = 0;
+};
+
+}  // namespace
+
 int64_t NextCounterValue(const Table& table, size_t column) {
-  int64_t largest = 0;
-  for (const Row& row : table.rows) {
+  const std::vector<Row>& rows = table.rows.get();
+  Largest& largest = table.rows.derived<Largest>("largest:" + std::to_string(column));
+  if (largest.covered > rows.size()) {
+    largest.value = 0;
+    largest.covered = 0;
+  }
+  for (; largest.covered < rows.size(); ++largest.covered) {
+    const Row& row = rows[largest.covered];
     if (column < row.size()) {
-      if (const auto* v = std::get_if<int64_t>(&row[column]); v != nullptr && *v > largest) {
-        largest = *v;
+      if (const auto* v = std::get_if<int64_t>(&row[column]); v != nullptr && *v > largest.value) {
+        largest.value = *v;
       }
     }
   }
-  return largest + 1;
+  return largest.value + 1;
 }
 
 Row BuildInsertRow(const Table& table, const sql::InsertInto& insert, bool script,

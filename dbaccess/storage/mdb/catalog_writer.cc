@@ -65,11 +65,16 @@ CatalogWriter::CatalogWriter(PageWriter& pages) : pages_(pages) {
 }
 
 std::optional<CatalogObject> CatalogWriter::FindTable(std::string_view name) const {
-  for (const CatalogObject& object : objects_) {
-    if (object.parent_id == tables_container_ && IsTableLike(object.type) &&
-        SameName(object.name, name)) {
-      return object;
-    }
+  // The places of the objects by folded name, made again after a removal, kept up to date
+  // by additions: many tables made in one change look each name up once.
+  if (by_name_.size() != objects_.size()) {
+    by_name_.clear();
+    for (size_t i = 0; i < objects_.size(); ++i) by_name_.emplace(FoldName(objects_[i].name), i);
+  }
+  const auto [first, last] = by_name_.equal_range(FoldName(name));
+  for (auto it = first; it != last; ++it) {
+    const CatalogObject& object = objects_[it->second];
+    if (object.parent_id == tables_container_ && IsTableLike(object.type)) return object;
   }
   return std::nullopt;
 }
@@ -99,19 +104,25 @@ uint32_t CatalogWriter::SystemTablePage(std::string_view name) const {
 }
 
 std::vector<AccessControlEntry> CatalogWriter::NewObjectEntries(int32_t object_id) const {
-  std::vector<AccessControlEntry> entries;
-  for (const TableRow& row : ace_rows_) {
-    const RowFields fields(aces_->definition(), row.cells);
-    const Cell* inheritable = fields.Find("FInheritable");
-    if (fields.Integer("ObjectId") != tables_container_ ||
-        fields.Integer("ACM") != kFullAccessAcm || inheritable == nullptr ||
-        !std::holds_alternative<bool>(*inheritable) || !std::get<bool>(*inheritable)) {
-      continue;
+  // The container's entries do not change through this writer: looked up once.
+  if (!table_sids_) {
+    table_sids_.emplace();
+    for (const TableRow& row : ace_rows_) {
+      const RowFields fields(aces_->definition(), row.cells);
+      const Cell* inheritable = fields.Find("FInheritable");
+      if (fields.Integer("ObjectId") != tables_container_ ||
+          fields.Integer("ACM") != kFullAccessAcm || inheritable == nullptr ||
+          !std::holds_alternative<bool>(*inheritable) || !std::get<bool>(*inheritable)) {
+        continue;
+      }
+      table_sids_->push_back(fields.Binary("SID"));
     }
-    entries.push_back(AccessControlEntry{object_id, kFullAccessAcm, false, fields.Binary("SID")});
+    if (table_sids_->empty()) table_sids_->push_back(owner_);
   }
-  if (entries.empty())
-    entries.push_back(AccessControlEntry{object_id, kFullAccessAcm, false, owner_});
+  std::vector<AccessControlEntry> entries;
+  for (const std::vector<uint8_t>& sid : *table_sids_) {
+    entries.push_back(AccessControlEntry{object_id, kFullAccessAcm, false, sid});
+  }
   return entries;
 }
 
@@ -164,6 +175,9 @@ void CatalogWriter::AddObject(const NewCatalogObject& object,
   const RowPointer where = catalog_->Insert(row);
   catalog_rows_.push_back(TableRow{where, std::move(row)});
   objects_.push_back(DecodeCatalogObject(catalog_->definition(), catalog_rows_.back().cells));
+  if (by_name_.size() + 1 == objects_.size()) {
+    by_name_.emplace(FoldName(objects_.back().name), objects_.size() - 1);
+  }
   for (const AccessControlEntry& entry : entries) {
     Row ace = AccessControlRow(aces_->definition(), entry);
     const RowPointer at = aces_->Insert(ace);
@@ -186,6 +200,7 @@ void CatalogWriter::RemoveObject(int32_t id) {
   remove(*catalog_, catalog_rows_, "Id", id);
   remove(*aces_, ace_rows_, "ObjectId", id);
   std::erase_if(objects_, [id](const CatalogObject& object) { return object.id == id; });
+  by_name_.clear();
 }
 
 void CatalogWriter::UpdateObject(int32_t id, const std::vector<uint8_t>& properties,

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
@@ -107,6 +108,9 @@ class CatalogWriter {
   std::vector<TableRow> ace_rows_;
   int32_t tables_container_ = kTablesContainerId;
   std::vector<uint8_t> owner_;
+  // The accounts a new table's or query's entries are for, once looked up.
+  mutable std::optional<std::vector<std::vector<uint8_t>>> table_sids_;
+  mutable std::unordered_multimap<std::string, size_t> by_name_;  // folded name -> place
 };
 
 }  // namespace dbaccess::mdb

@@ -130,9 +130,21 @@ void InsertModelRows(PageWriter& pages, uint32_t page, const std::string& name,
   editor.Save();
 }
 
-void CreateWithRows(PageWriter& pages, const Table& table, double now) {
-  const uint32_t page = CreateTable(pages, DescribeTable(table), now);
-  InsertModelRows(pages, page, table.name, table.rows.begin(), table.rows.end());
+// The tables made, their catalog rows written once for all of them, then their rows.
+void CreateWithRows(PageWriter& pages, const std::vector<const Table*>& tables, double now) {
+  if (tables.empty()) return;
+  std::vector<uint32_t> made;
+  {
+    CatalogWriter catalog(pages);
+    for (const Table* table : tables) {
+      made.push_back(CreateTable(pages, catalog, DescribeTable(*table), now));
+    }
+    catalog.Save();
+  }
+  for (size_t i = 0; i < tables.size(); ++i) {
+    const Table& table = *tables[i];
+    InsertModelRows(pages, made[i], table.name, table.rows.begin(), table.rows.end());
+  }
 }
 
 void InsertNewRows(PageWriter& pages, const Table& table, size_t count) {
@@ -299,11 +311,13 @@ void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after
         DropTable(pages, was->name);
       }
     }
+    std::vector<const Table*> made;
     for (const TableWork& work : plan.tables()) {
       const Table* was = before.FindTable(work.name);
       const Table* is = after.FindTable(work.name);
-      if (is != nullptr && (was == nullptr || work.dropped)) CreateWithRows(pages, *is, now);
+      if (is != nullptr && (was == nullptr || work.dropped)) made.push_back(is);
     }
+    CreateWithRows(pages, made, now);
     for (const TableWork& work : plan.tables()) {
       const Table* was = before.FindTable(work.name);
       const Table* is = after.FindTable(work.name);

@@ -237,6 +237,13 @@ WrittenTable WriteTablePages(PageWriter& pages, DefinedTable table, const TableP
 
 uint32_t CreateTable(PageWriter& pages, const TableDescription& description, double now) {
   CatalogWriter catalog(pages);
+  const uint32_t page = CreateTable(pages, catalog, description, now);
+  catalog.Save();
+  return page;
+}
+
+uint32_t CreateTable(PageWriter& pages, CatalogWriter& catalog, const TableDescription& description,
+                     double now) {
   if (catalog.FindTable(description.name)) throw jet_errors::TableExists(description.name);
   DefinedTable defined = DefineTable(description, pages.header());
   const std::vector<uint8_t> properties = EncodePropertyBlob(defined.properties);
@@ -251,7 +258,6 @@ uint32_t CreateTable(PageWriter& pages, const TableDescription& description, dou
   object.owner = catalog.new_object_owner();
   object.properties = properties;
   catalog.AddObject(object);
-  catalog.Save();
   return written.definition_page;
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/storage/mdb/catalog_writer.h"
 #include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/mdb/table_description.h"
 
@@ -49,6 +50,10 @@ WrittenTable WriteTablePages(PageWriter& pages, DefinedTable table,
 // properties in LvProp) and its MSysACEs rows. Returns the definition page. Throws JetError
 // 3010 when a table or query of that name exists, and DefineTable's errors.
 uint32_t CreateTable(PageWriter& pages, const TableDescription& description, double now);
+// The same with the catalog rows added through `catalog`, which the caller saves: many
+// tables made at once read and index the catalog once.
+uint32_t CreateTable(PageWriter& pages, CatalogWriter& catalog, const TableDescription& description,
+                     double now);
 
 // Writes the user table `name`, whose definition starts at `definition_page`, anew at that
 // page: every other page of it is given back (data, long value, index and usage map pages,
