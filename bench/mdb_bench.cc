@@ -2,10 +2,11 @@
 // rowsets, a DAO database reading every saved query's name and text) against Debian's
 // mdbtools doing the same work (mdb-schema for the structure, mdb-queries for the list of
 // queries and each query's text), on every test file, in the same run.
-// The figure that matters is the ratio printed at the end: our time / mdbtools' time.
-// Second, the integrity check: `skarnvel-cli check` on the largest test file, as a process,
-// against mdbtools reading all of that file's tables (mdb-tables, then one mdb-export per
-// table, each a process), with its ratio printed the same way.
+// The figures that matter are the ratios printed at the end: our time / mdbtools' time.
+// Then the same as a user meets it, whole processes on both sides: `skarnvel-cli rowset FILE
+// columns` against `mdb-schema FILE`, with its ratio. Last, the integrity check: `skarnvel-cli
+// check` on the largest test file, as a process, against mdbtools reading all of that file's tables
+// (mdb-tables, then one mdb-export per table, each a process), with its ratio printed the same way.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -117,6 +118,39 @@ void BM_MdbTools(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files.size());
 }
 
+// Whole processes on both sides: `skarnvel-cli rowset FILE columns` against `mdb-schema
+// FILE`, on every test file, as a user runs each.
+void BM_RowsetProcess(benchmark::State& state) {
+  const std::vector<TestFile> files = TestFiles();
+  if (files.empty()) {
+    static const std::string missing = "no real .mdb test files in " + TestDataDir();
+    state.SkipWithError(missing.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    for (const TestFile& file : files) {
+      if (file.password.empty()) {
+        Spawn({SKARNVEL_CLI, "rowset", file.path, "columns"}, nullptr);
+      } else {
+        Spawn({SKARNVEL_CLI, "rowset", file.path, "--password", file.password, "columns"}, nullptr);
+      }
+    }
+  }
+  state.counters["files"] = static_cast<double>(files.size());
+}
+
+void BM_MdbSchemaProcess(benchmark::State& state) {
+  const std::vector<TestFile> files = TestFiles();
+  if (files.empty() || Spawn({"mdb-schema", "--version"}, nullptr) != 0) {
+    state.SkipWithError("no test files or no mdbtools");
+    return;
+  }
+  for (auto _ : state) {
+    for (const TestFile& file : files) Spawn({"mdb-schema", file.path}, nullptr);
+  }
+  state.counters["files"] = static_cast<double>(files.size());
+}
+
 std::string LargestTestFile() { return TestDataDir() + "/testV2000.mdb"; }
 
 void BM_Check(benchmark::State& state) {
@@ -156,6 +190,8 @@ void BM_MdbExportAllTables(benchmark::State& state) {
 }
 
 BENCHMARK(BM_OurReader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RowsetProcess)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MdbSchemaProcess)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MdbTools)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MdbExportAllTables)->Unit(benchmark::kMillisecond);
@@ -185,6 +221,10 @@ int main(int argc, char** argv) {
   if (times.count("BM_OurReader") && times.count("BM_MdbTools")) {
     std::cout << "ratio our reader / mdbtools: "
               << times.at("BM_OurReader") / times.at("BM_MdbTools") << " (goal: at most 0.5)\n";
+  }
+  if (times.count("BM_RowsetProcess") && times.count("BM_MdbSchemaProcess")) {
+    std::cout << "ratio skarnvel-cli rowset / mdb-schema (whole processes): "
+              << times.at("BM_RowsetProcess") / times.at("BM_MdbSchemaProcess") << "\n";
   }
   if (times.count("BM_Check") && times.count("BM_MdbExportAllTables")) {
     std::cout << "ratio check / mdb-export of all tables: "

@@ -156,6 +156,9 @@ const std::string& PasswordSalt() {
 }
 
 std::array<unsigned char, 32> PasswordDigestOf(const std::string& password) {
+  // No password is no secret: it needs neither salt nor digest (nor the cryptographic
+  // library's start-up, which would cost every command more than its work).
+  if (password.empty()) return {};
   return Sha256(PasswordSalt() + password);
 }
 
