@@ -13,7 +13,10 @@
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/exec/executor.h"
+#include "dbaccess/storage/mdb/catalog_mapping.h"
+#include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/text/text_script.h"
@@ -552,6 +555,36 @@ TEST(MdbStorageTest, ReadsATablesRowsWhenTheyAreFirstNeeded) {
   } catch (const JetError& e) {
     EXPECT_EQ(e.number(), 3197);
   }
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
+
+namespace dbaccess::mdb {
+namespace {
+
+// Rows read when first needed are the rows an eager read of the whole file gives, on every
+// test file.
+TEST(MdbStorageTest, RowsReadOnDemandAreTheRowsReadAtOnce) {
+  SKIP_WITHOUT_TEST_DATA();
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(skarnvel_test::TestDataDir())) {
+    if (entry.path().extension() != ".mdb") continue;
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    PageFile file(MemorySource(ReadBytes(entry.path().string())));
+    const Catalog eager = BuildCatalog(ReadDatabase(file));
+    const Catalog lazy = LoadFile(name);
+    ASSERT_EQ(lazy.tables().size(), eager.tables().size());
+    for (const Table& table : eager.tables()) {
+      const Table* other = lazy.FindTable(table.name);
+      ASSERT_NE(other, nullptr) << table.name;
+      EXPECT_EQ(other->rows, table.rows) << table.name;
+    }
+    EXPECT_EQ(lazy, eager);
+    ++files;
+  }
+  EXPECT_GE(files, 20);
 }
 
 }  // namespace
