@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/base/temp_folder_testing.h"
@@ -585,6 +586,73 @@ TEST(MdbStorageTest, RowsReadOnDemandAreTheRowsReadAtOnce) {
     ++files;
   }
   EXPECT_GE(files, 20);
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
+
+namespace dbaccess::mdb {
+namespace {
+
+// Opening reads no data page of a user table: with every one of them destroyed, the file
+// opens with its whole structure, and only reading the rows finds the damage.
+void ExpectOpenedWithoutUserDataPages(const std::string& name);
+
+TEST(MdbStorageTest, OpeningReadsNoDataPageOfAUserTable) {
+  SKIP_WITHOUT_TEST_DATA();
+  for (const char* name : {"testV2000.mdb", "indexTestV2000.mdb", "compIndexTestV2000.mdb"}) {
+    SCOPED_TRACE(name);
+    ExpectOpenedWithoutUserDataPages(name);
+  }
+}
+
+void ExpectOpenedWithoutUserDataPages(const std::string& name) {
+  TempDir dir;
+  const std::string path = dir.File("no-rows.mdb");
+  std::vector<uint8_t> bytes = ReadBytes(TestFile(name));
+  const Catalog original = LoadFile(name);
+  std::set<uint32_t> user_pages;
+  {
+    PageFile file(MemorySource(bytes));
+    for (const StoredTable& table : ReadDatabase(file, {.user_table_rows = false}).tables) {
+      if (!table.linked && !table.object.system() && !table.object.access_system()) {
+        user_pages.insert(static_cast<uint32_t>(table.object.id));
+      }
+    }
+  }
+  ASSERT_FALSE(user_pages.empty());
+  constexpr size_t kPage = 4096;
+  size_t destroyed = 0;
+  for (size_t at = kPage; at + kPage <= bytes.size(); at += kPage) {
+    const uint32_t owner = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 |
+                           static_cast<uint32_t>(bytes[at + 7]) << 24;
+    if (bytes[at] != kPageData || user_pages.count(owner) == 0) continue;
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(at + 8),
+              bytes.begin() + static_cast<std::ptrdiff_t>(at + kPage), 0xEE);
+    ++destroyed;
+  }
+  ASSERT_GT(destroyed, 0u);
+  WriteBytes(path, bytes);
+
+  const Catalog opened = OpenMdbStorage(path, "")->Load();
+  for (const Table& table : original.tables()) {
+    const Table* same = opened.FindTable(table.name);
+    ASSERT_NE(same, nullptr) << table.name;
+    EXPECT_EQ(same->columns, table.columns);
+    EXPECT_EQ(same->indexes, table.indexes);
+  }
+  EXPECT_EQ(opened.relationships(), original.relationships());
+  EXPECT_EQ(opened.queries(), original.queries());
+  int refused = 0;
+  for (const std::string& name : UserTables(opened)) {
+    try {
+      (void)opened.FindTable(name)->rows.size();
+    } catch (const JetError& e) {
+      EXPECT_EQ(e.number(), 3343) << name;
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace
