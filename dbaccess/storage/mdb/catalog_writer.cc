@@ -60,8 +60,16 @@ CatalogWriter::CatalogWriter(PageWriter& pages) : pages_(pages) {
   }
   if (aces_page == 0) throw jet_errors::UnrecognizedFormat(pages.path());
   tables_container_ = TablesContainerId(objects_);
-  aces_ = std::make_unique<TableEditor>(pages, aces_page, kAccessControlTableName);
-  ace_rows_ = aces_->Rows();
+  aces_page_ = aces_page;
+}
+
+TableEditor& CatalogWriter::Aces() const {
+  // Opened when first needed: a change of an object's properties alone never reads it.
+  if (!aces_) {
+    aces_ = std::make_unique<TableEditor>(pages_, aces_page_, kAccessControlTableName);
+    ace_rows_ = aces_->Rows();
+  }
+  return *aces_;
 }
 
 std::optional<CatalogObject> CatalogWriter::FindTable(std::string_view name) const {
@@ -107,8 +115,9 @@ std::vector<AccessControlEntry> CatalogWriter::NewObjectEntries(int32_t object_i
   // The container's entries do not change through this writer: looked up once.
   if (!table_sids_) {
     table_sids_.emplace();
+    const TableDefinition& def = Aces().definition();
     for (const TableRow& row : ace_rows_) {
-      const RowFields fields(aces_->definition(), row.cells);
+      const RowFields fields(def, row.cells);
       const Cell* inheritable = fields.Find("FInheritable");
       if (fields.Integer("ObjectId") != tables_container_ ||
           fields.Integer("ACM") != kFullAccessAcm || inheritable == nullptr ||
@@ -130,8 +139,9 @@ std::vector<AccessControlEntry> CatalogWriter::NewRelationshipEntries(int32_t ob
   std::vector<AccessControlEntry> entries;
   entries.push_back(AccessControlEntry{object_id, kRelationshipOwnerAcm, false, owner_});
   const int32_t container = relationships_container();
+  const TableDefinition& def = Aces().definition();
   for (const TableRow& row : ace_rows_) {
-    const RowFields fields(aces_->definition(), row.cells);
+    const RowFields fields(def, row.cells);
     const Cell* inheritable = fields.Find("FInheritable");
     if (fields.Integer("ObjectId") != container || fields.Integer("ACM") != kAllRightsAcm ||
         inheritable == nullptr || !std::holds_alternative<bool>(*inheritable) ||
@@ -179,8 +189,8 @@ void CatalogWriter::AddObject(const NewCatalogObject& object,
     by_name_.emplace(FoldName(objects_.back().name), objects_.size() - 1);
   }
   for (const AccessControlEntry& entry : entries) {
-    Row ace = AccessControlRow(aces_->definition(), entry);
-    const RowPointer at = aces_->Insert(ace);
+    Row ace = AccessControlRow(Aces().definition(), entry);
+    const RowPointer at = Aces().Insert(ace);
     ace_rows_.push_back(TableRow{at, std::move(ace)});
   }
 }
@@ -198,7 +208,7 @@ void CatalogWriter::RemoveObject(int32_t id) {
     }
   };
   remove(*catalog_, catalog_rows_, "Id", id);
-  remove(*aces_, ace_rows_, "ObjectId", id);
+  remove(Aces(), ace_rows_, "ObjectId", id);
   std::erase_if(objects_, [id](const CatalogObject& object) { return object.id == id; });
   by_name_.clear();
 }
@@ -221,7 +231,7 @@ void CatalogWriter::UpdateObject(int32_t id, const std::vector<uint8_t>& propert
 
 void CatalogWriter::Save() {
   catalog_->Save();
-  aces_->Save();
+  if (aces_) aces_->Save();
 }
 
 }  // namespace dbaccess::mdb

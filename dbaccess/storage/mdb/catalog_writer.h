@@ -63,7 +63,7 @@ Row AccessControlRow(const TableDefinition& aces, const AccessControlEntry& entr
 // MSysObjects and MSysACEs of a database, changed together.
 class CatalogWriter {
  public:
-  // Opens both tables (TableEditor's checks and errors).
+  // Opens MSysObjects, and MSysACEs when first needed (TableEditor's checks and errors).
   explicit CatalogWriter(PageWriter& pages);
 
   const std::vector<CatalogObject>& objects() const { return objects_; }
@@ -102,10 +102,13 @@ class CatalogWriter {
  private:
   PageWriter& pages_;
   std::unique_ptr<TableEditor> catalog_;
-  std::unique_ptr<TableEditor> aces_;
+  TableEditor& Aces() const;
+
+  uint32_t aces_page_ = 0;
+  mutable std::unique_ptr<TableEditor> aces_;
   std::vector<CatalogObject> objects_;
   std::vector<TableRow> catalog_rows_;  // as read, for finding the rows to remove
-  std::vector<TableRow> ace_rows_;
+  mutable std::vector<TableRow> ace_rows_;
   int32_t tables_container_ = kTablesContainerId;
   std::vector<uint8_t> owner_;
   // The accounts a new table's or query's entries are for, once looked up.
