@@ -116,15 +116,21 @@ Catalog MdbStorage::Load() {
   std::unique_ptr<PageFile> file = OpenChecked(path_, FileSource(path_), password_);
   version_ = file->header().version;
   Catalog catalog;
+  std::shared_ptr<FileState> generation;
   try {
     const StoredDatabase db = ReadDatabase(*file, {.user_table_rows = false});
     catalog = BuildCatalog(db);
-    const std::shared_ptr<FileState> state = state_;
+    // Each reading has a state of its own, which this storage's commits carry forward: the
+    // rows of a catalog read before another program's change are never read from the file
+    // as that program left it, even once the storage has read that file anew.
+    const auto state = std::make_shared<FileState>();
+    state->Set(std::move(stamp));
+    generation = state;
     const std::string path = path_;
     for (const StoredTable& stored : db.tables) {
       Table* table = catalog.FindTable(stored.object.name);
       if (stored.linked || table == nullptr || table->kind != TableKind::kUser) continue;
-      table->rows = TableRows::Lazy(RowLoader([state, path] { return state->Changed(path); }, path_,
+      table->rows = TableRows::Lazy(RowLoader([state, path] { return state->Changed(path); }, path,
                                               password_, static_cast<uint32_t>(stored.object.id)));
     }
   } catch (const FormatError&) {
@@ -132,7 +138,7 @@ Catalog MdbStorage::Load() {
   }
   // Names go into commands in brackets: one that could end them is never let in.
   CheckCatalogNames(catalog, path_);
-  state_->Set(std::move(stamp));
+  state_ = std::move(generation);
   return catalog;
 }
 

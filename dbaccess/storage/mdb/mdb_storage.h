@@ -58,7 +58,8 @@ class MdbStorage : public Storage {
 
   std::string path_;
   std::string password_;
-  // The file as the last Load or Commit left it; shared with the row loaders of the catalogs.
+  // The file as the last Load or Commit left it, shared with the row loaders of the last
+  // Load's catalog (each Load starts a state of its own).
   std::shared_ptr<FileState> state_;
   JetVersion version_ = JetVersion::kJet4;
 };

@@ -550,6 +550,10 @@ TEST(MdbStorageTest, ReadsATablesRowsWhenTheyAreFirstNeeded) {
     ExecuteSql(changed, "CREATE TABLE Theirs (a LONG)", their_changes);
     other.Commit(theirs, changed, their_changes);
   }
+  EXPECT_TRUE(storage.ChangedOnDisk());
+  const Catalog fresh = storage.Load();  // read anew: the stale catalog stays stale
+  EXPECT_NE(fresh.FindTable("Theirs"), nullptr);
+  EXPECT_EQ(fresh.FindTable(users[2])->rows, reference.FindTable(users[2])->rows);
   try {
     (void)stale.FindTable(users[2])->rows.size();
     ADD_FAILURE() << "rows read from a file another program changed";
