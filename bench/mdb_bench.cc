@@ -53,14 +53,20 @@ std::vector<TestFile> TestFiles() {
   return files;
 }
 
-void BM_OurReader(benchmark::State& state) {
-  using namespace dbaccess;
-  const std::vector<TestFile> files = TestFiles();
+// The test files; none, with the benchmark skipped saying why, when the folder is missing.
+std::vector<TestFile> TestFilesOrSkip(benchmark::State& state) {
+  std::vector<TestFile> files = TestFiles();
   if (files.empty()) {
     static const std::string missing = "no real .mdb test files in " + TestDataDir();
     state.SkipWithError(missing.c_str());
-    return;
   }
+  return files;
+}
+
+void BM_OurReader(benchmark::State& state) {
+  using namespace dbaccess;
+  const std::vector<TestFile> files = TestFilesOrSkip(state);
+  if (files.empty()) return;
   for (auto _ : state) {
     size_t work = 0;
     for (const TestFile& file : files) {
@@ -90,12 +96,8 @@ void BM_OurReader(benchmark::State& state) {
 }
 
 void BM_MdbTools(benchmark::State& state) {
-  const std::vector<TestFile> files = TestFiles();
-  if (files.empty()) {
-    static const std::string missing = "no real .mdb test files in " + TestDataDir();
-    state.SkipWithError(missing.c_str());
-    return;
-  }
+  const std::vector<TestFile> files = TestFilesOrSkip(state);
+  if (files.empty()) return;
   if (Spawn({"mdb-schema", "--version"}, nullptr) != 0) {
     state.SkipWithError("mdbtools is not installed");
     return;
@@ -121,12 +123,8 @@ void BM_MdbTools(benchmark::State& state) {
 // Whole processes on both sides: `skarnvel-cli rowset FILE columns` against `mdb-schema
 // FILE`, on every test file, as a user runs each.
 void BM_RowsetProcess(benchmark::State& state) {
-  const std::vector<TestFile> files = TestFiles();
-  if (files.empty()) {
-    static const std::string missing = "no real .mdb test files in " + TestDataDir();
-    state.SkipWithError(missing.c_str());
-    return;
-  }
+  const std::vector<TestFile> files = TestFilesOrSkip(state);
+  if (files.empty()) return;
   for (auto _ : state) {
     for (const TestFile& file : files) {
       if (file.password.empty()) {

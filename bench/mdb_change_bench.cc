@@ -17,6 +17,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/mdb_columns.h"
 #include "bench/spawn_process.h"
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/new_database.h"
@@ -29,19 +30,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace dbaccess::mdb;
+using bench::Column;
 using dbaccess::Cell;
 
 constexpr int kTableRows = 10000;
 constexpr int kFillerRows = 20000;  // about 10 MB a filler table
 constexpr int kSyncTables = 2000;
-
-ColumnDescription Column(const char* name, uint8_t type, uint16_t size = 0) {
-  ColumnDescription column;
-  column.name = name;
-  column.type = type;
-  column.size = size;
-  return column;
-}
 
 // Fills the table at `page` with `rows` rows of `make`.
 template <typename F>

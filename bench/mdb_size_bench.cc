@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/mdb_columns.h"
 #include "bench/spawn_process.h"
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/new_database.h"
@@ -34,6 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace dbaccess::mdb;
+using bench::Column;
 using dbaccess::Cell;
 
 constexpr int kSmallTables = 60;
@@ -48,14 +50,6 @@ fs::path Folder() {
       "skarnvel-size-bench";
   fs::create_directories(folder);
   return folder;
-}
-
-ColumnDescription Column(const char* name, uint8_t type, uint16_t size = 0) {
-  ColumnDescription column;
-  column.name = name;
-  column.type = type;
-  column.size = size;
-  return column;
 }
 
 // One commit of the writer on the file at `path`.
