@@ -48,12 +48,8 @@ std::vector<Row>& TableRows::edit() {
 }
 
 std::shared_ptr<TableRows::Derived>& TableRows::DerivedSlot(const std::string& name) const {
-  static thread_local std::shared_ptr<Derived> unshared;
   (void)get();
-  if (!state_) {
-    unshared.reset();
-    return unshared;
-  }
+  if (!state_) state_ = std::make_shared<State>();  // no rows yet: a state of their own
   const std::lock_guard<std::mutex> lock(state_->mutex);
   return state_->derived[name];
 }

@@ -96,7 +96,7 @@ class TableRows {
   std::vector<Row>& Own();
   std::shared_ptr<Derived>& DerivedSlot(const std::string& name) const;
 
-  std::shared_ptr<State> state_;
+  mutable std::shared_ptr<State> state_;  // null: no rows (made when first needed)
 };
 
 }  // namespace dbaccess

@@ -123,9 +123,9 @@ Catalog MdbStorage::Load() {
     // Each reading has a state of its own, which this storage's commits carry forward: the
     // rows of a catalog read before another program's change are never read from the file
     // as that program left it, even once the storage has read that file anew.
-    const auto state = std::make_shared<FileState>();
-    state->Set(std::move(stamp));
-    generation = state;
+    generation = std::make_shared<FileState>();
+    generation->Set(std::move(stamp));
+    const std::shared_ptr<FileState> state = generation;
     const std::string path = path_;
     for (const StoredTable& stored : db.tables) {
       Table* table = catalog.FindTable(stored.object.name);

@@ -27,13 +27,12 @@ constexpr uint8_t kCascadeNullFlag = 2;
 constexpr uint8_t kIgnoredForeignIndexFlags =
     kIndexFlagUnique | kIndexFlagIgnoreNulls | kIndexFlagRequired;
 
-// One table whose indexes change, with its rows, to be written anew.
+// One table whose indexes may change; written anew, with its rows, only when they do.
 struct EditedTable {
   std::string name;
   uint32_t page = 0;
   TableDefinition definition;
   TableDefinitionExtras extras;
-  std::vector<Row> rows;
   bool changed = false;
 };
 
@@ -48,19 +47,23 @@ class EditedTables {
     EditedTable& table = tables_[page];
     table.name = object.name;
     table.page = page;
-    TableEditor editor(pages_, page, object.name);
+    const TableEditor editor(pages_, page, object.name);
     table.definition = editor.definition();
     table.extras = editor.extras();
-    for (TableRow& row : editor.Rows()) table.rows.push_back(std::move(row.cells));
     return table;
   }
 
   void WriteChanged() {
     for (auto& [page, table] : tables_) {
       if (!table.changed) continue;
+      std::vector<Row> rows;
+      {
+        TableEditor editor(pages_, page, table.name);
+        for (TableRow& row : editor.Rows()) rows.push_back(std::move(row.cells));
+      }
       OrderIndexes(table.definition, table.extras);
       DefinedTable defined{std::move(table.definition), std::move(table.extras), {}};
-      RewriteTable(pages_, table.name, page, std::move(defined), table.rows);
+      RewriteTable(pages_, table.name, page, std::move(defined), rows);
     }
   }
 
