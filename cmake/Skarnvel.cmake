@@ -74,12 +74,14 @@ endfunction()
 
 # The headers of the engine layer that the floors above may include: the ADO-like and
 # DAO-like faces, the values and errors, Jet's name rules and type codes, the test whether a
-# text is one expression, the opening, creating and exporting of database files, and the
-# integrity check of .mdb files. Everything else in dbaccess/ is private to it.
+# text is one expression, what a change would do to the rows, the opening, creating and
+# exporting of database files, and the integrity check of .mdb files. Everything else in
+# dbaccess/ is private to it.
 set(SKARNVEL_DBACCESS_FACE
   dbaccess/ado dbaccess/dao dbaccess/base
   dbaccess/catalog/jet_names.h dbaccess/catalog/data_type.h
   dbaccess/files/database_file.h dbaccess/files/script_export.h dbaccess/sql/one_expression.h
+  dbaccess/exec/data_effects.h
   dbaccess/storage/mdb/database_check.h)
 
 # skarnvel_library(name DIR <dir> [USES <folders or headers...>] [LIBS ...] [TEST_LIBS ...])

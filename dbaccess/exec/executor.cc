@@ -41,23 +41,6 @@ size_t RequireColumnItem(const Table& table, std::string_view name) {
   return static_cast<size_t>(i);
 }
 
-Column MakeColumn(const sql::ColumnDef& def) {
-  CheckObjectName(def.name);
-  Column c;
-  c.name = def.name;
-  c.type = def.type.type;
-  c.size = (c.type == DataType::kText || c.type == DataType::kBinary) ? def.type.size : 0;
-  c.precision = c.type == DataType::kDecimal ? def.type.precision : 0;
-  c.scale = c.type == DataType::kDecimal ? def.type.scale : 0;
-  c.auto_increment = def.type.auto_increment;
-  c.required = def.not_null;
-  for (const ConstraintDef& d : def.constraints) {
-    if (d.kind == ConstraintDef::Kind::kNotNull) c.required = true;
-  }
-  c.default_value = def.default_text;
-  return c;
-}
-
 void Convert(const SqlValue& value, const Column& column, Cell& out, bool alter) {
   switch (ConvertValue(value, column, out)) {
     case ConvertStatus::kOk:
@@ -560,6 +543,23 @@ void Execute(Catalog& catalog, const sql::SetTableType& s, ChangeList&) {
 }
 
 }  // namespace
+
+Column MakeColumn(const sql::ColumnDef& def) {
+  CheckObjectName(def.name);
+  Column c;
+  c.name = def.name;
+  c.type = def.type.type;
+  c.size = (c.type == DataType::kText || c.type == DataType::kBinary) ? def.type.size : 0;
+  c.precision = c.type == DataType::kDecimal ? def.type.precision : 0;
+  c.scale = c.type == DataType::kDecimal ? def.type.scale : 0;
+  c.auto_increment = def.type.auto_increment;
+  c.required = def.not_null;
+  for (const ConstraintDef& d : def.constraints) {
+    if (d.kind == ConstraintDef::Kind::kNotNull) c.required = true;
+  }
+  c.default_value = def.default_text;
+  return c;
+}
 
 void ExecuteStatement(Catalog& catalog, const sql::Statement& statement, ChangeList& changes) {
   std::visit([&](const auto& s) { Execute(catalog, s, changes); }, statement);
