@@ -11,8 +11,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dbaccess/ado/recordset.h"
+#include "dbaccess/exec/data_effects.h"
 #include "engine/uAlg.h"
 
 namespace actions {
@@ -45,6 +47,28 @@ class RunDao {
   virtual void CreateQuery(const std::string& name, const std::string& sql) = 0;
 };
 
+// The working database for a data check: every change is tried in memory and never stored
+// (dbaccess/ado/dry_run.h). Each try gives what the change would do to the rows, and the
+// engine's text when it would refuse the change.
+struct TriedAction {
+  std::vector<dbaccess::DataEffect> effects;
+  std::optional<std::string> error;
+};
+
+class DryRunDatabase {
+ public:
+  virtual ~DryRunDatabase() = default;
+  virtual TriedAction TryStatement(const std::string& statement) = 0;
+  virtual TriedAction TrySetRequired(const std::string& table, const std::string& field,
+                                     bool required) = 0;
+  virtual TriedAction TryRenameField(const std::string& table, const std::string& field,
+                                     const std::string& new_name) = 0;
+  // Drops the relations of the table, or of its `column` only, as a run does when told to;
+  // returns their names.
+  virtual std::vector<std::string> DropRelationsOf(const std::string& table,
+                                                   const std::optional<std::string>& column) = 0;
+};
+
 class DatabaseAccess {
  public:
   virtual ~DatabaseAccess() = default;
@@ -68,6 +92,9 @@ class DatabaseAccess {
   // The database opened through DAO: the engine object "DAO.DBEngine.36", Jet workspaces,
   // workspace 0, OpenDatabase shared and writable with ";PWD=" and the password.
   virtual std::unique_ptr<RunDao> OpenDao(const std::string& path, const std::string& password) = 0;
+  // The database at `path` to try changes on.
+  virtual std::unique_ptr<DryRunDatabase> OpenDryRun(const std::string& path,
+                                                     const std::string& password) = 0;
 };
 
 }  // namespace actions

@@ -2,6 +2,7 @@
 
 #include "actions/workbench_texts.h"
 #include "dbaccess/ado/connection.h"
+#include "dbaccess/ado/dry_run.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/dao/dao.h"
 
@@ -9,6 +10,35 @@ namespace actions {
 namespace {
 
 constexpr int kWrongPasswordNumber = 3031;  // "Not a valid password."
+
+TriedAction Tried(dbaccess::ado::TriedChange change) {
+  return TriedAction{std::move(change.effects), std::move(change.error)};
+}
+
+class EngineDryRun : public DryRunDatabase {
+ public:
+  EngineDryRun(const std::string& path, const std::string& password)
+      : dry_run_(dbaccess::ado::DatabaseLocation{path, password}) {}
+  TriedAction TryStatement(const std::string& statement) override {
+    return Tried(dry_run_.TryStatement(statement));
+  }
+  TriedAction TrySetRequired(const std::string& table, const std::string& field,
+                             bool required) override {
+    return Tried(dry_run_.TrySetRequired(table, field, required));
+  }
+  TriedAction TryRenameField(const std::string& table, const std::string& field,
+                             const std::string& new_name) override {
+    return Tried(dry_run_.TryRenameField(table, field, new_name));
+  }
+  std::vector<std::string> DropRelationsOf(const std::string& table,
+                                           const std::optional<std::string>& column) override {
+    return dry_run_.DropRelationshipsOf(
+        table, column ? std::optional<std::string_view>(*column) : std::nullopt);
+  }
+
+ private:
+  dbaccess::ado::DryRun dry_run_;
+};
 
 class AdoRunConnection : public RunConnection {
  public:
@@ -123,6 +153,11 @@ void EngineAccess::CompareQueries(const std::string& path1, const std::string& p
 std::unique_ptr<RunConnection> EngineAccess::OpenConnection(const std::string& path,
                                                             const std::string& password) {
   return std::make_unique<AdoRunConnection>(path, password);
+}
+
+std::unique_ptr<DryRunDatabase> EngineAccess::OpenDryRun(const std::string& path,
+                                                         const std::string& password) {
+  return std::make_unique<EngineDryRun>(path, password);
 }
 
 std::unique_ptr<RunDao> EngineAccess::OpenDao(const std::string& path,

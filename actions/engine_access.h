@@ -21,6 +21,8 @@ class EngineAccess : public DatabaseAccess {
   std::unique_ptr<RunConnection> OpenConnection(const std::string& path,
                                                 const std::string& password) override;
   std::unique_ptr<RunDao> OpenDao(const std::string& path, const std::string& password) override;
+  std::unique_ptr<DryRunDatabase> OpenDryRun(const std::string& path,
+                                             const std::string& password) override;
 };
 
 }  // namespace actions

@@ -18,6 +18,8 @@ enum class Answer { kYes, kNo, kCancel };
 // What a question asks.
 enum class Question {
   kRunAll,          // execute the ticked actions against the working database?
+  kDataLoss,        // ticked actions would lose data: run them too (Yes) or run the others
+                    // without them (No)?
   kBackupCopy,      // make a backup copy of the working database first?
   kDropRelations,   // relations stand in the way of a row: drop them and go on (Yes), keep
                     // them and go on (No), or stop the run (Cancel)?

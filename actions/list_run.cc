@@ -1,5 +1,6 @@
 #include "actions/list_run.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -111,6 +112,12 @@ void RunTickedRows(ListId id, ActionList& list, RunTarget& target, RunOutput& ou
       continue;
     }
     const std::string s = list.Text("SQL");
+    if (std::binary_search(target.skipped.begin(), target.skipped.end(), list.CurrentRow())) {
+      out.append(std::string(texts::kDataLossSkippedLine) + s, MessageColor::kGrayText);
+      ++out.tally.skipped;
+      list.Next();
+      continue;
+    }
     try {
       const ActionKind kind = KindOfAction(id, list);
       if (IsDaoAction(kind)) {

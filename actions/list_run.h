@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "actions/action_list.h"
 #include "actions/column_sets.h"
@@ -29,6 +30,9 @@ struct RunTarget {
   ActionList& qT;
   // The foreign-key rowset of the last relation check.
   dbaccess::ado::Recordset& qRef;
+  // Ticked rows left out (from 0, ascending), each reported as left out because it would
+  // lose data.
+  std::vector<int> skipped = {};
 };
 
 // Runs the ticked rows of `list`, the list `id`. Stops early when an answer says so

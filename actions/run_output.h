@@ -15,6 +15,7 @@ namespace actions {
 struct RunTally {
   int succeeded = 0;
   int failed = 0;
+  int skipped = 0;                 // left out because they would lose data
   bool stopped = false;            // a run was stopped by an answer
   bool relations_dropped = false;  // a relation check dropped relations in the way
 };

@@ -25,6 +25,7 @@ Answer UnattendedInteraction::Ask(Question question, const std::string& caption,
     case Question::kRunAll:
     case Question::kBackupCopy:
       return Answer::kYes;
+    case Question::kDataLoss:  // the workbench's rule decides before it would ask
     case Question::kRowFailed:
     case Question::kQueryRowFailed:
     case Question::kSaveLists:

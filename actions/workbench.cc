@@ -340,6 +340,7 @@ void Workbench::RunBody(Sender sender) {
     std::unique_ptr<RunConnection> connection = access_.OpenConnection(Located(Path1_), Pwd1_);
     RunTarget target{*connection, [this] { return access_.OpenDao(Located(Path1_), Pwd1_); }, dao,
                      lists_.qT, qRef_};
+    if (id == ListId::qT) target.skipped = skipped_rows_;
     RunOutput out{ui_, [this](const std::string& t, MessageColor c) { AppendMessage(t, c); },
                   tally_};
     RunTickedRows(id, *list, target, out);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "actions/action_lists.h"
+#include "actions/data_check.h"
 #include "actions/database_access.h"
 #include "actions/interaction.h"
 #include "actions/local_time.h"
@@ -80,6 +81,8 @@ class WorkbenchObserver {
   virtual void StateChanged() {}
   // A line was appended to the message pane.
   virtual void MessageAppended(const PaneLine& /*line*/) {}
+  // The data check's findings were replaced.
+  virtual void DataChecked() {}
 };
 
 // Where the program lives: its folder and its file name (e.g. "skarnvel").
@@ -139,6 +142,9 @@ class Workbench : private ListObserver {
   void SetPre(bool ticked);
   void SetPreEnabled(bool enabled);
 
+  DataLossRule OnDataLoss() const { return on_data_loss_; }
+  void SetOnDataLoss(DataLossRule rule) { on_data_loss_ = rule; }
+
   int PreCount() const { return PreCount_; }
   bool Fon() const { return Fon_; }
   void SetFon(bool fon);
@@ -150,6 +156,8 @@ class Workbench : private ListObserver {
   const MessagePane& Tablo() const { return Tablo_; }
   // The foreign-key rowset of the last relation check, filtered as it checked.
   const dbaccess::ado::Recordset& qRef() const { return qRef_; }
+  // The findings of the last data check (bCheckDataClick, or the one run-all made).
+  const DataCheck& DataFindings() const { return data_check_; }
   // The rows executed by the last run-all (or the runs since ResetTally).
   const RunTally& tally() const { return tally_; }
   void ResetTally() { tally_ = {}; }
@@ -170,6 +178,22 @@ class Workbench : private ListObserver {
   bool bQRunClick(Sender sender = Sender::bQRun);
   bool bCompareAllClick(Sender sender = Sender::bCompareAll);
   bool bRunAllClick(Sender sender = Sender::bRunAll);
+  // The trial run: the whole cycle (compare-all, run-all without a backup copy, and a fresh
+  // compare-all) on a copy of the working database in a temporary folder, with list files
+  // and log of its own there; its lines go into this pane, framed by a line naming the copy
+  // and one saying what a fresh comparison still finds. Questions go to this workbench's
+  // Interaction, but for the run-all and backup questions (yes, no). The working database
+  // and this workbench's lists and list files stay as they are; the folder is removed.
+  // TrialOutcome says how it went; false when an error ended it.
+  bool TrialRunClick();
+  struct TrialOutcome {
+    RunTally tally;
+    int left = -1;  // rows a fresh comparison still finds; -1 when it did not get that far
+  };
+  const TrialOutcome& LastTrial() const { return last_trial_; }
+  // The data check of the ticked actions against the working database: fills
+  // DataFindings() and writes its findings into the message pane. Changes nothing.
+  bool bCheckDataClick();
   // The list commands: the mark buttons of the four pages (SetMarks with mode 0, 1 or 2),
   // bVDef and bDel of the table page, and the save commands.
   bool SetMarks(ListId list, int mode);
@@ -200,6 +224,13 @@ class Workbench : private ListObserver {
   // Run-all after its first question: the copy, the four runs, the stamps and the log.
   // False when the copy failed and ended it.
   bool RunAllSteps(const std::string& path1);
+  // The data check; false when nothing may run because actions would lose data (the rule
+  // says stop), after saying so in the pane. Sets the table rows run-all leaves out.
+  bool CheckDataBeforeRun();
+  // Writes the findings into the pane; with `quiet_when_safe` only when some action is at
+  // risk.
+  void CheckDataBody(bool quiet_when_safe);
+  void TrialRunBody();
   bool Guarded(const std::function<void()>& body);
 
   void ListChanged(const ActionList& list, const ListEvent& event) override;
@@ -223,6 +254,11 @@ class Workbench : private ListObserver {
   MessagePane Tablo_;
   dbaccess::ado::Recordset qRef_;
   RunTally tally_;
+  DataLossRule on_data_loss_ = DataLossRule::kAsk;
+  DataCheck data_check_;
+  TrialOutcome last_trial_;
+  // The rows of the table list that run-all leaves out because they would lose data.
+  std::vector<int> skipped_rows_;
   std::vector<WorkbenchObserver*> observers_;
 };
 

@@ -48,6 +48,10 @@ void Workbench::RunAllBody() {
 }
 
 bool Workbench::RunAllSteps(const std::string& path1) {
+  if (!CheckDataBeforeRun()) {
+    WriteRtfLog(Tablo_, LogFile());
+    return false;
+  }
   const bool copy = Fon_ || ui_.Ask(Question::kBackupCopy, std::string(texts::kCopyCaption),
                                     std::string(texts::kCopyQuestion) + path1 +
                                         std::string(texts::kQuestionMark)) == Answer::kYes;
@@ -81,6 +85,7 @@ bool Workbench::RunAllSteps(const std::string& path1) {
   if (states_.bIRun) RunBody(Sender::bIRun);
   if (states_.bfkRun) RunBody(Sender::bfkRun);
   if (states_.bQRun) QueryRunBody();
+  skipped_rows_.clear();
   AppendMessage(std::string(texts::kChangesDoneLine) + LocalTimeStamp(clock_()),
                 MessageColor::kGrayText);
   WriteRtfLog(Tablo_, LogFile());

@@ -89,6 +89,11 @@ struct FakeDatabase {
   // The database paths handed over, one line per call: "<working> <new>" for a comparison,
   // "<working>" for a connection or a DAO database.
   std::vector<std::string> paths;
+  // The data check: the effects a tried statement has, by its text, and what was tried
+  // ("try <statement>", "try required <t>.<f> 0|1", "try rename <t>.<f> -> <n>",
+  // "drop relations of <t>[.<c>]"). It is kept apart from the record below.
+  std::map<std::string, std::vector<dbaccess::DataEffect>> effects;
+  std::vector<std::string> tried;
 
   // The record: comparisons ("tables", "pk", "unique", "relations", "queries"),
   // "open", "close", "begin", "commit", "rollback", "exec <command>", "dao open",
@@ -189,6 +194,45 @@ class FakeDao : public RunDao {
   FakeDatabase& db_;
 };
 
+class FakeDryRun : public DryRunDatabase {
+ public:
+  explicit FakeDryRun(FakeDatabase& db) : db_(db) {}
+  TriedAction TryStatement(const std::string& statement) override {
+    db_.tried.push_back("try " + statement);
+    TriedAction tried;
+    const auto effects = db_.effects.find(statement);
+    if (effects != db_.effects.end()) tried.effects = effects->second;
+    const auto failing = db_.failing.find(statement);
+    if (failing != db_.failing.end()) tried.error = failing->second;
+    return tried;
+  }
+  TriedAction TrySetRequired(const std::string& table, const std::string& field,
+                             bool required) override {
+    db_.tried.push_back("try required " + table + "." + field + (required ? " 1" : " 0"));
+    return {};
+  }
+  TriedAction TryRenameField(const std::string& table, const std::string& field,
+                             const std::string& new_name) override {
+    db_.tried.push_back("try rename " + table + "." + field + " -> " + new_name);
+    return {};
+  }
+  std::vector<std::string> DropRelationsOf(const std::string& table,
+                                           const std::optional<std::string>& column) override {
+    db_.tried.push_back("drop relations of " + table + (column ? "." + *column : ""));
+    std::vector<std::string> names;
+    for (const FakeRelation& r : db_.foreign_keys) {
+      const bool of_table = r.pk_table == table || r.fk_table == table;
+      const bool of_column = !column || (r.pk_table == table && r.pk_column == *column) ||
+                             (r.fk_table == table && r.fk_column == *column);
+      if (of_table && of_column) names.push_back(r.fk_name);
+    }
+    return names;
+  }
+
+ private:
+  FakeDatabase& db_;
+};
+
 class FakeAccess : public DatabaseAccess {
  public:
   explicit FakeAccess(FakeDatabase& db) : db_(db) {}
@@ -228,6 +272,9 @@ class FakeAccess : public DatabaseAccess {
       throw dbaccess::JetError(0, "Invalid class string");
     }
     return std::make_unique<FakeDao>(db_);
+  }
+  std::unique_ptr<DryRunDatabase> OpenDryRun(const std::string&, const std::string&) override {
+    return std::make_unique<FakeDryRun>(db_);
   }
 
  private:

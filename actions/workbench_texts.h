@@ -147,6 +147,47 @@ inline constexpr std::string_view kProgressRunRelations = "Выполнение 
 inline constexpr std::string_view kProgressRunQueries = "Выполнение действий: запросы";
 inline constexpr std::string_view kProgressBackup = "Создание копии рабочей БД";
 
+// The data check and the trial run.
+inline constexpr std::string_view kProgressDataCheck = "Проверка данных";
+inline constexpr std::string_view kDataPage = "Проверка данных";
+inline constexpr std::string_view kFindingDash = " — ";
+inline constexpr std::string_view kFindingNoRisk = "данные не затрагиваются";
+inline constexpr std::string_view kFindingMoot =
+    "не понадобится: таблица или связь удалена одним из предыдущих действий";
+inline constexpr std::string_view kFindingRowsLost = "будут потеряны все строки таблицы: ";
+inline constexpr std::string_view kFindingValuesLost = "будут потеряны значения поля: ";
+inline constexpr std::string_view kFindingValuesChanged =
+    "значения поля изменятся при преобразовании: ";
+inline constexpr std::string_view kFindingValuesRefused =
+    "значения поля не подходят к новому типу или размеру: ";
+inline constexpr std::string_view kFindingTooLong = "длиннее нового размера: ";
+inline constexpr std::string_view kFindingOverflow = "вне диапазона: ";
+inline constexpr std::string_view kFindingMismatch = "не преобразуются: ";
+inline constexpr std::string_view kFindingNulls = "строки без значения (Null): ";
+inline constexpr std::string_view kFindingDuplicates = "повторяющиеся значения ключа: ";
+inline constexpr std::string_view kFindingOrphansHead = "строки без связанной записи в таблице [";
+inline constexpr std::string_view kFindingOrphansTail = "]: ";
+inline constexpr std::string_view kFindingExamples = "например: ";
+inline constexpr std::string_view kFindingRefused = "действие будет отклонено";
+inline constexpr std::string_view kFindingRefusedBy = "действие будет отклонено: ";
+inline constexpr std::string_view kDataCheckStartLine = "Проверка данных ";
+inline constexpr std::string_view kDataCheckNothing = "Проверка данных: данные не под угрозой";
+inline constexpr std::string_view kDataCheckSafeCount = "Действий, не затрагивающих данные: ";
+inline constexpr std::string_view kDataLossCaption = "Потеря данных";
+inline constexpr std::string_view kDataLossQuestionHead =
+    "Эти действия приведут к потере данных:\r";
+inline constexpr std::string_view kDataLossQuestionTail =
+    "Выполнить их? (Нет: выполнить остальные действия без них)";
+inline constexpr std::string_view kDataLossSkippedLine = "Пропущено (потеря данных): ";
+inline constexpr std::string_view kDataLossStoppedLine =
+    "Ничего не выполнено: действия приведут к потере данных";
+inline constexpr std::string_view kTrialStartLine = "Пробный запуск на копии ";
+inline constexpr std::string_view kTrialLeftLine = "После пробного запуска осталось различий: ";
+inline constexpr std::string_view kTrialNothingLeftLine =
+    "После пробного запуска различий не осталось";
+inline constexpr std::string_view kTrialDoneLine =
+    "Пробный запуск окончен; рабочая БД не изменена, копия удалена";
+
 // The command line's answers as it shows them.
 inline constexpr std::string_view kAnswerYes = "да";
 inline constexpr std::string_view kAnswerNo = "нет";

@@ -57,6 +57,7 @@ actions::Answer CliInteraction::Ask(actions::Question question, const std::strin
     case actions::Question::kBackupCopy:
       answer = answers_.make_backup ? actions::Answer::kYes : actions::Answer::kNo;
       break;
+    case actions::Question::kDataLoss:  // --on-data-loss decides before it would be asked
     case actions::Question::kSaveLists:
     case actions::Question::kDeleteRow:
       break;

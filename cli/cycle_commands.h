@@ -23,6 +23,7 @@ constexpr int kCycleTrouble = 2;
 void AddCompareCommand(CLI::App& app, int& exit_code);
 void AddRunCommand(CLI::App& app, int& exit_code);
 void AddSyncCommand(CLI::App& app, int& exit_code);
+void AddCheckDataCommand(CLI::App& app, int& exit_code);
 
 // The options the three share (each registers those it takes).
 struct CycleOptions {
@@ -36,7 +37,9 @@ struct CycleOptions {
   bool no_backup = false;
   std::string on_relation = "yes";
   std::string on_error = "stop";
+  std::string on_data_loss = "stop";
   bool no_refresh = false;
+  bool trial = false;
 };
 
 void AddCompareOptions(CLI::App& command, CycleOptions& options);

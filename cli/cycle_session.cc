@@ -70,6 +70,11 @@ void AddRunAnswerOptions(CLI::App& command, CycleOptions& options) {
       ->check(CLI::IsMember({"yes", "no", "cancel"}));
   command.add_option("--on-error", options.on_error, "after a failed action: continue or stop")
       ->check(CLI::IsMember({"continue", "stop"}));
+  command
+      .add_option("--on-data-loss", options.on_data_loss,
+                  "ticked actions that would lose data: run them, skip them (run the others) "
+                  "or stop before anything is changed (default)")
+      ->check(CLI::IsMember({"run", "skip", "stop"}));
 }
 
 CycleSession::CycleSession(const CycleOptions& options)
@@ -90,6 +95,8 @@ CycleSession::CycleSession(const CycleOptions& options)
   bench_->SetRefresh(!options.no_refresh);
   // Without a backup copy run-all asks; with one it runs as the unattended start does.
   bench_->SetFon(!options.no_backup);
+  bench_->SetOnDataLoss(
+      actions::DataLossRuleFromWord(options.on_data_loss).value_or(actions::DataLossRule::kStop));
 }
 
 CycleSession::~CycleSession() { bench_->RemoveObserver(this); }

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   cli::AddCompareCommand(app, cycle_exit);
   cli::AddRunCommand(app, cycle_exit);
   cli::AddSyncCommand(app, cycle_exit);
+  cli::AddCheckDataCommand(app, cycle_exit);
   try {
     app.parse(argc, argv);  // runs the chosen subcommand
   } catch (const CLI::Success& e) {

@@ -5,6 +5,20 @@
 #include "cli/cycle_commands.h"
 
 namespace cli {
+namespace {
+
+int RunTrial(actions::Workbench& bench, CycleSession& session) {
+  if (!bench.TrialRunClick() || session.ui().trouble() || bench.LastTrial().left < 0) {
+    return kCycleTrouble;
+  }
+  const actions::Workbench::TrialOutcome& trial = bench.LastTrial();
+  std::cout << (trial.left == 0 ? "trial: no differences left\n"
+                                : "trial: differences left: " + std::to_string(trial.left) + "\n");
+  return trial.tally.failed == 0 && !trial.tally.stopped && trial.left == 0 ? kCycleSame
+                                                                            : kCycleDifferent;
+}
+
+}  // namespace
 
 void AddSyncCommand(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<CycleOptions>();
@@ -16,6 +30,10 @@ void AddSyncCommand(CLI::App& app, int& exit_code) {
   AddRunAnswerOptions(*command, *options);
   command->add_flag("--no-refresh", options->no_refresh,
                     "do not compare indexes and relations again after the table actions");
+  command->add_flag("--trial", options->trial,
+                    "run the whole cycle on a temporary copy of the working database and "
+                    "report how it went; the working database and the list files stay as "
+                    "they are");
   command->callback([options, &exit_code] {
     CycleSession session(*options);
     if (!session.CheckOptions(*options, /*needs_new=*/true, /*create_lists_folder=*/true)) {
@@ -23,6 +41,10 @@ void AddSyncCommand(CLI::App& app, int& exit_code) {
       return;
     }
     actions::Workbench& bench = session.bench();
+    if (options->trial) {
+      exit_code = RunTrial(bench, session);
+      return;
+    }
     if (!bench.CheckPaths() || !bench.RunUnattended() || session.ui().trouble()) {
       exit_code = kCycleTrouble;
       return;

@@ -25,10 +25,24 @@ status=0
 echo "(exit code $status: 0 no differences, 1 differences, 2 trouble)"
 echo
 
-echo "== skarnvel-cli sync: the unattended cycle; each line is one executed action"
+echo "== skarnvel-cli check-data: what the ticked actions would do to the working rows"
+status=0
+"$cli" check-data "$demo/work.mdb" --lists "$demo" || status=$?
+echo "(exit code $status: 0 nothing at risk, 1 findings, 2 trouble)"
+echo
+
+echo "== skarnvel-cli sync --trial: the whole cycle on a temporary copy; work.mdb stays as it is"
 status=0
 "$cli" sync "$demo/work.mdb" "$demo/new.mdb" --rename-fields 2 --on-error continue \
-  --lists "$demo" || status=$?
+  --on-data-loss run --trial --lists "$demo" || status=$?
+echo "(exit code $status)"
+echo
+
+echo "== skarnvel-cli sync: the unattended cycle; each line is one executed action"
+echo "   (the samples drop a table and a column on purpose: --on-data-loss run)"
+status=0
+"$cli" sync "$demo/work.mdb" "$demo/new.mdb" --rename-fields 2 --on-error continue \
+  --on-data-loss run --lists "$demo" || status=$?
 echo "(exit code $status: 0 nothing left to do, 1 actions failed or differences left, 2 trouble)"
 echo
 

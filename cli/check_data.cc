@@ -1,0 +1,34 @@
+// skarnvel-cli check-data WORK: what the ticked actions of the saved lists would do to the
+// working database's rows, found without changing anything.
+#include <iostream>
+
+#include "cli/cycle_commands.h"
+
+namespace cli {
+
+void AddCheckDataCommand(CLI::App& app, int& exit_code) {
+  auto options = std::make_shared<CycleOptions>();
+  CLI::App* command = app.add_subcommand(
+      "check-data",
+      "tells what the ticked actions of the saved lists would do to the working database's "
+      "rows, changing nothing (exit 0 nothing at risk, 1 findings, 2 trouble)");
+  command->add_option("WORK", options->work, "the working database")->required();
+  command->add_option("--pwd1", options->pwd1, "password of the working database");
+  command->add_option("--lists", options->lists,
+                      "folder of the list files (default: beside the program)");
+  command->callback([options, &exit_code] {
+    CycleSession session(*options);
+    if (!session.CheckOptions(*options, /*needs_new=*/false, /*create_lists_folder=*/false)) {
+      exit_code = kCycleTrouble;
+      return;
+    }
+    actions::Workbench& bench = session.bench();
+    if (!bench.LoadListsAtStart() || !bench.bCheckDataClick() || session.ui().trouble()) {
+      exit_code = kCycleTrouble;
+      return;
+    }
+    exit_code = bench.DataFindings().HasRisk() ? kCycleDifferent : kCycleSame;
+  });
+}
+
+}  // namespace cli
