@@ -115,6 +115,8 @@ Settings ParseSettings(const std::string& bytes) {
   settings.cbPre = ini.Boolean(texts::kKeyCbPre, settings.cbPre);
   settings.FonOnRelation = actions::RelationAnswerFromWord(ini.Text(texts::kKeyFonOnRelation))
                                .value_or(settings.FonOnRelation);
+  settings.FonOnDataLoss = actions::DataLossRuleFromWord(ini.Text(texts::kKeyFonOnDataLoss))
+                               .value_or(settings.FonOnDataLoss);
   return settings;
 }
 

@@ -13,13 +13,16 @@
 // set by hand): FonOnRelation, the answer of an unattended run ("/fon") to the question
 // whether to drop the relations in the way of a change: "yes" drop them and go on (also
 // when the key is missing or holds another word), "no" keep them and go on, "cancel" stop
-// that run.
+// that run. And FonOnDataLoss, what an unattended run does with ticked actions that would
+// lose data: "skip" run the others without them (also when the key is missing or holds
+// another word), "run" run them too, "stop" run nothing.
 #ifndef SKARNVEL_UI_SETTINGS_H_
 #define SKARNVEL_UI_SETTINGS_H_
 
 #include <string>
 #include <string_view>
 
+#include "actions/data_check.h"
 #include "actions/interaction.h"
 
 namespace ui {
@@ -33,7 +36,8 @@ struct Settings {
   int rgRenameField = 0;
   bool cbRefresh = true;
   bool cbPre = false;
-  actions::Answer FonOnRelation = actions::Answer::kYes;  // read only
+  actions::Answer FonOnRelation = actions::Answer::kYes;               // read only
+  actions::DataLossRule FonOnDataLoss = actions::DataLossRule::kSkip;  // read only
 
   friend bool operator==(const Settings&, const Settings&) = default;
 };

@@ -41,6 +41,15 @@ class SettingsTest : public QObject {
     QCOMPARE(read("Cancel"), actions::Answer::kCancel);
     QCOMPARE(read("yes"), actions::Answer::kYes);
     QCOMPARE(read("1"), actions::Answer::kYes);  // not a word it knows: the default
+    // The same for the rule on actions that would lose data: skip them unless told.
+    const auto rule = [&folder](const std::string& value) {
+      return ReadSettings(folder.Write("c.ini", std::string("[") + texts::kSection + "]\n" +
+                                                    texts::kKeyFonOnDataLoss + "=" + value + "\n"))
+          .FonOnDataLoss;
+    };
+    QCOMPARE(rule("run"), actions::DataLossRule::kRun);
+    QCOMPARE(rule("STOP"), actions::DataLossRule::kStop);
+    QCOMPARE(rule("ask"), actions::DataLossRule::kSkip);
     // Saving the settings leaves the key as it stands.
     const std::string path = folder.Write(
         "b.ini", std::string("[") + texts::kSection + "]\n" + texts::kKeyFonOnRelation + "=no\n");

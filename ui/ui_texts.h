@@ -37,6 +37,18 @@ inline constexpr char kBRunAllHint[] =
     "структуры БД выполняются SQL-командами.\r\nДействия над запросами выполняются методами "
     "объектов DAO.\r\nТакже через DAO выполняются следующие действия:\r\n- снятие обязательности "
     "поля;\r\n- переименование поля.";
+inline constexpr char kBCheckData[] = "Проверить данные";
+inline constexpr char kBCheckDataHint[] =
+    "Проверить, что отмеченные действия сделают с данными рабочей БД:\r\nсколько строк и "
+    "значений будет потеряно и какие действия будут отклонены.\r\nРабочая БД не изменяется.";
+inline constexpr char kBTrialRun[] = "Пробный запуск";
+inline constexpr char kBTrialRunHint[] =
+    "Выполнить сравнение и все действия на временной копии рабочей БД\r\nи показать, что "
+    "удалось, что нет и какие различия останутся.\r\nРабочая БД не изменяется, копия удаляется.";
+inline constexpr char kDataPageName[] = "TabData";
+inline constexpr char kDataColumnList[] = "Список";
+inline constexpr char kDataColumnCommand[] = "Команда";
+inline constexpr char kDataColumnFinding[] = "Что будет с данными";
 inline constexpr char kBSaveXML[] = "Сохранить все действия";
 inline constexpr char kBSaveXMLHint[] =
     "Сохранить все действия (результаты сравнения) в файлы\r\n(будут автоматически загружены при "
@@ -99,6 +111,7 @@ inline constexpr char kKeyRgRenameField[] = "rgRenameField";
 inline constexpr char kKeyCbRefresh[] = "cbRefresh";
 inline constexpr char kKeyCbPre[] = "cbPre";
 inline constexpr char kKeyFonOnRelation[] = "FonOnRelation";
+inline constexpr char kKeyFonOnDataLoss[] = "FonOnDataLoss";
 
 // The query result dialog.
 inline constexpr char kQResCaption[] = "Результат сравнения запросов";

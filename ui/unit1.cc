@@ -29,7 +29,9 @@
 #include "actions/debug_page.h"
 #include "actions/engine_access.h"
 #include "actions/presentation.h"
+#include "actions/workbench_texts.h"
 #include "ui/about.h"
+#include "ui/data_check_model.h"
 #include "ui/hints.h"
 #include "ui/icons.h"
 #include "ui/message_box_interaction.h"
@@ -276,6 +278,12 @@ void TForm1::BuildButtonBox() {
   bRunAll = Named(new QPushButton(Q(texts::kBRunAll), gbBtn), "bRunAll");
   bRunAll->setGeometry(128, 12, 113, 25);
   bRunAll->setToolTip(Shown(texts::kBRunAllHint));
+  bCheckData = Named(new QPushButton(Q(texts::kBCheckData), gbBtn), "bCheckData");
+  bCheckData->setGeometry(248, 12, 123, 25);
+  bCheckData->setToolTip(Shown(texts::kBCheckDataHint));
+  bTrialRun = Named(new QPushButton(Q(texts::kBTrialRun), gbBtn), "bTrialRun");
+  bTrialRun->setGeometry(378, 12, 123, 25);
+  bTrialRun->setToolTip(Shown(texts::kBTrialRunHint));
   bSaveXML = Named(new QPushButton(Q(texts::kBSaveXML), gbBtn), "bSaveXML");
   bSaveXML->setGeometry(828, 14, 165, 22);
   bSaveXML->setFlat(true);
@@ -425,7 +433,32 @@ void TForm1::BuildPages() {
             [this](const QModelIndex&) { gQDblClick(); });
   }
   BuildDebugPage();
+  BuildDataPage();
   PageControl1_->setCurrentWidget(pages_[Index(ListId::qI)]);
+}
+
+void TForm1::BuildDataPage() {
+  TabData = new QWidget();
+  TabData->setObjectName(QString::fromLatin1(texts::kDataPageName));
+  dataModel_ = new DataCheckModel(TabData);
+  gData = Named(new QTableView(TabData), "gData");
+  gData->setModel(dataModel_);
+  gData->setSelectionBehavior(QAbstractItemView::SelectRows);
+  gData->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  gData->setWordWrap(true);
+  gData->horizontalHeader()->setStretchLastSection(true);
+  gData->setColumnWidth(DataCheckModel::kListColumn, 90);
+  gData->setColumnWidth(DataCheckModel::kCommandColumn, 420);
+  auto* box = new QVBoxLayout(TabData);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->addWidget(gData);
+  PageControl1_->addTab(TabData, Q(actions::texts::kDataPage));
+}
+
+void TForm1::DataChecked() {
+  dataModel_->SetFindings(workbench_->DataFindings());
+  gData->resizeRowsToContents();
+  PageControl1_->setCurrentWidget(TabData);
 }
 
 void TForm1::BuildDebugPage() {
@@ -463,6 +496,8 @@ void TForm1::ConnectControls() {
 
   connect(bCompareAll, &QPushButton::clicked, this, [&wb] { wb.bCompareAllClick(); });
   connect(bRunAll, &QPushButton::clicked, this, [&wb] { wb.bRunAllClick(); });
+  connect(bCheckData, &QPushButton::clicked, this, [&wb] { wb.bCheckDataClick(); });
+  connect(bTrialRun, &QPushButton::clicked, this, [&wb] { wb.TrialRunClick(); });
   connect(bSaveXML, &QPushButton::clicked, this, [&wb] { wb.bSaveXMLClick(); });
   connect(bCompare, &QToolButton::clicked, this, [&wb] { wb.bCompareClick(Sender::bCompare); });
   connect(bICompare, &QToolButton::clicked, this, [&wb] { wb.bICompareClick(Sender::bICompare); });
@@ -489,6 +524,8 @@ void TForm1::SetKeyboardOrder() {
                       cbPre,
                       bCompareAll,
                       bRunAll,
+                      bCheckData,
+                      bTrialRun,
                       bSaveXML,
                       PageControl1_};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
@@ -546,6 +583,8 @@ void TForm1::RefreshControls() {
   bfkRun->setEnabled(s.bfkRun);
   bQRun->setEnabled(s.bQRun);
   bRunAll->setEnabled(s.bRunAll);
+  bCheckData->setEnabled(s.bRunAll);
+  bTrialRun->setEnabled(s.bCompareAll);
   bSaveXML->setEnabled(s.bSaveXML);
   bSaveT->setEnabled(s.bSaveT);
   grids_[Index(ListId::qI)]->setEnabled(s.gI);
@@ -641,6 +680,7 @@ void TForm1::FormShow() {
   workbench_->SetFon(actions::Workbench::FonRequested(arguments));
   if (!workbench_->Fon()) return;
   unattended_->SwitchOn(settings.FonOnRelation);
+  workbench_->SetOnDataLoss(settings.FonOnDataLoss);
   if (workbench_->RunUnattended()) {
     // Closed once the message loop runs, which then ends the program.
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

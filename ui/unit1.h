@@ -40,6 +40,7 @@ class QToolButton;
 
 namespace ui {
 
+class DataCheckModel;
 class PageControl;
 class TfQRes;
 class TFormAbout;
@@ -75,6 +76,9 @@ class TForm1 : public QMainWindow, private actions::WorkbenchObserver {
   QFileDialog& OpenDialog1() { return *OpenDialog1_; }
   ActionGrid* grid(actions::ListId id) const { return grids_[static_cast<size_t>(id)]; }
   PageControl* PageControl1() const { return PageControl1_; }
+  // The data check's page and its findings.
+  QWidget* DataPage() const { return TabData; }
+  DataCheckModel* DataFindingsModel() const { return dataModel_; }
   // The settings file beside the program.
   std::string SettingsFile() const;
   // Whether FormShow has run.
@@ -105,12 +109,14 @@ class TForm1 : public QMainWindow, private actions::WorkbenchObserver {
   // WorkbenchObserver.
   void StateChanged() override;
   void MessageAppended(const actions::PaneLine& line) override;
+  void DataChecked() override;
 
   void BuildPathBox();
   void BuildButtonBox();
   void BuildPages();
   QWidget* BuildListPage(actions::ListId id, QToolBar* toolbar, const GridOptions& options);
   void BuildDebugPage();
+  void BuildDataPage();
   void ConnectControls();
   void SetKeyboardOrder();
   void RefreshControls();
@@ -153,6 +159,8 @@ class TForm1 : public QMainWindow, private actions::WorkbenchObserver {
   QGroupBox* gbBtn = nullptr;
   QPushButton* bCompareAll = nullptr;
   QPushButton* bRunAll = nullptr;
+  QPushButton* bCheckData = nullptr;
+  QPushButton* bTrialRun = nullptr;
   QPushButton* bSaveXML = nullptr;
   // The pages.
   PageControl* PageControl1_ = nullptr;
@@ -173,6 +181,10 @@ class TForm1 : public QMainWindow, private actions::WorkbenchObserver {
   QTableView* DBGrid1 = nullptr;
   QStandardItemModel* ADOQuery1 = nullptr;
   QPushButton* Button1 = nullptr;
+  // The data check's page.
+  QWidget* TabData = nullptr;
+  DataCheckModel* dataModel_ = nullptr;
+  QTableView* gData = nullptr;
   // The rest.
   QTextEdit* Tablo = nullptr;
   QLabel* StatusBar1 = nullptr;

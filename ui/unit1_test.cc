@@ -27,6 +27,7 @@
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
 #include "engine/result_texts.h"
+#include "ui/data_check_model.h"
 #include "ui/hints.h"
 #include "ui/page_control.h"
 #include "ui/program_start.h"
@@ -486,6 +487,47 @@ class Unit1Test : public QObject {
     actions::Workbench& wb = windows_.Form1->workbench();
     QVERIFY(wb.bCompareClick());
     QCOMPARE(wb.qT().RowCount() + wb.qI().RowCount() + wb.qFK().RowCount() + wb.qQ().RowCount(), 0);
+  }
+
+  void dataCheckFillsItsPageWithColouredFindings() {
+    UseBothDatabases();
+    db_->tables = {TableResult("T", "Old", uAlg::kDroppedField, "ALTER TABLE [T] DROP [Old]"),
+                   TableResult("T", "B", uAlg::kNewField, "ALTER TABLE [T] ADD [B] Long")};
+    db_->primary_keys = {{"T", "ID", "PK", Str(uAlg::kNewPrimaryKey), "ADD PK"}};
+    dbaccess::DataEffect lost;
+    lost.kind = dbaccess::DataEffect::Kind::kValuesLost;
+    lost.table = "T";
+    lost.columns = {"Old"};
+    lost.count = 3;
+    db_->effects["ALTER TABLE [T] DROP [Old]"] = {lost};
+    dbaccess::DataEffect nulls = lost;
+    nulls.kind = dbaccess::DataEffect::Kind::kNulls;
+    db_->effects["ADD PK"] = {nulls};
+    TForm1& f = Create();
+    f.show();
+    QCOMPARE(Child<QPushButton>("bCheckData")->text(), Q(texts::kBCheckData));
+    QCOMPARE(Child<QPushButton>("bTrialRun")->toolTip(), Shown(texts::kBTrialRunHint));
+    QVERIFY(!Child<QPushButton>("bCheckData")->isEnabled());
+    QVERIFY(f.workbench().bCompareAllClick());
+    QVERIFY(Child<QPushButton>("bCheckData")->isEnabled());
+    Child<QPushButton>("bCheckData")->click();
+    QCOMPARE(f.PageControl1()->currentWidget(), f.DataPage());
+    QCOMPARE(f.PageControl1()->tabText(f.PageControl1()->indexOf(f.DataPage())),
+             Q(actions::texts::kDataPage));
+    const DataCheckModel& model = *f.DataFindingsModel();
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.data(model.index(0, DataCheckModel::kCommandColumn)).toString(),
+             QStringLiteral("ALTER TABLE [T] DROP [Old]"));
+    QCOMPARE(model.data(model.index(0, DataCheckModel::kListColumn)).toString(),
+             Q(actions::texts::kPageTables));
+    QCOMPARE(model.data(model.index(0, 0), Qt::BackgroundRole).value<QBrush>().color(), kLossColor);
+    QVERIFY(!model.data(model.index(1, 0), Qt::BackgroundRole).isValid());
+    QCOMPARE(model.data(model.index(2, 0), Qt::BackgroundRole).value<QBrush>().color(),
+             kRefusedColor);
+    QVERIFY(model.data(model.index(2, DataCheckModel::kFindingColumn))
+                .toString()
+                .endsWith(Q(actions::texts::kFindingRefused)));
+    QVERIFY(db_->Executed().empty());
   }
 
   void fonAsSecondArgumentIsIgnored() {
