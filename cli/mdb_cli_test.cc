@@ -289,10 +289,16 @@ TEST_F(MdbCliTest, OneSyncBringsARealWorkingFileIntoLine) {
     fs::copy_file(TestFile(new_name), wanted);
     fs::permissions(work, fs::perms::owner_write, fs::perm_options::add);
     const std::string original = ReadFile(work);
-    // These pairs drop tables and columns that hold rows: the run is told to go ahead.
+    // These pairs drop tables and columns that hold rows: the run is told to go ahead. A
+    // trial first leaves the file as it was and foretells the outcome.
+    const Result trial = Run({"sync", work.string(), wanted.string(), "--on-data-loss", "run",
+                              "--trial", "--lists", folder.string()});
+    EXPECT_EQ(ReadFile(work), original);
+    EXPECT_NE(trial.out.find("trial: no differences left"), std::string::npos) << trial.out;
     const Result synced = Run({"sync", work.string(), wanted.string(), "--on-data-loss", "run",
                                "--lists", folder.string()});
     EXPECT_EQ(synced.code, 0) << synced.out << synced.err;
+    EXPECT_EQ(trial.code, synced.code) << trial.out << trial.err;
     const Result again =
         Run({"compare", work.string(), wanted.string(), "--lists", (folder / "again").string()});
     EXPECT_EQ(again.code, 0) << again.out;
