@@ -2,26 +2,55 @@
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/cycle_commands.h"
 #include "dbaccess/base/jet_error.h"
 
+namespace {
+
+struct Subcommand {
+  std::string_view name;
+  void (*add)(CLI::App& app, int& exit_code);
+};
+
+// In the order --help lists them. Those that exit as diff or fsck do put their exit code
+// into `exit_code`; the others succeed with 0 or throw.
+constexpr Subcommand kSubcommands[] = {
+    {"create", [](CLI::App& app, int&) { cli::AddCreateCommand(app); }},
+    {"exec", [](CLI::App& app, int&) { cli::AddExecCommand(app); }},
+    {"query", [](CLI::App& app, int&) { cli::AddQueryCommand(app); }},
+    {"dao", [](CLI::App& app, int&) { cli::AddDaoCommand(app); }},
+    {"rowset", [](CLI::App& app, int&) { cli::AddRowsetCommand(app); }},
+    {"schema", [](CLI::App& app, int&) { cli::AddSchemaCommand(app); }},
+    {"check", cli::AddCheckCommand},
+    {"compare", cli::AddCompareCommand},
+    {"run", cli::AddRunCommand},
+    {"sync", cli::AddSyncCommand},
+    {"check-data", cli::AddCheckDataCommand},
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   CLI::App app("Skarnvel: the structure of Microsoft Access (Jet 4.0) databases", "skarnvel-cli");
   app.require_subcommand(1);
-  cli::AddCreateCommand(app);
-  cli::AddExecCommand(app);
-  cli::AddQueryCommand(app);
-  cli::AddDaoCommand(app);
-  cli::AddRowsetCommand(app);
-  cli::AddSchemaCommand(app);
-  int cycle_exit = cli::kExitOk;  // compare, run and sync exit as diff does, check as fsck
-  cli::AddCheckCommand(app, cycle_exit);
-  cli::AddCompareCommand(app, cycle_exit);
-  cli::AddRunCommand(app, cycle_exit);
-  cli::AddSyncCommand(app, cycle_exit);
-  cli::AddCheckDataCommand(app, cycle_exit);
+  int exit_code = cli::kExitOk;
+  // A run of one subcommand registers only that one: building every option of every
+  // subcommand costs more than many a command's own work. Anything else (--help, a word
+  // that names none) gets them all, to list them or to say what is wrong.
+  const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
+  bool named = false;
+  for (const Subcommand& subcommand : kSubcommands) {
+    if (subcommand.name == first) {
+      subcommand.add(app, exit_code);
+      named = true;
+    }
+  }
+  if (!named) {
+    for (const Subcommand& subcommand : kSubcommands) subcommand.add(app, exit_code);
+  }
   try {
     app.parse(argc, argv);  // runs the chosen subcommand
   } catch (const CLI::Success& e) {
@@ -39,5 +68,5 @@ int main(int argc, char** argv) {
     std::cerr << e.what() << '\n';
     return cli::kExitRefused;
   }
-  return cycle_exit;
+  return exit_code;
 }

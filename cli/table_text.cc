@@ -6,6 +6,10 @@
 namespace cli {
 
 std::string EscapeText(std::string_view text) {
+  // Most texts hold none of the four characters written as escapes of their own.
+  if (text.find_first_of("\t\r\n\\") == std::string_view::npos) {
+    return dbaccess::ShownControls(text);
+  }
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
@@ -51,7 +55,7 @@ void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
   for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
     cells.clear();
     for (int i = 0; i < recordset.FieldCount(); ++i) {
-      cells.push_back(CellText(recordset.Field(recordset.FieldName(i))));
+      cells.push_back(CellText(recordset.FieldAt(i)));
     }
     WriteLine(out, cells);
   }

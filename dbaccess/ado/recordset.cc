@@ -97,9 +97,10 @@ int Recordset::FieldIndex(std::string_view name) const {
   return -1;
 }
 
-const Variant& Recordset::Field(std::string_view name) const {
-  const int index = FieldIndex(name);
-  if (index < 0) throw jet_errors::ItemNotInCollection();
+const Variant& Recordset::Field(std::string_view name) const { return FieldAt(FieldIndex(name)); }
+
+const Variant& Recordset::FieldAt(int index) const {
+  if (index < 0 || index >= FieldCount()) throw jet_errors::ItemNotInCollection();
   if (Eof()) throw jet_errors::NoCurrentRecord();
   return rows_[view_[position_]][index];
 }

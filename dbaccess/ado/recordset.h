@@ -35,6 +35,8 @@ class Recordset {
   // The current row's value of the named field. Throws JetError 3265 for an unknown name,
   // JetError 3021 when there is no current row.
   const Variant& Field(std::string_view name) const;
+  // The same by the field's position (0 .. FieldCount() - 1; 3265 outside).
+  const Variant& FieldAt(int index) const;
 
   // Keeps only the rows that satisfy the filter text and moves to the first of them; ""
   // removes the filter. The grammar: comparisons `Field = value` (also <>, <, >, <=, >=)

@@ -35,6 +35,9 @@ std::string Shown(std::string_view text, std::string_view kept, size_t max_chars
 }  // namespace
 
 std::string ShownControls(std::string_view text, std::string_view kept) {
+  bool printable_ascii = true;
+  for (char c : text) printable_ascii &= c >= 0x20 && c < 0x7F;
+  if (printable_ascii) return std::string(text);
   return Shown(text, kept, std::string_view::npos);
 }
 
