@@ -41,11 +41,14 @@ std::string CellText(const dbaccess::Variant& value) {
 }
 
 void WriteLine(std::ostream& out, const std::vector<std::string>& cells) {
+  // One write a line: the stream passes each write on to the C library at once.
+  std::string line;
   for (size_t i = 0; i < cells.size(); ++i) {
-    if (i > 0) out << '\t';
-    out << cells[i];
+    if (i > 0) line += '\t';
+    line += cells[i];
   }
-  out << '\n';
+  line += '\n';
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
