@@ -4,13 +4,17 @@
 //    20 MB and in one of about 200 MB, the same table, the rest of the file other tables:
 //    the ratio of the two times says whether the cost follows the table (1.0) or the file;
 //  - `sync` of two generated databases of 2,000 tables each (the new one with columns,
-//    indexes and tables added) against the same `sync` on their text-storage twins.
+//    indexes and tables added) against the same `sync` on their text-storage twins;
+//  - one ALTER COLUMN (a text column made wider, every value converted) of a table of
+//    1,000,000 rows against the same of one of 100,000 rows: the time per row of the two
+//    (linear: 1.0) and the peak memory of each process, per row.
 // The databases are generated through the page writer; every timed run works on a fresh copy
 // (the copy not timed).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -141,6 +145,65 @@ void BM_DdlCostFollowsTheTable(benchmark::State& state) {
   fs::remove_all(folder);
 }
 BENCHMARK(BM_DdlCostFollowsTheTable)->Unit(benchmark::kMillisecond)->Iterations(7);
+
+// A database of one table of `rows` rows with a primary key.
+void MakeTableOfRows(const std::string& path, int rows) {
+  fs::remove(path);
+  CreateDatabaseFile(path, "");
+  PageFile file(MemorySource(dbaccess::ReadWholeFile(path)));
+  PageWriter pages(file, path);
+  TableDescription orders;
+  orders.name = "Orders";
+  orders.columns = {Column("Id", kTypeLong), Column("Customer", kTypeText, 50),
+                    Column("Amount", kTypeDouble)};
+  orders.indexes.push_back({.name = "PrimaryKey", .columns = {{"Id"}}, .primary = true});
+  const uint32_t page = CreateTable(pages, orders, 45000.5);
+  Fill(pages, page, "Orders", rows, [](int i) {
+    return dbaccess::Row{Cell{int64_t{i}}, Cell{"Customer " + std::to_string(i % 500)},
+                         Cell{i * 1.5}};
+  });
+  pages.Commit();
+}
+
+void BM_AlterColumnPerRow(benchmark::State& state) {
+  constexpr int kSmallRows = 100000, kLargeRows = 1000000;
+  const fs::path folder = Folder("skarnvel-alter-bench");
+  const std::string small = (folder / "small.mdb").string(),
+                    large = (folder / "large.mdb").string();
+  MakeTableOfRows(small, kSmallRows);
+  MakeTableOfRows(large, kLargeRows);
+  double small_s = 0, large_s = 0;
+  long small_peak = 0, large_peak = 0;
+  int n = 0;
+  for (auto _ : state) {
+    for (const auto& [source, total, peak] :
+         {std::tuple{small, &small_s, &small_peak}, std::tuple{large, &large_s, &large_peak}}) {
+      state.PauseTiming();
+      const std::string copy = source + ".copy";
+      FreshCopy(source, copy);
+      state.ResumeTiming();
+      const std::vector<std::string> args = {SKARNVEL_CLI, "exec", copy,
+                                             "ALTER TABLE Orders ALTER COLUMN Customer TEXT(80)"};
+      const auto start = std::chrono::steady_clock::now();
+      const long bytes = bench::SpawnPeakMemory(args);
+      *total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (bytes < 0) {
+        state.SkipWithError("the statement failed");
+        return;
+      }
+      *peak = std::max(*peak, bytes);
+    }
+    ++n;
+  }
+  state.counters["us_per_row_100k"] = small_s / n / kSmallRows * 1e6;
+  state.counters["us_per_row_1M"] = large_s / n / kLargeRows * 1e6;
+  state.counters["per_row_1M_vs_100k"] = (large_s / kLargeRows) / (small_s / kSmallRows);
+  state.counters["peak_MB_100k"] = static_cast<double>(small_peak) / 1e6;
+  state.counters["peak_MB_1M"] = static_cast<double>(large_peak) / 1e6;
+  state.counters["peak_bytes_per_row_1M"] = static_cast<double>(large_peak) / kLargeRows;
+  fs::remove_all(folder);
+}
+BENCHMARK(BM_AlterColumnPerRow)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // Two databases of kSyncTables tables; the new one has a column more in every tenth table, an
 // index more in every twentieth and ten tables more.

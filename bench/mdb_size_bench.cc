@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,28 +121,23 @@ struct Outcome {
   long max_rss_kb = 0;
 };
 
-// Spawned, not forked: the child starts without the generator's memory.
-Outcome Measure(const std::vector<std::string>& args) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
+// Seconds of one process (0 or 1 its exit code), -1 when it failed.
+double Seconds(const std::vector<std::string>& args) {
   const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  const int status = bench::Spawn(args, nullptr);
+  if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) > 1) return -1;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The same, and its peak memory, measured by time(1) (spawn_process.h says why).
+Outcome Measure(const std::vector<std::string>& args) {
+  const auto start = std::chrono::steady_clock::now();
+  const long bytes = bench::SpawnPeakMemory(args, /*max_exit_code=*/1);
   Outcome out;
-  if (rc != 0) return out;
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  if (WIFEXITED(status) && WEXITSTATUS(status) <= 1) {
+  if (bytes >= 0) {
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    out.max_rss_kb = bytes / 1024;
   }
-  out.max_rss_kb = usage.ru_maxrss;
   return out;
 }
 
@@ -161,13 +155,13 @@ void BM_Structure(benchmark::State& state, bool ours) {
   }
   double total = 0;
   for (auto _ : state) {
-    const Outcome o =
-        ours ? Measure({SKARNVEL_CLI, "rowset", file, "columns"}) : Measure({"mdb-schema", file});
-    if (o.seconds < 0) {
+    const double s =
+        ours ? Seconds({SKARNVEL_CLI, "rowset", file, "columns"}) : Seconds({"mdb-schema", file});
+    if (s < 0) {
       state.SkipWithError("the process failed");
       return;
     }
-    total += o.seconds;
+    total += s;
   }
   const double each = total / static_cast<double>(state.iterations());
   Times()[(ours ? "ours" : "mdb-schema") + std::to_string(megabytes)] = each;

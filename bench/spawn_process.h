@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,32 @@ inline int Spawn(const std::vector<std::string>& args, std::string* output) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return status;
+}
+
+// Runs `args` as Spawn does, its output discarded, under /usr/bin/time, and gives its peak
+// resident memory in bytes, or -1 when it could not be run or exited with a status above
+// `max_exit_code`. The kernel counts a spawned child's peak from the memory of the process
+// that spawned it (it shares its parent's memory until it starts its program), so a
+// benchmark holding much memory cannot measure its child with wait4 alone; time(1) is a small
+// process of its own, whose child starts afresh.
+inline long SpawnPeakMemory(const std::vector<std::string>& args, int max_exit_code = 0) {
+  char report[] = "/tmp/skarnvel-peak-XXXXXX";
+  const int fd = ::mkstemp(report);
+  if (fd < 0) return -1;
+  ::close(fd);
+  std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", report};
+  timed.insert(timed.end(), args.begin(), args.end());
+  const int status = Spawn(timed, nullptr);
+  long kilobytes = -1;
+  if (FILE* in = std::fopen(report, "r")) {
+    // time(1) writes "Command exited with non-zero status N" first when it did.
+    char line[256];
+    while (std::fgets(line, sizeof line, in) != nullptr) kilobytes = std::atol(line);
+    std::fclose(in);
+  }
+  ::unlink(report);
+  if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) > max_exit_code) return -1;
+  return kilobytes < 0 ? -1 : kilobytes * 1024L;
 }
 
 }  // namespace bench

@@ -12,6 +12,7 @@ packages=(
   libpugixml-dev libsimpleini-dev libcli11-dev
   libssl-dev
   mdbtools unrtf                     # independent readers used by the tests only
+  time                               # peak memory of the benchmarks' processes
   fonts-dejavu-core                  # glyphs for the offscreen screenshots
   fonts-liberation2                  # the widths of the window's Windows fonts
   qt6-translations-l10n              # Qt's own dialogs in Russian
