@@ -221,8 +221,8 @@ class Workbench : private ListObserver {
   void QueryRunBody();
   void CompareAllBody(Sender sender);
   void RunAllBody();
-  // Run-all after its first question: the copy, the four runs, the stamps and the log.
-  // False when the copy failed and ended it.
+  // Run-all after its first question: the data check, the copy, the four runs, the stamps
+  // and the log. False when the copy failed and ended it, or the data check stopped it.
   bool RunAllSteps(const std::string& path1);
   // The data check; false when nothing may run because actions would lose data (the rule
   // says stop), after saying so in the pane. Sets the table rows run-all leaves out.

@@ -1,6 +1,7 @@
 // The workbench's whole cycle: compare-all, run-all and the unattended run (the members
 // declared in workbench.h under these names).
 #include <string>
+#include <vector>
 
 #include "actions/backup_copy.h"
 #include "actions/file_io.h"
@@ -48,6 +49,11 @@ void Workbench::RunAllBody() {
 }
 
 bool Workbench::RunAllSteps(const std::string& path1) {
+  // The rows left out belong to this run-all alone, however it ends.
+  struct ForgetSkipped {
+    std::vector<int>& rows;
+    ~ForgetSkipped() { rows.clear(); }
+  } forget{skipped_rows_};
   if (!CheckDataBeforeRun()) {
     WriteRtfLog(Tablo_, LogFile());
     return false;
@@ -85,7 +91,6 @@ bool Workbench::RunAllSteps(const std::string& path1) {
   if (states_.bIRun) RunBody(Sender::bIRun);
   if (states_.bfkRun) RunBody(Sender::bfkRun);
   if (states_.bQRun) QueryRunBody();
-  skipped_rows_.clear();
   AppendMessage(std::string(texts::kChangesDoneLine) + LocalTimeStamp(clock_()),
                 MessageColor::kGrayText);
   WriteRtfLog(Tablo_, LogFile());
