@@ -4,6 +4,7 @@
 #include "dbaccess/storage/atomic_file.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_ownership_check.h"
+#include "dbaccess/storage/mdb/row_content_check.h"
 #include "dbaccess/storage/mdb/table_reader.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 
@@ -46,6 +47,7 @@ DatabaseCheckReport CheckDatabase(const PageFile& file) {
       // The engine does not keep the counts of its own tables exact (Access's files differ by
       // a few rows in MSysACEs and MSysQueries); only user tables' counts are held to it.
       if (!object.system() && !object.access_system()) CheckRowCount(file, def, name, report);
+      CheckRowContent(file, def, name, report.findings);
     } catch (const FormatError& e) {
       report.findings.push_back(
           CheckFinding{name, page, std::string("unreadable rows: ") + e.what()});

@@ -1,7 +1,10 @@
 // The integrity check of a Jet database file, as `skarnvel-cli check` runs it: every index
 // against the rows it indexes (index_check.h), every user table's recorded row count against
-// its rows (the engine lets the counts of system tables drift), and the usage maps against
-// the pages in use (page_ownership_check.h).
+// its rows (the engine lets the counts of system tables drift), every table's long values
+// and autonumber against its rows (row_content_check.h), and the usage maps against the
+// pages in use (page_ownership_check.h). Pages that no map owns and that hold no kind of
+// page the reader knows are not reported: Access's own files keep such pages in use (blank
+// ones, and pages of type 9).
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_DATABASE_CHECK_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_DATABASE_CHECK_H_
 

@@ -12,7 +12,7 @@ constexpr uint8_t kLongValueKindMask = 0xC0;
 
 }  // namespace
 
-std::vector<uint8_t> LongValueReader::Read(ByteView field) {
+std::vector<uint8_t> LongValueReader::Read(ByteView field, std::vector<uint32_t>* pages) {
   const uint32_t word = field.U32(0);
   const uint32_t length = word & kLongValueLengthMask;
   const uint8_t kind = static_cast<uint8_t>(word >> 24) & kLongValueKindMask;
@@ -24,6 +24,7 @@ std::vector<uint8_t> LongValueReader::Read(ByteView field) {
   }
   RowPointer pointer = RowPointer::Decode(field.U32(4));
   if (kind == kLongValueSinglePage) {
+    if (pages != nullptr) pages->push_back(pointer.page);
     const auto row = ReadRow(file_, pointer);
     if (!row) throw FormatError("long value row deleted");
     return row->bytes.Sub(0, length).ToVector();
@@ -36,6 +37,7 @@ std::vector<uint8_t> LongValueReader::Read(ByteView field) {
     if (!seen.insert(pointer.Encode()).second) throw FormatError("long value chain loops");
     if (hops_ == 0) throw FormatError("long value chains longer than the file allows");
     --hops_;
+    if (pages != nullptr) pages->push_back(pointer.page);
     const auto row = ReadRow(file_, pointer);
     if (!row) throw FormatError("long value row deleted");
     const uint32_t next = row->bytes.U32(0);

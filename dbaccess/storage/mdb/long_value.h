@@ -25,8 +25,9 @@ class LongValueReader {
       : file_(file), budget_(budget), hops_(hops) {}
 
   // The data of the field whose definition is `field`. Throws FormatError for a definition
-  // that does not fit the file or a chain that breaks or loops.
-  std::vector<uint8_t> Read(ByteView field);
+  // that does not fit the file or a chain that breaks or loops. With `pages`, the pages of
+  // the rows it read are appended there, in chain order.
+  std::vector<uint8_t> Read(ByteView field, std::vector<uint32_t>* pages = nullptr);
 
  private:
   const PageFile& file_;
