@@ -131,21 +131,24 @@ TEST_F(SyncConvergesTest, TypesBeyondTheCommonTen) {
 }
 
 TEST_F(SyncConvergesTest, PreloadedActionsRunOnce) {
-  dbaccess::testing::TempFolder folder;
-  const std::string w = folder.File("work.mdb");
-  const std::string n = folder.File("new.mdb");
-  CreateDatabase(w, {"CREATE TABLE [Old] ([ID] LONG)",
-                     "CREATE TABLE [T] ([ID] LONG, [B] LONG, "
-                     "[C] TEXT(10), [R] TEXT(5))"});
-  CreateDatabase(n, {"CREATE TABLE [T] ([ID] LONG, [C] TEXT(20), [X] LONG, [S] TEXT(5))",
-                     "CREATE TABLE [New] ([ID] LONG)"});
-  const std::string pair = "'" + w + "' '" + n + "' --lists '" + folder.path() + "'";
-  // The saved table actions, as a comparison left them.
-  ASSERT_EQ(RunCli("compare " + pair + " --rename-fields 2").exit_code, 1);
-  const Outcome sync = RunCli("sync " + pair + " --rename-fields 2 --preload");
-  EXPECT_EQ(sync.exit_code, 0) << sync.out;
-  EXPECT_EQ(sync.out.find("Ошибка"), std::string::npos) << sync.out;
-  EXPECT_EQ(RunCli("compare " + pair).exit_code, 0);
+  for (const std::string& mode : kRenameModes) {
+    SCOPED_TRACE("options: " + mode);
+    dbaccess::testing::TempFolder folder;
+    const std::string w = folder.File("work.mdb");
+    const std::string n = folder.File("new.mdb");
+    CreateDatabase(w, {"CREATE TABLE [Old] ([ID] LONG)",
+                       "CREATE TABLE [T] ([ID] LONG, [B] LONG, "
+                       "[C] TEXT(10), [R] TEXT(5))"});
+    CreateDatabase(n, {"CREATE TABLE [T] ([ID] LONG, [C] TEXT(20), [X] LONG, [S] TEXT(5))",
+                       "CREATE TABLE [New] ([ID] LONG)"});
+    const std::string pair = "'" + w + "' '" + n + "' --lists '" + folder.path() + "'";
+    // The saved table actions, as a comparison left them.
+    ASSERT_EQ(RunCli("compare " + pair + " " + mode).exit_code, 1);
+    const Outcome sync = RunCli("sync " + pair + " " + mode + " --preload");
+    EXPECT_EQ(sync.exit_code, 0) << sync.out;
+    EXPECT_EQ(sync.out.find("Ошибка"), std::string::npos) << sync.out;
+    EXPECT_EQ(RunCli("compare " + pair + " " + mode).exit_code, 0);
+  }
 }
 
 TEST_F(SyncConvergesTest, AllAtOnceWithRelationsBetweenTheChangedTables) {
@@ -164,7 +167,9 @@ TEST_F(SyncConvergesTest, AllAtOnceWithRelationsBetweenTheChangedTables) {
            table + "] ([ID])",
        "ALTER TABLE [Lines] ADD CONSTRAINT [fk_lo] FOREIGN KEY ([OrderID]) REFERENCES [Orders] "
        "([ID])",
-       "CREATE TABLE [Old] ([ID] LONG)"},
+       "CREATE TABLE [Old] ([ID] LONG)",
+       "CREATE TABLE [Moved] ([A] LONG NOT NULL, [B] LONG NOT NULL, CONSTRAINT [pkA] PRIMARY "
+       "KEY ([A]))"},
       {"CREATE TABLE [" + table + "] ([ID] LONG NOT NULL, [Code] TEXT(10) NOT NULL, [" + renamed +
            "] TEXT(20), [Score] DECIMAL(10,2), [Flag] LONG NOT NULL DEFAULT 2, "
            "[Region] TEXT(10), CONSTRAINT [pk_c] PRIMARY KEY ([ID]), "
@@ -180,7 +185,9 @@ TEST_F(SyncConvergesTest, AllAtOnceWithRelationsBetweenTheChangedTables) {
        "CREATE TABLE [Audit] ([ID] COUNTER NOT NULL, [OrderID] LONG, [Amount] DECIMAL(12,4), "
        "CONSTRAINT [pk_a] PRIMARY KEY ([ID]))",
        "ALTER TABLE [Audit] ADD CONSTRAINT [fk_ao] FOREIGN KEY ([OrderID]) REFERENCES [Orders] "
-       "([ID])"});
+       "([ID])",
+       "CREATE TABLE [Moved] ([A] LONG NOT NULL, [B] LONG NOT NULL, CONSTRAINT [pkB] PRIMARY "
+       "KEY ([B]))"});
 }
 
 }  // namespace
