@@ -6,6 +6,7 @@
 #include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/storage/mdb/mdb_storage.h"
 #include "dbaccess/storage/mdb/mdbtools_testing.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/mdb/table_creator.h"
 #include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_writing_testing.h"
@@ -22,9 +23,9 @@ using testing::OpenFile;
 
 constexpr int kManyRows = 100000;
 
-// testV2000.mdb with a table of every type (rows changed and deleted), a table of a hundred
-// thousand rows, and one of Access's tables dropped.
-void WriteTables(const std::string& path) {
+// A table of every type (rows changed and deleted) and a table of a hundred thousand rows
+// written into the database at `path`; from testV2000.mdb one of Access's tables dropped.
+void WriteTables(const std::string& path, bool drop_access_table) {
   const auto file = OpenFile(path);
   PageWriter pages(*file, path);
   const uint32_t every = CreateTable(pages, EveryTypeTable("Every type"), 45000);
@@ -48,7 +49,7 @@ void WriteTables(const std::string& path) {
     table.Insert(Row{Cell{}, Cell{"label " + std::to_string(i % 997)}, Cell{int64_t{i} * 125}});
   }
   table.Save();
-  DropTable(pages, "Table2");
+  if (drop_access_table) DropTable(pages, "Table2");
   pages.Commit();
 }
 
@@ -57,7 +58,7 @@ TEST(TableCreatorMdbToolsTest, mdbtoolsReadsTheTablesWeWrite) {
   if (!testing::MdbToolsInstalled()) GTEST_SKIP() << "mdbtools is not installed";
   TempFolder folder;
   const std::string path = CopyTestFile(folder, "testV2000.mdb");
-  WriteTables(path);
+  WriteTables(path, true);
   EXPECT_EQ(Findings(*OpenFile(path)), "");
   EXPECT_EQ(testing::MdbToolsVersion(path), "JET4");
   const Catalog catalog = OpenMdbStorage(path, "")->Load();
@@ -65,6 +66,21 @@ TEST(TableCreatorMdbToolsTest, mdbtoolsReadsTheTablesWeWrite) {
   ASSERT_NE(catalog.FindTable("Many"), nullptr);
   EXPECT_EQ(catalog.FindTable("Many")->rows.size(), static_cast<size_t>(kManyRows));
   EXPECT_EQ(catalog.FindTable("Table2"), nullptr);
+  testing::ExpectSameAsMdbTools(path, catalog, true);
+}
+
+// The same tables in a new database of our own making: nothing of Access's is needed.
+TEST(TableCreatorMdbToolsTest, mdbtoolsReadsANewDatabaseOfOurOwn) {
+  if (!testing::MdbToolsInstalled()) GTEST_SKIP() << "mdbtools is not installed";
+  TempFolder folder;
+  const std::string path = folder.File("new.mdb");
+  CreateDatabaseFile(path, "");
+  WriteTables(path, false);
+  EXPECT_EQ(Findings(*OpenFile(path)), "");
+  EXPECT_EQ(testing::MdbToolsVersion(path), "JET4");
+  const Catalog catalog = OpenMdbStorage(path, "")->Load();
+  ASSERT_NE(catalog.FindTable("Every type"), nullptr);
+  EXPECT_EQ(catalog.FindTable("Many")->rows.size(), static_cast<size_t>(kManyRows));
   testing::ExpectSameAsMdbTools(path, catalog, true);
 }
 
