@@ -49,25 +49,28 @@ void Fill(PageWriter& pages, uint32_t page, const std::string& name, int rows, F
   table.Save();
 }
 
-// A database of the Orders table and as many filler tables as make it `megabytes` large.
-void MakeSizedDatabase(const std::string& path, int megabytes) {
+// A new database at `path` holding the Orders table of `rows` rows, with a primary key.
+void MakeOrdersDatabase(const std::string& path, int rows) {
   fs::remove(path);
   CreateDatabaseFile(path, "");
-  {
-    PageFile file(MemorySource(dbaccess::ReadWholeFile(path)));
-    PageWriter pages(file, path);
-    TableDescription orders;
-    orders.name = "Orders";
-    orders.columns = {Column("Id", kTypeLong), Column("Customer", kTypeText, 50),
-                      Column("Amount", kTypeDouble)};
-    orders.indexes.push_back({.name = "PrimaryKey", .columns = {{"Id"}}, .primary = true});
-    const uint32_t page = CreateTable(pages, orders, 45000.5);
-    Fill(pages, page, "Orders", kTableRows, [](int i) {
-      return dbaccess::Row{Cell{int64_t{i}}, Cell{"Customer " + std::to_string(i % 500)},
-                           Cell{i * 1.5}};
-    });
-    pages.Commit();
-  }
+  PageFile file(MemorySource(dbaccess::ReadWholeFile(path)));
+  PageWriter pages(file, path);
+  TableDescription orders;
+  orders.name = "Orders";
+  orders.columns = {Column("Id", kTypeLong), Column("Customer", kTypeText, 50),
+                    Column("Amount", kTypeDouble)};
+  orders.indexes.push_back({.name = "PrimaryKey", .columns = {{"Id"}}, .primary = true});
+  const uint32_t page = CreateTable(pages, orders, 45000.5);
+  Fill(pages, page, "Orders", rows, [](int i) {
+    return dbaccess::Row{Cell{int64_t{i}}, Cell{"Customer " + std::to_string(i % 500)},
+                         Cell{i * 1.5}};
+  });
+  pages.Commit();
+}
+
+// A database of the Orders table and as many filler tables as make it `megabytes` large.
+void MakeSizedDatabase(const std::string& path, int megabytes) {
+  MakeOrdersDatabase(path, kTableRows);
   for (int k = 0; static_cast<int>(fs::file_size(path) / 1000000) < megabytes; ++k) {
     PageFile file(MemorySource(dbaccess::ReadWholeFile(path)));
     PageWriter pages(file, path);
@@ -146,32 +149,13 @@ void BM_DdlCostFollowsTheTable(benchmark::State& state) {
 }
 BENCHMARK(BM_DdlCostFollowsTheTable)->Unit(benchmark::kMillisecond)->Iterations(7);
 
-// A database of one table of `rows` rows with a primary key.
-void MakeTableOfRows(const std::string& path, int rows) {
-  fs::remove(path);
-  CreateDatabaseFile(path, "");
-  PageFile file(MemorySource(dbaccess::ReadWholeFile(path)));
-  PageWriter pages(file, path);
-  TableDescription orders;
-  orders.name = "Orders";
-  orders.columns = {Column("Id", kTypeLong), Column("Customer", kTypeText, 50),
-                    Column("Amount", kTypeDouble)};
-  orders.indexes.push_back({.name = "PrimaryKey", .columns = {{"Id"}}, .primary = true});
-  const uint32_t page = CreateTable(pages, orders, 45000.5);
-  Fill(pages, page, "Orders", rows, [](int i) {
-    return dbaccess::Row{Cell{int64_t{i}}, Cell{"Customer " + std::to_string(i % 500)},
-                         Cell{i * 1.5}};
-  });
-  pages.Commit();
-}
-
 void BM_AlterColumnPerRow(benchmark::State& state) {
   constexpr int kSmallRows = 100000, kLargeRows = 1000000;
   const fs::path folder = Folder("skarnvel-alter-bench");
   const std::string small = (folder / "small.mdb").string(),
                     large = (folder / "large.mdb").string();
-  MakeTableOfRows(small, kSmallRows);
-  MakeTableOfRows(large, kLargeRows);
+  MakeOrdersDatabase(small, kSmallRows);
+  MakeOrdersDatabase(large, kLargeRows);
   double small_s = 0, large_s = 0;
   long small_peak = 0, large_peak = 0;
   int n = 0;
