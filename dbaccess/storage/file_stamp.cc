@@ -5,7 +5,11 @@
 #include <sys/vfs.h>
 
 #include <ctime>
+#include <fstream>
+#include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/atomic_file.h"
@@ -38,6 +42,36 @@ int64_t TimeGranularity(const std::string& path) {
 }
 
 int64_t Ns(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * kNsPerSecond + t.tv_nsec; }
+
+// How much of a file is read at a time to hash it: a large database is hashed in pieces,
+// never held whole.
+constexpr size_t kHashChunk = 1 << 20;
+
+// The SHA-256 of the file's content, read piece by piece; nothing when it cannot be read.
+std::optional<std::array<unsigned char, 32>> Sha256OfFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                        EVP_MD_CTX_free);
+  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+    throw std::runtime_error("SHA-256 failed");
+  }
+  std::vector<char> chunk(kHashChunk);
+  while (in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::streamsize got = in.gcount();
+    if (got > 0 && EVP_DigestUpdate(context.get(), chunk.data(), static_cast<size_t>(got)) != 1) {
+      throw std::runtime_error("SHA-256 failed");
+    }
+  }
+  if (in.bad()) return std::nullopt;
+  std::array<unsigned char, 32> hash{};
+  unsigned int length = 0;
+  if (EVP_DigestFinal_ex(context.get(), hash.data(), &length) != 1) {
+    throw std::runtime_error("SHA-256 failed");
+  }
+  return hash;
+}
 
 }  // namespace
 
@@ -84,7 +118,8 @@ FileStamp FileStamp::OfFile(const std::string& path) {
   stamp.granularity_ns_ = TimeGranularity(path);
   stamp.taken_ns_ = NowNs();
   if (!ReadMeta(path, stamp.meta_) || !stamp.TimesTrusted()) {
-    stamp.hash_ = Sha256(ReadWholeFile(path));
+    stamp.hash_ = Sha256OfFile(path);
+    if (!stamp.hash_) ReadFileHead(path, 0);  // throws the reason it cannot be read
   }
   return stamp;
 }
@@ -108,13 +143,8 @@ bool FileStamp::Changed(const std::string& path) const {
   if (now == meta_ && (TimesTrusted() || own_write_)) return false;
   if (!hash_) return true;
   if (now.size != meta_.size && meta_.size >= 0) return true;
-  std::string content;
-  try {
-    content = ReadWholeFile(path);
-  } catch (const JetError&) {
-    return true;
-  }
-  if (Sha256(content) != *hash_) return true;
+  const std::optional<std::array<unsigned char, 32>> now_hash = Sha256OfFile(path);
+  if (!now_hash || *now_hash != *hash_) return true;
   meta_ = now;  // same content: remember the new times, and trust them once they are old
   taken_ns_ = NowNs();
   return false;
