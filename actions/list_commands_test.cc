@@ -1,7 +1,5 @@
 #include "actions/list_commands.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +7,7 @@
 
 #include "actions/file_io.h"
 #include "actions/list_file.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -44,18 +43,7 @@ class ScriptedInteraction : public Interaction {
   Answer answer_;
 };
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-commands-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string path() const { return path_.string(); }
-
- private:
-  fs::path path_;
-};
+using dbaccess::testing::TempFolder;
 
 // Ticks of the rows: "T", "F" or "-" for no value.
 std::string Ticks(const ActionList& list) {
@@ -138,7 +126,7 @@ TEST(DeleteUntickedTest, KeepsOnlyTickedRows) {
 }
 
 TEST(SaveTablesTest, AsksThenSavesAndTellsWhetherThePreloadCanBeOffered) {
-  TempDir dir;
+  TempFolder dir;
   const ListFiles files = ListFiles::InFolder(dir.path());
   ActionList qT(ColumnsOf(ListId::qT));
   AddRows(qT, "TF");
@@ -171,7 +159,7 @@ TEST(SaveTablesTest, AsksThenSavesAndTellsWhetherThePreloadCanBeOffered) {
 }
 
 TEST(SaveAllTest, SavesTheFourListsInOrderAndStopsAtTheFirstFailure) {
-  TempDir dir;
+  TempFolder dir;
   ListFiles files = ListFiles::InFolder(dir.path());
   ActionLists lists;
   AddRows(lists.qT, "T");
@@ -215,7 +203,7 @@ TEST(SaveAllTest, SavesTheFourListsInOrderAndStopsAtTheFirstFailure) {
 }
 
 TEST(LoadAtStartTest, LoadsWhatIsThereAndStopsAtABrokenFile) {
-  TempDir dir;
+  TempFolder dir;
   const ListFiles files = ListFiles::InFolder(dir.path() + "/");
   EXPECT_EQ(files.FileT, dir.path() + "/updTable.xml");
   EXPECT_EQ(ListFiles::InFolder(dir.path()).FileQ, files.FileQ);

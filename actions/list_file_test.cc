@@ -1,7 +1,5 @@
 #include "actions/list_file.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,6 +8,7 @@
 #include "actions/column_sets.h"
 #include "actions/cp1251.h"
 #include "actions/file_io.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -25,25 +24,16 @@ std::string Golden(const std::string& name) {
   return ReadFile(std::string(SKARNVEL_SOURCE_DIR) + "/actions/testdata/" + name);
 }
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-lists-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
+using dbaccess::testing::TempFolder;
 
- private:
-  fs::path path_;
-};
+// The names in a folder.
+std::vector<std::string> Entries(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -105,7 +95,7 @@ TEST(ListFileTest, ReaderReadsTheHandWrittenFiles) {
 }
 
 TEST(ListFileTest, AFileWrittenWithNarrowerNameColumnsLoadsAndThenHoldsWholeNames) {
-  TempDir dir;
+  TempFolder dir;
   const std::string path = dir.File("updTable.xml");
   WriteBytes(path, Golden("table_list_width50.xml"));
   ActionList qT(ColumnsOf(ListId::qT));
@@ -143,7 +133,7 @@ TEST(ListFileTest, HostileTextsComeBackUnchanged) {
       std::string("controls \x01\x1f\x7f and \xC2\x98 and \xC2\xA0"),
       "\xEF\xBF\xBF non-character",
   };
-  TempDir dir;
+  TempFolder dir;
   ActionList list(ColumnsOf(ListId::qQ));
   for (const std::string& text : texts) {
     list.AppendRow(
@@ -185,7 +175,7 @@ TEST(ListFileTest, AFileOfAnotherColumnSetGivesTheListThatColumnSet) {
       "    <ROW Note=\"\" V=\"False\"/>\r\n"
       "  </ROWDATA>\r\n"
       "</DATAPACKET>\r\n";
-  TempDir dir;
+  TempFolder dir;
   WriteBytes(dir.File("other.xml"), file);
   ActionList list(ColumnsOf(ListId::qT));
   LoadList(list, dir.File("other.xml"));
@@ -263,7 +253,7 @@ TEST(ListFileTest, EveryTruncationOfAFileIsRefused) {
 }
 
 TEST(ListFileTest, AFailedLoadLeavesTheListClosedAndNamesTheFile) {
-  TempDir dir;
+  TempFolder dir;
   const std::string bad = dir.File("updIndex.xml");
   WriteBytes(bad, Golden("table_list.xml").substr(0, 300));
   ActionList list(ColumnsOf(ListId::qI));
@@ -295,7 +285,7 @@ TEST(ListFileTest, AFailedLoadLeavesTheListClosedAndNamesTheFile) {
 }
 
 TEST(ListFileTest, SavingReplacesTheFileOnlyWhenTheNewOneIsComplete) {
-  TempDir dir;
+  TempFolder dir;
   const std::string path = dir.File("updTable.xml");
   ActionList list(ColumnsOf(ListId::qT));
   list.Open(ColumnsOf(ListId::qT), TableListRows());
@@ -309,7 +299,7 @@ TEST(ListFileTest, SavingReplacesTheFileOnlyWhenTheNewOneIsComplete) {
   SaveList(list, path);
   EXPECT_EQ(list.state(), ActionList::State::kBrowse);
   EXPECT_EQ(DecodeListFile(ReadFile(path)).rows[0][0], B(false));
-  EXPECT_THAT(dir.Entries(), ElementsAre("updTable.xml"));  // no temporary file left
+  EXPECT_THAT(Entries(dir), ElementsAre("updTable.xml"));  // no temporary file left
 
   // A text no XML file can carry: an error, and the previous file as it was.
   const std::string before = ReadFile(path);
@@ -320,7 +310,7 @@ TEST(ListFileTest, SavingReplacesTheFileOnlyWhenTheNewOneIsComplete) {
   list.AppendRow({{"SQL", T("bad \xC3 UTF-8")}});
   EXPECT_THROW(SaveList(list, path), ListError);
   EXPECT_EQ(ReadFile(path), before);
-  EXPECT_THAT(dir.Entries(), ElementsAre("updTable.xml"));
+  EXPECT_THAT(Entries(dir), ElementsAre("updTable.xml"));
   list.Delete();
 
   // Places that cannot take the file.

@@ -1,6 +1,5 @@
 // Runs the built skarnvel-cli as a user would and checks its outputs and exit codes.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "cli/run_cli_testing.h"
+#include "dbaccess/base/temp_folder_testing.h"
 
 namespace {
 
@@ -18,13 +18,7 @@ using cli_test::Result;
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-cli-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    db_ = (dir_ / "shop.skdb").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { db_ = (dir_ / "shop.skdb").string(); }
 
   Result Run(const std::vector<std::string>& args) {
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
@@ -38,7 +32,8 @@ class CliTest : public ::testing::Test {
     return r.out;
   }
 
-  fs::path dir_;
+  dbaccess::testing::TempFolder folder_;
+  const fs::path dir_{folder_.path()};
   std::string db_;
 };
 

@@ -160,6 +160,30 @@ TEST_F(CycleCommandsTest, NulOrBadUtf8GetsTheSameVerdictFromCompareAndSync) {
   }
 }
 
+// Control characters in the new database's defaults and saved queries reach compare's list
+// tables as \xNN, never as the bytes themselves: a terminal showing the lists is not told to
+// clear its screen or retitle its window by the database it compares.
+TEST_F(CycleCommandsTest, ControlCharactersOfADatabaseArePrintedEscapedInTheLists) {
+  const std::string hostile = folder_.File("hostile.mdb");
+  CreateDatabase(hostile, {"CREATE TABLE [T] ([ID] LONG, [A] TEXT(10) DEFAULT \"\x1b[2J\", "
+                           "[B] TEXT(5) DEFAULT \"\x1b]0;owned\x07\")"});
+  const auto run = [&](const std::vector<std::string>& args) {
+    return RunCli(args, folder_.File("stdout"), folder_.File("stderr"));
+  };
+  ASSERT_EQ(run({"query", hostile, "create", "Q", "SELECT '\x1b[5m' AS [X] FROM [T]"}).code, 0);
+  const cli_test::Result result =
+      run({"compare", folder_.File("work.mdb"), hostile, "--lists", folder_.path()});
+  EXPECT_EQ(result.code, 1) << result.err;
+  // A changed default, a new column's default and a new query's text.
+  EXPECT_NE(result.out.find("\\x1B[2J"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\\x1B]0;owned\\x07"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\\x1B[5m"), std::string::npos) << result.out;
+  for (const char c : result.out) {
+    const auto u = static_cast<unsigned char>(c);
+    EXPECT_TRUE(u >= 0x20 || c == '\t' || c == '\n') << "raw control character " << int(u);
+  }
+}
+
 // Eight exec processes at once, each adding a row and a column: every one succeeds and
 // nothing of theirs is lost.
 TEST_F(CycleCommandsTest, ConcurrentExecProcessesAllKeepTheirChanges) {

@@ -2,8 +2,8 @@
 // opens as a text database with the same structure; exec and dao change them, and what is
 // not written yet is refused.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/run_cli_testing.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_reader_testing.h"
 #include "dbaccess/storage/mdb/mdb_storage.h"
@@ -38,19 +39,13 @@ std::string WithoutSystemTables(const std::string& tsv) {
 
 class MdbCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-mdb-cli-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   Result Run(const std::vector<std::string>& args, const fs::path& out_file = {}) {
     const fs::path out = out_file.empty() ? dir_ / "stdout" : out_file, err = dir_ / "stderr";
     return cli_test::RunCli(args, out, err);
   }
 
-  fs::path dir_;
+  dbaccess::testing::TempFolder folder_;
+  const fs::path dir_{folder_.path()};
 };
 
 TEST_F(MdbCliTest, ReadsRowsetsAndQueriesOfARealFile) {

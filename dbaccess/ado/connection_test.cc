@@ -1,12 +1,12 @@
 #include "dbaccess/ado/connection.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/files/database_file.h"
 
 namespace dbaccess::ado {
@@ -17,13 +17,9 @@ namespace fs = std::filesystem;
 class ConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-ado-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     path_ = (dir_ / "shop.skdb").string();
     DatabaseFile::CreateText(path_, "");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   static int ErrorNumber(const std::function<void()>& f) {
     try {
@@ -43,7 +39,8 @@ class ConnectionTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  dbaccess::testing::TempFolder folder_;
+  const fs::path dir_{folder_.path()};
   std::string path_;
 };
 

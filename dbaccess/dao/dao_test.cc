@@ -1,13 +1,13 @@
 #include "dbaccess/dao/dao.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/base/jet_error.h"
+#include "dbaccess/base/temp_folder_testing.h"
 #include "dbaccess/files/database_file.h"
 
 namespace dbaccess::dao {
@@ -21,9 +21,6 @@ using ado::Recordset;
 class DaoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-dao-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     path_ = (dir_ / "shop.skdb").string();
     DatabaseFile::CreateText(path_, "");
     Connection c;
@@ -34,7 +31,6 @@ class DaoTest : public ::testing::Test {
     c.Execute(
         "ALTER TABLE Orders ADD CONSTRAINT rel FOREIGN KEY (CustomerID) REFERENCES Customers (ID)");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // The program's four steps.
   std::unique_ptr<DaoDatabase> Open(const std::string& path, const std::string& password = "",
@@ -53,7 +49,8 @@ class DaoTest : public ::testing::Test {
     return JetError(-1, "no error");
   }
 
-  fs::path dir_;
+  dbaccess::testing::TempFolder folder_;
+  const fs::path dir_{folder_.path()};
   std::string path_;
 };
 

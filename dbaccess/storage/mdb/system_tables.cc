@@ -259,13 +259,15 @@ RowPointer MapRow(uint8_t row) { return RowPointer{kSystemUsageMapsPage, row}; }
 Row MakeRow(const TableDefinition& def,
             std::initializer_list<std::pair<std::string_view, Cell>> cells) {
   Row row(def.columns.size());
-  for (const auto& [name, value] : cells) {
+  for (const auto& cell : cells) {
+    // A plain name, not a structured binding: clang 14 cannot capture those in a lambda.
+    const std::string_view name = cell.first;
     const auto found = std::find_if(def.columns.begin(), def.columns.end(),
                                     [&](const ColumnDefinition& c) { return c.name == name; });
     if (found == def.columns.end()) {
       throw FormatError("no system table column " + std::string(name));
     }
-    row[found - def.columns.begin()] = value;
+    row[found - def.columns.begin()] = cell.second;
   }
   return row;
 }
