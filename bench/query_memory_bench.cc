@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/generated_files.h"
 #include "bench/spawn_process.h"
 
 namespace {
@@ -44,35 +45,12 @@ std::string Script(int words) {
   return script;
 }
 
-class Databases {
- public:
-  Databases() {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-query-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-  }
-  ~Databases() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  const std::string& Path(int words) {
-    std::string& path = paths_[words];
-    if (path.empty()) {
-      path = (dir_ / ("query" + std::to_string(words) + ".skdb")).string();
-      std::ofstream(path, std::ios::binary) << Script(words);
-    }
-    return path;
-  }
-
- private:
-  fs::path dir_;
-  std::map<int, std::string> paths_;
-};
-
-Databases& Files() {
-  static Databases databases;
-  return databases;
+bench::GeneratedFiles& Files() {
+  static bench::GeneratedFiles files("skarnvel-query-bench", "query", ".skdb",
+                                     [](const std::string& path, int words) {
+                                       std::ofstream(path, std::ios::binary) << Script(words);
+                                     });
+  return files;
 }
 
 struct Figures {

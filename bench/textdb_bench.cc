@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/generated_files.h"
 #include "dbaccess/ado/connection.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
@@ -84,32 +85,9 @@ void Generate(const std::string& path, int scale) {
   });
 }
 
-class Databases {
- public:
-  Databases() {
-    std::string pattern = (fs::temp_directory_path() / "skarnvel-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-  }
-  ~Databases() { fs::remove_all(dir_); }
-
-  const std::string& Path(int scale) {
-    std::string& path = paths_[scale];
-    if (path.empty()) {
-      path = (dir_ / ("db" + std::to_string(scale) + "x.skdb")).string();
-      Generate(path, scale);
-    }
-    return path;
-  }
-
- private:
-  fs::path dir_;
-  std::map<int, std::string> paths_;
-};
-
-Databases& Files() {
-  static Databases databases;
-  return databases;
+bench::GeneratedFiles& Files() {
+  static bench::GeneratedFiles files("skarnvel-bench", "db", "x.skdb", Generate);
+  return files;
 }
 
 // Touches every value of every row, as a caller reading the rowset would.
