@@ -13,9 +13,7 @@ void AddCheckDataCommand(CLI::App& app, int& exit_code) {
       "tells what the ticked actions of the saved lists would do to the working database's "
       "rows, changing nothing (exit 0 nothing at risk, 1 findings, 2 trouble)");
   command->add_option("WORK", options->work, "the working database")->required();
-  command->add_option("--pwd1", options->pwd1, "password of the working database");
-  command->add_option("--lists", options->lists,
-                      "folder of the list files (default: beside the program)");
+  AddWorkingOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);
     if (!session.CheckOptions(*options, /*needs_new=*/false, /*create_lists_folder=*/false)) {

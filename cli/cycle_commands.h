@@ -43,6 +43,8 @@ struct CycleOptions {
 };
 
 void AddCompareOptions(CLI::App& command, CycleOptions& options);
+// --pwd1 and --lists, for the commands that work on the working database alone.
+void AddWorkingOptions(CLI::App& command, CycleOptions& options);
 void AddRunOptions(CLI::App& command, CycleOptions& options);
 // The run's own options, those that compare does not have (AddRunOptions includes them).
 void AddRunAnswerOptions(CLI::App& command, CycleOptions& options);

@@ -55,10 +55,14 @@ void AddCompareOptions(CLI::App& command, CycleOptions& options) {
                      "folder of the list files and the log (default: beside the program)");
 }
 
-void AddRunOptions(CLI::App& command, CycleOptions& options) {
+void AddWorkingOptions(CLI::App& command, CycleOptions& options) {
   command.add_option("--pwd1", options.pwd1, "password of the working database");
   command.add_option("--lists", options.lists,
                      "folder of the list files and the log (default: beside the program)");
+}
+
+void AddRunOptions(CLI::App& command, CycleOptions& options) {
+  AddWorkingOptions(command, options);
   AddRunAnswerOptions(command, options);
 }
 
