@@ -83,7 +83,11 @@ class Checker {
                                        ? SplitStatements(command)
                                        : StatementPair{command, std::string()};
         tried = database_.TryStatement(pair.first);
-        if (!tried.error && !pair.second.empty()) tried = database_.TryStatement(pair.second);
+        if (!tried.error && !pair.second.empty()) {
+          TriedAction second = database_.TryStatement(pair.second);
+          tried.effects.insert(tried.effects.end(), second.effects.begin(), second.effects.end());
+          tried.error = std::move(second.error);
+        }
         break;
       }
       case ActionKind::kDropTable:
