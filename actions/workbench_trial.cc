@@ -99,8 +99,9 @@ void Workbench::TrialRunBody() {
   AppendMessage(std::string(texts::kTrialStartLine) + copy.string(), MessageColor::kGrayText);
 
   TrialInteraction ui(ui_);
-  Workbench trial({folder.path().string(), program_.name}, ui, access_, clock_);
+  // Declared before the trial's workbench, so that it outlives it however the trial ends.
   PaneRelay relay([this](const PaneLine& line) { AppendMessage(line.text, line.color); });
+  Workbench trial({folder.path().string(), program_.name}, ui, access_, clock_);
   trial.AddObserver(&relay);
   trial.SetDatabaseFolder(database_folder_);
   trial.SetPath1(copy.string());
@@ -121,7 +122,6 @@ void Workbench::TrialRunBody() {
                             : std::string(texts::kTrialLeftLine) + std::to_string(left),
                   left == 0 ? MessageColor::kGrayText : MessageColor::kRed);
   }
-  trial.RemoveObserver(&relay);
   AppendMessage(std::string(texts::kTrialDoneLine), MessageColor::kGrayText);
 }
 
