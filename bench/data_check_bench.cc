@@ -8,7 +8,6 @@
 // database and for a Jet 4 file.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -55,14 +54,6 @@ bool Make(const fs::path& db, bool fresh, const fs::path& script) {
          bench::Spawn({SKARNVEL_CLI, "exec", db.string(), "-f", script.string()}, nullptr) == 0;
 }
 
-double Seconds(const std::vector<std::string>& args) {
-  const auto start = std::chrono::steady_clock::now();
-  const int status = bench::Spawn(args, nullptr);
-  const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // check-data exits 1 when it finds something, as it does here.
-  return status == 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 1) ? s : -1;
-}
-
 void BM_CheckAgainstRun(benchmark::State& state) {
   const fs::path folder = fs::temp_directory_path() / "skarnvel-data-check-bench";
   fs::create_directories(folder);
@@ -76,8 +67,9 @@ void BM_CheckAgainstRun(benchmark::State& state) {
     const fs::path fresh = folder / ("new." + ext), lists = folder / ext;
     fs::create_directories(lists);
     if (!Make(work[k], false, folder / "work.sql") || !Make(fresh, true, folder / "new.sql") ||
-        Seconds({SKARNVEL_CLI, "compare", work[k].string(), fresh.string(), "--lists",
-                 lists.string()}) < 0) {
+        bench::SpawnSeconds(
+            {SKARNVEL_CLI, "compare", work[k].string(), fresh.string(), "--lists", lists.string()},
+            1) < 0) {
       state.SkipWithError("the databases could not be made");
       return;
     }
@@ -85,12 +77,15 @@ void BM_CheckAgainstRun(benchmark::State& state) {
   for (auto _ : state) {
     for (int k = 0; k < 2; ++k) {
       const std::string lists = (folder / kinds[k]).string();
+      // check-data exits 1 when it finds something, as it does here; compare and run too
+      // when something is left.
       const double check =
-          Seconds({SKARNVEL_CLI, "check-data", work[k].string(), "--lists", lists});
+          bench::SpawnSeconds({SKARNVEL_CLI, "check-data", work[k].string(), "--lists", lists}, 1);
       fs::copy_file(work[k], copy[k], fs::copy_options::overwrite_existing);
       const double run =
-          Seconds({SKARNVEL_CLI, "run", copy[k].string(), "--lists", lists, "--no-backup",
-                   "--on-data-loss", "run", "--on-error", "continue"});
+          bench::SpawnSeconds({SKARNVEL_CLI, "run", copy[k].string(), "--lists", lists,
+                               "--no-backup", "--on-data-loss", "run", "--on-error", "continue"},
+                              1);
       if (check < 0 || run < 0) {
         state.SkipWithError("a command failed");
         return;

@@ -97,15 +97,6 @@ void FreshCopy(const std::string& source, const std::string& copy) {
   }
 }
 
-// Seconds of one process.
-double Timed(const std::vector<std::string>& args) {
-  const auto start = std::chrono::steady_clock::now();
-  const int status = bench::Spawn(args, nullptr);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return status == 0 ? seconds : -1;
-}
-
 fs::path Folder(const char* name) {
   const fs::path folder = fs::temp_directory_path() / name;
   fs::create_directories(folder);
@@ -130,8 +121,8 @@ void BM_DdlCostFollowsTheTable(benchmark::State& state) {
       const std::string copy = source + ".copy";
       FreshCopy(source, copy);
       state.ResumeTiming();
-      const double s =
-          Timed({SKARNVEL_CLI, "exec", copy, "ALTER TABLE Orders ADD COLUMN Extra LONG"});
+      const double s = bench::SpawnSeconds(
+          {SKARNVEL_CLI, "exec", copy, "ALTER TABLE Orders ADD COLUMN Extra LONG"});
       if (s < 0) {
         state.SkipWithError("the statement failed");
         return;
@@ -243,8 +234,8 @@ void BM_SyncAgainstTextTwins(benchmark::State& state) {
       const std::string copy = (runs / (std::string("work") + ext)).string();
       FreshCopy(source, copy);
       state.ResumeTiming();
-      const double s =
-          Timed({SKARNVEL_CLI, "sync", copy, other, "--no-backup", "--lists", runs.string()});
+      const double s = bench::SpawnSeconds(
+          {SKARNVEL_CLI, "sync", copy, other, "--no-backup", "--lists", runs.string()});
       if (s < 0) {
         state.SkipWithError("sync did not bring the database into line");
         return;

@@ -123,15 +123,7 @@ struct Outcome {
   long max_rss_kb = 0;
 };
 
-// Seconds of one process (0 or 1 its exit code), -1 when it failed.
-double Seconds(const std::vector<std::string>& args) {
-  const auto start = std::chrono::steady_clock::now();
-  const int status = bench::Spawn(args, nullptr);
-  if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) > 1) return -1;
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The same, and its peak memory, measured by time(1) (spawn_process.h says why).
+// Its peak memory measured by time(1) (spawn_process.h says why); 0 or 1 its exit code.
 Outcome Measure(const std::vector<std::string>& args) {
   const auto start = std::chrono::steady_clock::now();
   const long bytes = bench::SpawnPeakMemory(args, /*max_exit_code=*/1);
@@ -157,8 +149,8 @@ void BM_Structure(benchmark::State& state, bool ours) {
   }
   double total = 0;
   for (auto _ : state) {
-    const double s =
-        ours ? Seconds({SKARNVEL_CLI, "rowset", file, "columns"}) : Seconds({"mdb-schema", file});
+    const double s = ours ? bench::SpawnSeconds({SKARNVEL_CLI, "rowset", file, "columns"}, 1)
+                          : bench::SpawnSeconds({"mdb-schema", file}, 1);
     if (s < 0) {
       state.SkipWithError("the process failed");
       return;

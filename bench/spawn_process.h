@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -48,6 +49,17 @@ inline int Spawn(const std::vector<std::string>& args, std::string* output) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return status;
+}
+
+// Seconds of `args` run as Spawn does, its output discarded, from its start to its exit; -1
+// when it could not be started or exited with a status above `max_exit_code`.
+inline double SpawnSeconds(const std::vector<std::string>& args, int max_exit_code = 0) {
+  const auto start = std::chrono::steady_clock::now();
+  const int status = Spawn(args, nullptr);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) > max_exit_code) return -1;
+  return seconds;
 }
 
 // Runs `args` as Spawn does, its output discarded, under /usr/bin/time, and gives its peak
