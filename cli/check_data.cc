@@ -1,7 +1,5 @@
 // skarnvel-cli check-data WORK: what the ticked actions of the saved lists would do to the
 // working database's rows, found without changing anything.
-#include <iostream>
-
 #include "cli/cycle_commands.h"
 
 namespace cli {
@@ -16,12 +14,8 @@ void AddCheckDataCommand(CLI::App& app, int& exit_code) {
   AddWorkingOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);
-    if (!session.CheckOptions(*options, /*needs_new=*/false, /*create_lists_folder=*/false)) {
-      exit_code = kCycleTrouble;
-      return;
-    }
     actions::Workbench& bench = session.bench();
-    if (!bench.LoadListsAtStart() || !bench.bCheckDataClick() || session.ui().trouble()) {
+    if (!session.LoadSavedLists(*options) || !bench.bCheckDataClick() || session.ui().trouble()) {
       exit_code = kCycleTrouble;
       return;
     }

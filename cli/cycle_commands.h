@@ -64,6 +64,9 @@ class CycleSession : private actions::WorkbenchObserver {
   // missing (`create`) and run requires. On a refusal prints why and returns false.
   bool CheckOptions(const CycleOptions& options, bool needs_new, bool create_lists_folder);
 
+  // For the commands on the working database alone: checks the options (the lists folder
+  // must exist) and loads the saved lists. False, the refusal said, when either fails.
+  bool LoadSavedLists(const CycleOptions& options);
   // Writes the four list files into the lists folder; on failure shows the error and
   // returns false.
   bool SaveLists();

@@ -105,6 +105,11 @@ CycleSession::CycleSession(const CycleOptions& options)
 
 CycleSession::~CycleSession() { bench_->RemoveObserver(this); }
 
+bool CycleSession::LoadSavedLists(const CycleOptions& options) {
+  return CheckOptions(options, /*needs_new=*/false, /*create_lists_folder=*/false) &&
+         bench_->LoadListsAtStart();
+}
+
 void CycleSession::MessageAppended(const actions::PaneLine& line) {
   std::cout << MessageLines(line.text) << std::endl;
 }

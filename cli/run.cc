@@ -15,15 +15,11 @@ void AddRunCommand(CLI::App& app, int& exit_code) {
   AddRunOptions(*command, *options);
   command->callback([options, &exit_code] {
     CycleSession session(*options);
-    if (!session.CheckOptions(*options, /*needs_new=*/false, /*create_lists_folder=*/false)) {
+    if (!session.LoadSavedLists(*options)) {
       exit_code = kCycleTrouble;
       return;
     }
     actions::Workbench& bench = session.bench();
-    if (!bench.LoadListsAtStart()) {
-      exit_code = kCycleTrouble;
-      return;
-    }
     if (!bench.states().bRunAll) {
       std::cerr << "no actions in the list files of "
                 << bench.files().FileT.substr(0, bench.files().FileT.rfind('/')) << '\n';
