@@ -33,13 +33,12 @@ void Workbench::CheckDataBody(bool quiet_when_safe) {
   if (!data_check_.HasRisk()) {
     AppendMessage(std::string(texts::kDataCheckNothing), MessageColor::kGrayText);
   }
+  if (quiet_when_safe) return;
   const auto safe = std::count_if(
       data_check_.findings.begin(), data_check_.findings.end(),
       [](const DataFinding& finding) { return finding.level == FindingLevel::kSafe; });
-  if (!quiet_when_safe) {
-    AppendMessage(std::string(texts::kDataCheckSafeCount) + std::to_string(safe),
-                  MessageColor::kGrayText);
-  }
+  AppendMessage(std::string(texts::kDataCheckSafeCount) + std::to_string(safe),
+                MessageColor::kGrayText);
 }
 
 bool Workbench::CheckDataBeforeRun() {
