@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "dbaccess/catalog/catalog.h"
-#include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/exec/executor.h"
 #include "dbaccess/files/database_file.h"
 #include "dbaccess/sql/statement.h"
@@ -69,14 +68,7 @@ std::vector<std::string> DryRun::DropRelationshipsOf(std::string_view table,
                                                      std::optional<std::string_view> column) {
   std::vector<sql::DropConstraint> drops;
   for (const Relationship* r : transaction_->Snapshot()->RelationshipsOf(table)) {
-    if (column) {
-      bool uses = false;
-      const bool primary = SameName(r->primary_table, table);
-      const bool foreign = SameName(r->foreign_table, table);
-      for (const std::string& c : r->primary_columns) uses |= primary && SameName(c, *column);
-      for (const std::string& c : r->foreign_columns) uses |= foreign && SameName(c, *column);
-      if (!uses) continue;
-    }
+    if (column && !UsesColumn(*r, table, *column)) continue;
     drops.push_back(sql::DropConstraint{r->foreign_table, r->name});
   }
   std::vector<std::string> dropped;

@@ -138,15 +138,6 @@ bool CompatibleForRelationship(const Column& a, const Column& b) {
   return a.type == b.type;  // an AutoNumber is a Long; text lengths may differ
 }
 
-bool UsesColumn(const Relationship& r, std::string_view table, std::string_view column) {
-  const auto has = [&](const std::vector<std::string>& names) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::string& n) { return SameName(n, column); });
-  };
-  return (SameName(r.primary_table, table) && has(r.primary_columns)) ||
-         (SameName(r.foreign_table, table) && has(r.foreign_columns));
-}
-
 bool ColumnInRelationship(const Catalog& catalog, const Table& table, std::string_view column) {
   for (const Relationship* r : catalog.RelationshipsOf(table.name)) {
     if (UsesColumn(*r, table.name, column)) return true;
@@ -543,6 +534,15 @@ void Execute(Catalog& catalog, const sql::SetTableType& s, ChangeList&) {
 }
 
 }  // namespace
+
+bool UsesColumn(const Relationship& r, std::string_view table, std::string_view column) {
+  const auto has = [&](const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return SameName(n, column); });
+  };
+  return (SameName(r.primary_table, table) && has(r.primary_columns)) ||
+         (SameName(r.foreign_table, table) && has(r.foreign_columns));
+}
 
 Column MakeColumn(const sql::ColumnDef& def) {
   CheckObjectName(def.name);

@@ -64,6 +64,9 @@ void ExecuteSql(Catalog& catalog, std::string_view sql, ChangeList& changes);
 // included (text_script.h).
 void ExecuteStatement(Catalog& catalog, const sql::Statement& statement, ChangeList& changes);
 
+// Whether the relationship has `column` of `table` among its columns, on either side.
+bool UsesColumn(const Relationship& relationship, std::string_view table, std::string_view column);
+
 // The column a definition describes, its name checked (3xxx for a name Jet refuses).
 Column MakeColumn(const sql::ColumnDef& def);
 
