@@ -86,13 +86,13 @@ void CheckIndexRows(const Table& table, const Index& index) {
   const std::vector<int> positions = ColumnPositions(table, index.columns);
   std::unordered_set<std::string> seen;
   std::string key;
-  for (const Row& row : table.rows) {
+  table.rows.ForEach([&](const Row& row) {
     if (!EncodeKey(table, row, positions, key)) {
       if (RefusesNulls(index)) throw jet_errors::NullInIndex();
-      continue;
+      return;
     }
     if (index.unique && !seen.insert(key).second) throw jet_errors::DuplicateValues();
-  }
+  });
 }
 
 void CheckRowAgainstIndex(const Table& table, const Index& index, const Row& row) {

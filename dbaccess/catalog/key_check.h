@@ -27,7 +27,8 @@ bool EncodeKey(const Table& table, const Row& row, const std::vector<int>& posit
                std::string& key);
 
 // Every row of the table against the index: 3058 for a null the index refuses, 3022 for
-// a key a unique index would hold twice.
+// a key a unique index would hold twice. Rows not in memory are read one at a time; only
+// their keys are kept.
 void CheckIndexRows(const Table& table, const Index& index);
 
 // A new row against the table's rows and the index: 3058 or 3022 as above.

@@ -9,6 +9,7 @@ namespace dbaccess {
 struct TableRows::State {
   std::mutex mutex;
   Loader loader;  // empty once run
+  Stream stream;  // how the loader's rows can be read one at a time; empty once it ran
   std::vector<Row> rows;
   std::map<std::string, std::shared_ptr<Derived>> derived;
 };
@@ -24,6 +25,36 @@ TableRows TableRows::Lazy(Loader loader) {
   return out;
 }
 
+TableRows TableRows::Streamed(Stream stream) {
+  TableRows out = Lazy([stream] {
+    std::vector<Row> rows;
+    stream([&rows](Row&& row) { rows.push_back(std::move(row)); });
+    return rows;
+  });
+  out.state_->stream = std::move(stream);
+  return out;
+}
+
+TableRows TableRows::Mapped(const TableRows& source, Map map) {
+  return Streamed([source, map = std::move(map)](const Visitor& visit) {
+    source.ForEach([&](const Row& row) { visit(map(row)); });
+  });
+}
+
+void TableRows::ForEach(const std::function<void(const Row&)>& visit) const {
+  if (!state_) return;
+  Stream stream;
+  {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->loader) stream = state_->stream;
+  }
+  if (stream) {
+    stream([&visit](Row&& row) { visit(row); });
+    return;
+  }
+  for (const Row& row : get()) visit(row);
+}
+
 bool TableRows::loaded() const {
   if (!state_) return true;
   const std::lock_guard<std::mutex> lock(state_->mutex);
@@ -37,6 +68,7 @@ const std::vector<Row>& TableRows::get() const {
   if (state_->loader) {
     state_->rows = state_->loader();  // throws: stays unloaded
     state_->loader = nullptr;
+    state_->stream = nullptr;
   }
   return state_->rows;
 }

@@ -9,6 +9,12 @@
 // the rows cannot be read (the file changed under it, or is damaged); the rows stay
 // unloaded and the next access tries again.
 //
+// A storage that can read a table's rows one at a time gives a stream instead (Streamed):
+// ForEach then visits the rows without keeping them, as long as nothing has needed them
+// whole. Rows worked out row by row from other rows (Mapped, a column converted) stay a
+// stream over their source the same way, so that a change of a column costs the memory of
+// one row, not of the table, until something needs the rows whole.
+//
 // Reading goes through the const members. The non-const ones (begin, operator[], ...) are
 // for changing: they give this copy its own rows first, so code that only reads should hold
 // the table as const.
@@ -33,6 +39,10 @@ namespace dbaccess {
 class TableRows {
  public:
   using Loader = std::function<std::vector<Row>()>;
+  using Visitor = std::function<void(Row&&)>;
+  // Calls its visitor with every row, in order; throws as a loader does.
+  using Stream = std::function<void(const Visitor&)>;
+  using Map = std::function<Row(const Row&)>;
   using const_iterator = std::vector<Row>::const_iterator;
   using iterator = std::vector<Row>::iterator;
 
@@ -41,6 +51,11 @@ class TableRows {
   TableRows(std::initializer_list<Row> rows) : TableRows(std::vector<Row>(rows)) {}
   // Rows that `loader` reads when they are first needed.
   static TableRows Lazy(Loader loader);
+  // Rows that `stream` reads, kept once something needs them whole.
+  static TableRows Streamed(Stream stream);
+  // The rows of `source`, each passed through `map` (which may throw JetError; the rows
+  // then stay as they were), read from the source each time until they are kept.
+  static TableRows Mapped(const TableRows& source, Map map);
 
   // Whether the rows are in memory (a loader has run, or there was none).
   bool loaded() const;
@@ -55,6 +70,9 @@ class TableRows {
   const Row& operator[](size_t i) const { return get()[i]; }
   const Row& front() const { return get().front(); }
   const Row& back() const { return get().back(); }
+  // Visits every row in order: the rows in memory, or, for rows not kept yet that come from
+  // a stream, the stream's rows one at a time without keeping them.
+  void ForEach(const std::function<void(const Row&)>& visit) const;
 
   // Data worked out from the first `covered` rows, of the kind and name given; made empty
   // (covered 0) when there is none yet. The caller brings it up to size().

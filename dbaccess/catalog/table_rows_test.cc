@@ -58,5 +58,43 @@ TEST(TableRowsTest, ALoaderRunsOnceForEveryCopyAndAgainAfterItFailed) {
   EXPECT_EQ(empty, TableRows(std::vector<Row>{}));
 }
 
+// Streamed rows are visited without being kept until something needs them whole; rows mapped
+// from them stay a stream over them, and a map that throws leaves them as they were.
+TEST(TableRowsTest, StreamedAndMappedRowsAreVisitedWithoutBeingKept) {
+  int streams = 0;
+  const TableRows streamed = TableRows::Streamed([&](const TableRows::Visitor& visit) {
+    ++streams;
+    for (int64_t v = 1; v <= 3; ++v) visit(One(v));
+  });
+  const TableRows doubled = TableRows::Mapped(
+      streamed, [](const Row& row) { return One(std::get<int64_t>(row[0]) * 2); });
+  std::vector<Row> seen;
+  doubled.ForEach([&](const Row& row) { seen.push_back(row); });
+  doubled.ForEach([&](const Row& row) { seen.push_back(row); });
+  EXPECT_EQ(seen, (std::vector<Row>{One(2), One(4), One(6), One(2), One(4), One(6)}));
+  EXPECT_EQ(streams, 2);
+  EXPECT_FALSE(streamed.loaded());
+  EXPECT_FALSE(doubled.loaded());
+
+  const TableRows refusing = TableRows::Mapped(doubled, [](const Row& row) {
+    if (std::get<int64_t>(row[0]) > 4) throw std::runtime_error("too big");
+    return row;
+  });
+  EXPECT_THROW(refusing.size(), std::runtime_error);
+  EXPECT_FALSE(refusing.loaded());
+
+  EXPECT_EQ(doubled.size(), 3u);  // kept now: visited from memory
+  EXPECT_TRUE(doubled.loaded());
+  EXPECT_EQ(streams, 4);
+  seen.clear();
+  doubled.ForEach([&](const Row& row) { seen.push_back(row); });
+  EXPECT_EQ(seen, (std::vector<Row>{One(2), One(4), One(6)}));
+  EXPECT_EQ(streams, 4);
+  TableRows changed = doubled;
+  changed.push_back(One(8));
+  EXPECT_EQ(changed.size(), 4u);
+  EXPECT_EQ(doubled.size(), 3u);
+}
+
 }  // namespace
 }  // namespace dbaccess

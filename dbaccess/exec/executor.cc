@@ -374,12 +374,27 @@ void Execute(Catalog& catalog, const sql::AlterColumn& s, ChangeList& changes) {
   }
 
   Table work = table;
-  for (Row& row : work.rows) {
+  const auto convert = [position, old_type = old_column.type, column, name = table.name](Row& row) {
     Cell& cell = row[position];
     Cell converted;
-    Convert(ValueFromCell(cell, old_column.type), column, converted, true);
-    if (IsNull(converted) && column.required) throw je::NullInRequired(work.name, column.name);
+    Convert(ValueFromCell(cell, old_type), column, converted, true);
+    if (IsNull(converted) && column.required) throw je::NullInRequired(name, column.name);
     cell = std::move(converted);
+  };
+  if (work.rows.loaded()) {
+    for (Row& row : work.rows) convert(row);
+  } else {
+    // Rows the storage has not read: each is converted once here to find what would be
+    // refused, and again when it is needed, so that no table is held twice in memory.
+    table.rows.ForEach([&](const Row& row) {
+      Row copy = row;
+      convert(copy);
+    });
+    work.rows = TableRows::Mapped(table.rows, [convert](const Row& row) {
+      Row copy = row;
+      convert(copy);
+      return copy;
+    });
   }
   work.columns[position] = std::move(column);
   for (const Index& index : work.indexes) {

@@ -28,16 +28,6 @@ std::vector<Index> MapIndexes(const TableDefinition& def) {
   return indexes;
 }
 
-// The definition's columns in the order of their numbers: the model's order.
-std::vector<size_t> ModelColumnOrder(const TableDefinition& def) {
-  std::vector<size_t> order(def.columns.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&def](size_t a, size_t b) {
-    return def.columns[a].number < def.columns[b].number;
-  });
-  return order;
-}
-
 Table MapTable(const StoredTable& stored, const Layout& layout) {
   Table table;
   table.name = stored.object.name;
@@ -70,16 +60,28 @@ bool IsSystemKind(TableKind kind) {
 
 }  // namespace
 
+// The definition's columns in the order of their numbers: the model's order.
+std::vector<size_t> ModelColumnOrder(const TableDefinition& def) {
+  std::vector<size_t> order(def.columns.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&def](size_t a, size_t b) {
+    return def.columns[a].number < def.columns[b].number;
+  });
+  return order;
+}
+
+Row ModelRow(const std::vector<size_t>& order, Row&& stored) {
+  Row row;
+  row.reserve(order.size());
+  for (size_t i : order) row.push_back(std::move(stored[i]));
+  return row;
+}
+
 std::vector<Row> ModelRows(const TableDefinition& def, const std::vector<Row>& stored) {
   const std::vector<size_t> order = ModelColumnOrder(def);
   std::vector<Row> rows;
   rows.reserve(stored.size());
-  for (const Row& stored_row : stored) {
-    Row row;
-    row.reserve(order.size());
-    for (size_t i : order) row.push_back(stored_row[i]);
-    rows.push_back(std::move(row));
-  }
+  for (const Row& stored_row : stored) rows.push_back(ModelRow(order, Row(stored_row)));
   return rows;
 }
 

@@ -30,6 +30,9 @@ Catalog BuildCatalog(const StoredDatabase& db);
 // Rows as the reader gives them (cells in definition order) as the model keeps them (cells
 // in the order of the column numbers).
 std::vector<Row> ModelRows(const TableDefinition& def, const std::vector<Row>& stored);
+// The same a row at a time: `order` is ModelColumnOrder(def).
+std::vector<size_t> ModelColumnOrder(const TableDefinition& def);
+Row ModelRow(const std::vector<size_t>& order, Row&& stored);
 
 // The model's type for a stored column type (unknown types read as Binary), and back.
 DataType ModelType(uint8_t column_type);

@@ -131,7 +131,8 @@ void InsertModelRows(PageWriter& pages, uint32_t page, const std::string& name,
 }
 
 // The tables made, their catalog rows written once for all of them, then their rows.
-void CreateWithRows(PageWriter& pages, const std::vector<const Table*>& tables, double now) {
+void CreateWithRows(PageWriter& pages, const std::vector<const Table*>& tables, double now,
+                    std::vector<TableRowsWritten>& written) {
   if (tables.empty()) return;
   std::vector<uint32_t> made;
   {
@@ -144,6 +145,7 @@ void CreateWithRows(PageWriter& pages, const std::vector<const Table*>& tables, 
   for (size_t i = 0; i < tables.size(); ++i) {
     const Table& table = *tables[i];
     InsertModelRows(pages, made[i], table.name, table.rows.begin(), table.rows.end());
+    written.push_back({table.name, made[i]});
   }
 }
 
@@ -200,8 +202,8 @@ void RenameInRelationships(PageWriter& pages, const CatalogWriter& catalog,
 }
 
 // The table written anew in place, as the model has it after the changes.
-void Rewrite(PageWriter& pages, const Table& before, const Table& after, const TableWork& work,
-             double now) {
+uint32_t Rewrite(PageWriter& pages, const Table& before, const Table& after, const TableWork& work,
+                 double now) {
   CatalogWriter catalog(pages);
   const CatalogObject object = catalog.UserTable(after.name);
   const uint32_t page = static_cast<uint32_t>(object.id);
@@ -235,6 +237,7 @@ void Rewrite(PageWriter& pages, const Table& before, const Table& after, const T
   catalog.Save();
   RewriteTable(pages, object.name, page, std::move(redefined.table), after.rows);
   RenameInRelationships(pages, catalog, after.name, work.renamed);
+  return page;
 }
 
 // The relationships and queries the changes drop and make: those of `before` that `after`
@@ -298,9 +301,11 @@ ObjectChanges CompareObjects(const Catalog& before, const Catalog& after, const 
 
 }  // namespace
 
-void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after,
-                  const ChangeList& changes, double now) {
+std::vector<TableRowsWritten> WriteChanges(PageWriter& pages, const Catalog& before,
+                                           const Catalog& after, const ChangeList& changes,
+                                           double now) {
   const ChangePlan plan(before, changes);
+  std::vector<TableRowsWritten> written;
   const ObjectChanges objects = CompareObjects(before, after, plan);
   try {
     for (const std::string& name : objects.dropped_relationships) DropRelationship(pages, name);
@@ -317,13 +322,13 @@ void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after
       const Table* is = after.FindTable(work.name);
       if (is != nullptr && (was == nullptr || work.dropped)) made.push_back(is);
     }
-    CreateWithRows(pages, made, now);
+    CreateWithRows(pages, made, now, written);
     for (const TableWork& work : plan.tables()) {
       const Table* was = before.FindTable(work.name);
       const Table* is = after.FindTable(work.name);
       if (was == nullptr || is == nullptr || work.dropped) continue;
       if (work.changed) {
-        Rewrite(pages, *was, *is, work, now);
+        written.push_back({is->name, Rewrite(pages, *was, *is, work, now)});
       } else if (work.inserted > 0) {
         InsertNewRows(pages, *is, work.inserted);
       }
@@ -335,6 +340,7 @@ void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(pages.path());
   }
+  return written;
 }
 
 }  // namespace dbaccess::mdb

@@ -16,6 +16,10 @@
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_CHANGE_WRITER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_CHANGE_WRITER_H_
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "dbaccess/catalog/catalog.h"
 #include "dbaccess/catalog/change.h"
 #include "dbaccess/storage/mdb/page_writer.h"
@@ -25,9 +29,15 @@ namespace dbaccess::mdb {
 // Writes `changes`, which made `after` of `before` (the database as `pages` holds it), at
 // `now` (an OLE Automation date: the catalog's DateCreate and DateUpdate). Throws JetError:
 // the table, relationship and query writers' (3022, 3047, 3058, TableNotWritable,
-// JetChangeNotSupported), 3343 for a damaged file.
-void WriteChanges(PageWriter& pages, const Catalog& before, const Catalog& after,
-                  const ChangeList& changes, double now);
+// JetChangeNotSupported), 3343 for a damaged file. Returns the tables made or written anew,
+// with their definition pages: the file holds their rows as `after` has them.
+struct TableRowsWritten {
+  std::string name;
+  uint32_t definition_page = 0;
+};
+std::vector<TableRowsWritten> WriteChanges(PageWriter& pages, const Catalog& before,
+                                           const Catalog& after, const ChangeList& changes,
+                                           double now);
 
 }  // namespace dbaccess::mdb
 

@@ -65,26 +65,28 @@ struct MdbStorage::FileState {
 
 namespace {
 
-// Reads the rows of the user table whose definition starts at `page`, from the file as the
-// storage's last Load or Commit left it. The page stays the table's while it is changed in
-// place; a table made anew has rows of its own in the catalog, never a loader.
-class RowLoader {
+// Reads the rows of the user table whose definition starts at `page`, one at a time, from
+// the file as the storage's last Load or Commit left it. The page stays the table's while
+// it is changed in place; a table made anew has rows of its own in the catalog, never a
+// loader.
+class RowStream {
  public:
   // `changed` tells whether the file is no longer the one the storage last saw.
-  RowLoader(std::function<bool()> changed, std::string path, std::string password, uint32_t page)
+  RowStream(std::function<bool()> changed, std::string path, std::string password, uint32_t page)
       : changed_(std::move(changed)),
         path_(std::move(path)),
         password_(std::move(password)),
         page_(page) {}
 
-  std::vector<Row> operator()() const {
+  void operator()(const TableRows::Visitor& visit) const {
     if (changed_()) throw jet_errors::ChangedByAnotherProgram(path_);
     const std::unique_ptr<PageFile> file = OpenChecked(path_, FileSource(path_), password_);
     try {
       const TextDecoder text(file->header().version, file->header().code_page);
       const TableDefinition def = ReadTableDefinition(*file, page_, text);
+      const std::vector<size_t> order = ModelColumnOrder(def);
       TableReader reader(*file, text, ReadLimits::ForFileSize(file->byte_size()));
-      return ModelRows(def, reader.ReadRows(def));
+      reader.ForEachRow(def, [&](Row&& row) { visit(ModelRow(order, std::move(row))); });
     } catch (const FormatError&) {
       throw jet_errors::UnrecognizedFormat(path_);
     }
@@ -96,6 +98,13 @@ class RowLoader {
   std::string password_;
   uint32_t page_;
 };
+
+// The rows of the table at `page` as `state` knows the file at `path`.
+TableRows StoredRows(const std::shared_ptr<MdbStorage::FileState>& state, const std::string& path,
+                     const std::string& password, uint32_t page) {
+  return TableRows::Streamed(
+      RowStream([state, path] { return state->Changed(path); }, path, password, page));
+}
 
 }  // namespace
 
@@ -125,13 +134,11 @@ Catalog MdbStorage::Load() {
     // as that program left it, even once the storage has read that file anew.
     generation = std::make_shared<FileState>();
     generation->Set(std::move(stamp));
-    const std::shared_ptr<FileState> state = generation;
-    const std::string path = path_;
     for (const StoredTable& stored : db.tables) {
       Table* table = catalog.FindTable(stored.object.name);
       if (stored.linked || table == nullptr || table->kind != TableKind::kUser) continue;
-      table->rows = TableRows::Lazy(RowLoader([state, path] { return state->Changed(path); }, path,
-                                              password_, static_cast<uint32_t>(stored.object.id)));
+      table->rows =
+          StoredRows(generation, path_, password_, static_cast<uint32_t>(stored.object.id));
     }
   } catch (const FormatError&) {
     throw jet_errors::UnrecognizedFormat(path_);
@@ -158,13 +165,24 @@ void MdbStorage::Commit(const Catalog& before, const Catalog& after, const Chang
     } catch (const FormatError&) {
       throw jet_errors::UnrecognizedFormat(path_);
     }
-    WriteChanges(*pages, before, after, changes, OleDateNow());
+    written_.clear();
+    std::vector<TableRowsWritten> written =
+        WriteChanges(*pages, before, after, changes, OleDateNow());
     pages->Commit();
+    written_ = std::move(written);
   }
   state_->Set(FileStamp::OfOwnWrite(path_));
 }
 
 void MdbStorage::AsCommitted(const ChangeList& changes, Catalog& after) const {
+  // Rows still worked out from the rows before the change (a column converted on the way to
+  // the file) are the file's now: read from it when needed.
+  for (const TableRowsWritten& table : written_) {
+    Table* is = after.FindTable(table.name);
+    if (is != nullptr && !is->rows.loaded()) {
+      is->rows = StoredRows(state_, path_, password_, table.definition_page);
+    }
+  }
   for (const Change& change : changes) {
     const auto* made = std::get_if<change::CreateQuery>(&change);
     Query* query = made != nullptr ? after.FindQuery(made->name) : nullptr;

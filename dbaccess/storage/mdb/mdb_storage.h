@@ -25,8 +25,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dbaccess/storage/file_stamp.h"
+#include "dbaccess/storage/mdb/change_writer.h"
 #include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/storage.h"
 
@@ -53,14 +55,17 @@ class MdbStorage : public Storage {
   void AsCommitted(const ChangeList& changes, Catalog& after) const override;
   bool ChangedOnDisk() const override;
 
- private:
+  // What the row streams of a Load share with the storage: the file as it last saw it.
   struct FileState;
 
+ private:
   std::string path_;
   std::string password_;
   // The file as the last Load or Commit left it, shared with the row loaders of the last
   // Load's catalog (each Load starts a state of its own).
   std::shared_ptr<FileState> state_;
+  // The tables the last Commit made or wrote anew, whose rows are read from the file again.
+  std::vector<TableRowsWritten> written_;
   JetVersion version_ = JetVersion::kJet4;
 };
 

@@ -17,6 +17,7 @@
 #include "dbaccess/storage/mdb/catalog_mapping.h"
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/page_writer.h"
@@ -657,6 +658,71 @@ void ExpectOpenedWithoutUserDataPages(const std::string& name) {
     }
   }
   EXPECT_GT(refused, 0);
+}
+
+}  // namespace
+}  // namespace dbaccess::mdb
+
+namespace dbaccess::mdb {
+namespace {
+
+// A column changed on a table whose rows were not read converts them on the way to the file:
+// neither catalog holds the rows, what is refused is refused before anything is written, and
+// the file ends with the rows a change made in memory gives.
+TEST(MdbStorageTest, AColumnChangeConvertsRowsWithoutHoldingThem) {
+  TempDir dir;
+  const std::string path = dir.File("alter.mdb");
+  CreateDatabaseFile(path, "");
+  {
+    MdbStorage storage(path, "");
+    const Catalog empty = storage.Load();
+    Catalog made = empty;
+    ChangeList changes;
+    ExecuteSql(made,
+               "CREATE TABLE T (Id LONG CONSTRAINT pk PRIMARY KEY, Name TEXT(50), Amount LONG)",
+               changes);
+    for (int i = 0; i < 300; ++i) {
+      ExecuteSql(made,
+                 "INSERT INTO T VALUES (" + std::to_string(i) + ", 'name " + std::to_string(i % 7) +
+                     "', " + std::to_string(i * 3) + ")",
+                 changes);
+    }
+    storage.Commit(empty, made, changes);
+  }
+  const std::vector<std::string> statements = {"ALTER TABLE T ALTER COLUMN Name TEXT(80)",
+                                               "ALTER TABLE T ALTER COLUMN Amount DOUBLE",
+                                               "ALTER TABLE T ALTER COLUMN Amount TEXT(10)"};
+  // The same changes on rows held in memory.
+  Catalog expected = OpenMdbStorage(path, "")->Load();
+  (void)expected.FindTable("T")->rows.size();
+  ChangeList ignored;
+  for (const std::string& sql : statements) ExecuteSql(expected, sql, ignored);
+
+  MdbStorage storage(path, "");
+  const Catalog before = storage.Load();
+  Catalog after = before;
+  ChangeList changes;
+  for (const std::string& sql : statements) ExecuteSql(after, sql, changes);
+  EXPECT_FALSE(before.FindTable("T")->rows.loaded());
+  EXPECT_FALSE(after.FindTable("T")->rows.loaded());
+  // Refused as the rows in memory refuse it, the rows still not held.
+  Catalog refused = after;
+  ChangeList refused_changes;
+  try {
+    ExecuteSql(refused, "ALTER TABLE T ALTER COLUMN Name TEXT(3)", refused_changes);
+    ADD_FAILURE() << "a text cut short was let through";
+  } catch (const JetError& e) {
+    EXPECT_EQ(e.number(), 3163);
+  }
+  EXPECT_FALSE(after.FindTable("T")->rows.loaded());
+
+  storage.Commit(before, after, changes);
+  storage.AsCommitted(changes, after);
+  EXPECT_FALSE(after.FindTable("T")->rows.loaded());
+  EXPECT_EQ(after.FindTable("T")->rows, expected.FindTable("T")->rows);
+  EXPECT_EQ(after.FindTable("T")->columns, expected.FindTable("T")->columns);
+  const Catalog reread = OpenMdbStorage(path, "")->Load();
+  EXPECT_EQ(reread.FindTable("T")->rows, expected.FindTable("T")->rows);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ class EditedTables {
       }
       OrderIndexes(table.definition, table.extras);
       DefinedTable defined{std::move(table.definition), std::move(table.extras), {}};
-      RewriteTable(pages_, table.name, page, std::move(defined), rows);
+      RewriteTable(pages_, table.name, page, std::move(defined), std::move(rows));
     }
   }
 

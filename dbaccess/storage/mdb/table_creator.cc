@@ -1,6 +1,7 @@
 #include "dbaccess/storage/mdb/table_creator.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "dbaccess/base/jet_error.h"
@@ -262,7 +263,7 @@ uint32_t CreateTable(PageWriter& pages, CatalogWriter& catalog, const TableDescr
 }
 
 void RewriteTable(PageWriter& pages, std::string_view name, uint32_t definition_page,
-                  DefinedTable table, const std::vector<Row>& rows) {
+                  DefinedTable table, const dbaccess::TableRows& rows) {
   TablePlacement where;
   where.definition_page = definition_page;
   try {
@@ -278,10 +279,12 @@ void RewriteTable(PageWriter& pages, std::string_view name, uint32_t definition_
   }
   table.definition.row_count = 0;
   WriteTablePages(pages, std::move(table), where);
-  if (rows.empty()) return;
-  TableEditor editor(pages, definition_page, std::string(name));
-  for (const Row& row : rows) editor.Insert(row);
-  editor.Save();
+  std::optional<TableEditor> editor;
+  rows.ForEach([&](const Row& row) {
+    if (!editor) editor.emplace(pages, definition_page, std::string(name));
+    editor->Insert(row);
+  });
+  if (editor) editor->Save();
 }
 
 void DropTable(PageWriter& pages, std::string_view name) {

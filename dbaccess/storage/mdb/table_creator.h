@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/catalog/table_rows.h"
 #include "dbaccess/storage/mdb/catalog_writer.h"
 #include "dbaccess/storage/mdb/page_writer.h"
 #include "dbaccess/storage/mdb/table_description.h"
@@ -58,12 +59,13 @@ uint32_t CreateTable(PageWriter& pages, CatalogWriter& catalog, const TableDescr
 // Writes the user table `name`, whose definition starts at `definition_page`, anew at that
 // page: every other page of it is given back (data, long value, index and usage map pages,
 // the definition's continuation pages), its pages laid out for `table` as for a new table,
-// and `rows` (cells in the order of the new definition's columns) stored and indexed.
+// and `rows` (cells in the order of the new definition's columns) stored, read one at a
+// time, and indexed.
 // Tables that point at this one keep finding it: its page stays, and so do the numbers of
 // the logical indexes `table` keeps. The catalog rows are the caller's. Throws TableEditor's
 // errors (3022 and 3058 for rows an index refuses).
 void RewriteTable(PageWriter& pages, std::string_view name, uint32_t definition_page,
-                  DefinedTable table, const std::vector<Row>& rows);
+                  DefinedTable table, const dbaccess::TableRows& rows);
 
 // Drops the table or linked table `name`. Throws JetError 3376 when there is none, 3281 when
 // a relationship uses it, TableNotWritable for a system table.
