@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/storage/atomic_file.h"
@@ -125,50 +129,101 @@ void RemoveJournal(const std::string& path) {
   SyncFolderOf(path);
 }
 
-// Puts the journal's pages back and cuts the file to its old size.
-void RollBack(Fd& file, const Journal& journal) {
-  for (const JournalRecord& record : journal.records) {
-    file.WriteAt(static_cast<uint64_t>(record.page) * journal.page_size, record.bytes.data(),
-                 record.bytes.size());
+// A complete journal on disk, read where it lies.
+class JournalFile {
+ public:
+  // Nothing when the journal at `path` is not whole (cut short, damaged or another format).
+  static std::optional<JournalFile> Open(const std::string& path) {
+    JournalFile journal(path);
+    Fd& fd = *journal.fd_;
+    const uint64_t size = fd.Size();
+    const std::optional<JournalHead> head =
+        CheckJournal(size, [&](uint64_t offset, size_t length, char* out) {
+          if (fd.ReadAt(offset, out, length) != length) throw jet_errors::DiskError();
+        });
+    if (!head) return std::nullopt;
+    journal.head_ = *head;
+    return journal;
   }
-  file.Truncate(journal.old_size);
+
+  const JournalHead& head() const { return head_; }
+
+  // Calls `visit` with each record's page number and old bytes.
+  void ForEachRecord(const std::function<void(uint32_t, const std::string&)>& visit) const {
+    std::string record(kJournalRecordHeadBytes + head_.page_size, '\0');
+    for (uint64_t i = 0; i < head_.records; ++i) {
+      if (fd_->ReadAt(JournalRecordOffset(head_, i), record.data(), record.size()) !=
+          record.size()) {
+        throw jet_errors::DiskError();
+      }
+      uint32_t page = 0;
+      for (int b = 3; b >= 0; --b) page = (page << 8) | static_cast<unsigned char>(record[b]);
+      visit(page, record.substr(kJournalRecordHeadBytes));
+    }
+  }
+
+ private:
+  explicit JournalFile(const std::string& path)
+      : fd_(std::make_shared<Fd>(path, O_RDONLY | O_NOFOLLOW)) {}
+
+  std::shared_ptr<Fd> fd_;
+  JournalHead head_;
+};
+
+// Puts the journal's pages back and cuts the file to its old size.
+void RollBack(Fd& file, const JournalFile& journal) {
+  const size_t page_size = journal.head().page_size;
+  journal.ForEachRecord([&](uint32_t page, const std::string& bytes) {
+    file.WriteAt(static_cast<uint64_t>(page) * page_size, bytes.data(), bytes.size());
+  });
+  file.Truncate(journal.head().old_size);
   file.Sync();
 }
 
 // After a failed write: the old pages back and the journal gone, or, should that fail
 // too, the journal kept for the next writer or reader.
-void PutBack(Fd& file, const Journal& journal, const std::string& path) {
+void PutBack(Fd& file, const std::string& path) {
   try {
-    RollBack(file, journal);
+    const std::optional<JournalFile> journal = JournalFile::Open(JournalPath(path));
+    if (!journal) return;  // then the file was never touched
+    RollBack(file, *journal);
     RemoveJournal(path);
   } catch (const JetError&) {
   }
 }
 
-// The old bytes of every page that is overwritten (a page the file ends in the middle of is
-// padded; cutting the file to its old size removes the padding).
-Journal OldPages(Fd& file, size_t page_size,
-                 const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  Journal journal{page_size, file.Size(), {}};
-  for (const auto& [number, bytes] : pages) {
-    if (bytes.size() != page_size) throw jet_errors::DiskError();
-    const uint64_t offset = static_cast<uint64_t>(number) * page_size;
-    if (offset >= journal.old_size) continue;
-    JournalRecord record{number, std::string(page_size, '\0')};
-    file.ReadAt(offset, record.bytes.data(), page_size);
-    journal.records.push_back(std::move(record));
-  }
-  return journal;
-}
-
-// Writes and flushes the journal; a journal that failed is removed (the file was not
-// touched yet).
-void WriteJournal(const std::string& path, const std::string& bytes) {
+// Writes the journal piece by piece, as the step a test may make crash or fail: the old
+// bytes of every page that is overwritten (a page the file ends in the middle of is padded;
+// cutting the file to its old size removes the padding). A journal that failed is removed
+// (the file was not touched yet).
+void WriteJournal(const std::string& path, Fd& file, size_t page_size,
+                  const std::vector<uint32_t>& overwritten) {
+  constexpr size_t kChunk = size_t{1} << 20;
   const std::string journal_path = JournalPath(path);
   {
     Fd out(journal_path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
     try {
-      out.WriteStep(JournalStep::kJournalWrite, 0, 0, bytes.data(), bytes.size());
+      std::string buffer;
+      uint64_t written = 0;
+      size_t chunks = 0;
+      const auto flush = [&] {
+        out.WriteStep(JournalStep::kJournalWrite, chunks++, written, buffer.data(), buffer.size());
+        written += buffer.size();
+        buffer.clear();
+      };
+      JournalEncoder encoder(page_size, file.Size(), static_cast<uint32_t>(overwritten.size()),
+                             [&](std::string_view bytes) {
+                               buffer += bytes;
+                               if (buffer.size() >= kChunk) flush();
+                             });
+      std::string old(page_size, '\0');
+      for (uint32_t number : overwritten) {
+        std::fill(old.begin(), old.end(), '\0');
+        file.ReadAt(static_cast<uint64_t>(number) * page_size, old.data(), page_size);
+        encoder.Add(number, old);
+      }
+      encoder.Finish();
+      if (!buffer.empty()) flush();
       out.Sync(JournalStep::kJournalSync);
     } catch (const JetError&) {
       ::unlink(journal_path.c_str());
@@ -185,24 +240,28 @@ std::string JournalPath(const std::string& path) { return path + "-journal"; }
 void SetJournalCrashHookForTesting(JournalCrashHook hook) { CrashHook() = std::move(hook); }
 void SetJournalFailureHookForTesting(JournalFailureHook hook) { FailureHook() = std::move(hook); }
 
-void WritePagesAtomically(const std::string& path, size_t page_size,
-                          const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+void WritePagesAtomically(const std::string& path, size_t page_size, const PageSource& pages) {
   WriteLock lock(path);  // the caller's own, when it holds it for the whole change
   RefuseWhileOpenInAccess(path);
   RecoverJournal(path, page_size);
   Fd file(path, O_RDWR);
-  const Journal journal = OldPages(file, page_size, pages);
-  WriteJournal(path, EncodeJournal(journal));
+  const uint64_t old_size = file.Size();
+  std::vector<uint32_t> overwritten;
+  pages([&](uint32_t number, const std::vector<uint8_t>& bytes) {
+    if (bytes.size() != page_size) throw jet_errors::DiskError();
+    if (static_cast<uint64_t>(number) * page_size < old_size) overwritten.push_back(number);
+  });
+  WriteJournal(path, file, page_size, overwritten);
 
   try {
     size_t written = 0;
-    for (const auto& [number, bytes] : pages) {
+    pages([&](uint32_t number, const std::vector<uint8_t>& bytes) {
       file.WriteStep(JournalStep::kPageWrite, written++, static_cast<uint64_t>(number) * page_size,
                      reinterpret_cast<const char*>(bytes.data()), page_size);
-    }
+    });
     file.Sync(JournalStep::kFileSync);
   } catch (const JetError&) {
-    PutBack(file, journal, path);
+    PutBack(file, path);
     throw;
   }
   if (CrashAt(JournalStep::kJournalRemove, 0)) throw PageWriteCrash{};
@@ -213,9 +272,16 @@ void WritePagesAtomically(const std::string& path, size_t page_size,
   } catch (const JetError&) {
     // The journal would undo the change at the next opening: undone now, so that what
     // the caller is told holds.
-    PutBack(file, journal, path);
+    PutBack(file, path);
     throw;
   }
+}
+
+void WritePagesAtomically(const std::string& path, size_t page_size,
+                          const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  WritePagesAtomically(path, page_size, [&pages](const PageVisitor& visit) {
+    for (const auto& [number, bytes] : pages) visit(number, bytes);
+  });
 }
 
 bool RecoverJournal(const std::string& path, size_t page_size) {
@@ -224,20 +290,20 @@ bool RecoverJournal(const std::string& path, size_t page_size) {
   WriteLock lock(path);
   RefuseWhileOpenInAccess(path);
   if (!Exists(journal_path)) return false;  // rolled back by the writer that held the lock
-  const std::optional<Journal> journal = DecodeJournal(ReadWholeFile(journal_path));
+  const std::optional<JournalFile> journal = JournalFile::Open(journal_path);
   if (!journal) {  // cut short before the file was touched
     RemoveJournal(path);
     return false;
   }
-  if (journal->page_size != page_size) throw jet_errors::UnrecognizedFormat(journal_path);
-  for (const JournalRecord& record : journal->records) {
-    if (static_cast<uint64_t>(record.page) * page_size >= journal->old_size) {
+  if (journal->head().page_size != page_size) throw jet_errors::UnrecognizedFormat(journal_path);
+  journal->ForEachRecord([&](uint32_t page, const std::string&) {
+    if (static_cast<uint64_t>(page) * page_size >= journal->head().old_size) {
       throw jet_errors::UnrecognizedFormat(journal_path);
     }
-  }
+  });
   Fd file(path, O_RDWR);
   // A change only ever makes the file longer.
-  if (file.Size() < journal->old_size) throw jet_errors::UnrecognizedFormat(journal_path);
+  if (file.Size() < journal->head().old_size) throw jet_errors::UnrecognizedFormat(journal_path);
   RollBack(file, *journal);
   RemoveJournal(path);
   return true;

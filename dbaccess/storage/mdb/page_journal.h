@@ -29,8 +29,16 @@ namespace dbaccess::mdb {
 // The journal's path for the database at `path`.
 std::string JournalPath(const std::string& path);
 
-// Writes every page of `pages` (number -> the page's `page_size` bytes as stored) into the
-// file at `path`; pages past the end extend the file. All or nothing, as above.
+// The pages to write: a source calls its visitor with each page's number and `page_size`
+// bytes as stored, in ascending order of number, the same pages each time it is called.
+using PageVisitor = std::function<void(uint32_t number, const std::vector<uint8_t>& bytes)>;
+using PageSource = std::function<void(const PageVisitor&)>;
+
+// Writes every page of `pages` into the file at `path`; pages past the end extend the file.
+// All or nothing, as above. The pages and the journal are streamed: memory stays bounded
+// whatever the number of pages.
+void WritePagesAtomically(const std::string& path, size_t page_size, const PageSource& pages);
+// The same for pages held in memory (number -> bytes).
 void WritePagesAtomically(const std::string& path, size_t page_size,
                           const std::map<uint32_t, std::vector<uint8_t>>& pages);
 

@@ -18,7 +18,7 @@ constexpr int kGlobalUsageMapRow = 0;
 // The pages of the writer as the file would store them (encrypted where the file is).
 class PageWriter::ViewSource : public ByteSource {
  public:
-  explicit ViewSource(const PageWriter& writer)
+  explicit ViewSource(PageWriter& writer)
       : writer_(writer),
         page_size_(static_cast<size_t>(writer.layout().page_size)),
         size_(uint64_t{writer.page_count_} * page_size_) {}
@@ -41,9 +41,8 @@ class PageWriter::ViewSource : public ByteSource {
  private:
   Page Stored(uint32_t number) const {
     Page page;
-    const auto changed = writer_.changed_.find(number);
-    if (changed != writer_.changed_.end()) {
-      page = changed->second;
+    if (const Page* changed = writer_.changed_.Find(number)) {
+      page = *changed;
     } else if (number < writer_.file_.page_count()) {
       page = *writer_.file_.Read(number);
     } else {
@@ -53,13 +52,16 @@ class PageWriter::ViewSource : public ByteSource {
     return page;
   }
 
-  const PageWriter& writer_;
+  PageWriter& writer_;
   size_t page_size_;
   uint64_t size_;
 };
 
 PageWriter::PageWriter(const PageFile& file, std::string path)
-    : file_(file), path_(std::move(path)), page_count_(file.page_count()) {
+    : file_(file),
+      path_(std::move(path)),
+      page_count_(file.page_count()),
+      changed_(static_cast<size_t>(file.layout().page_size)) {
   if (file.header().version != JetVersion::kJet4) throw jet_errors::Jet3FileReadOnly(path_);
   const auto row = ReadRow(file_, RowPointer{kGlobalUsageMapPage, kGlobalUsageMapRow});
   if (!row || row->bytes.size() < kUsageMapInlineBitmapOffset) {
@@ -77,25 +79,26 @@ PageWriter::PageWriter(const PageFile& file, std::string path)
 }
 
 const Page& PageWriter::Read(uint32_t number) {
-  const auto found = changed_.find(number);
-  if (found != changed_.end()) return found->second;
+  if (Page* changed = changed_.Find(number)) return *changed;
   if (number >= file_.page_count()) return Edit(number);
-  auto& read = read_[number];  // kept, so that the reference stays valid
-  if (!read) read = file_.Read(number);
-  return *read;
+  auto [it, added] = read_.try_emplace(number);
+  if (added) {
+    it->second = file_.Read(number);
+    read_order_.push_back(number);
+    if (read_order_.size() > PageStore::kMemoryPages) {
+      read_.erase(read_order_.front());
+      read_order_.pop_front();
+    }
+  }
+  return *it->second;
 }
 
 Page& PageWriter::Edit(uint32_t number) {
-  const auto found = changed_.find(number);
-  if (found != changed_.end()) return found->second;
+  if (Page* changed = changed_.Find(number)) return *changed;
   if (number >= page_count_) throw FormatError("page outside the file");
-  if (number >= file_.page_count()) {
-    return changed_.emplace(number, Page(layout().page_size, 0)).first->second;
-  }
+  if (number >= file_.page_count()) return changed_.Put(number, Page(layout().page_size, 0));
   const auto read = read_.find(number);
-  Page bytes = read != read_.end() ? *read->second : *file_.Read(number);
-  if (read != read_.end()) read_.erase(read);
-  return changed_.emplace(number, std::move(bytes)).first->second;
+  return changed_.Put(number, read != read_.end() ? *read->second : *file_.Read(number));
 }
 
 uint32_t PageWriter::Allocate() {
@@ -107,7 +110,7 @@ uint32_t PageWriter::Allocate() {
     number = page_count_++;
   }
   global_map_changed_ = true;
-  changed_[number] = Page(layout().page_size, 0);
+  changed_.Put(number, Page(layout().page_size, 0));
   return number;
 }
 
@@ -115,7 +118,7 @@ void PageWriter::Release(uint32_t number) {
   if (number <= kSystemCatalogPage || number >= page_count_) {
     throw FormatError("page cannot be released");
   }
-  changed_[number] = Page(layout().page_size, 0);
+  changed_.Put(number, Page(layout().page_size, 0));
   free_.insert(number);
   global_map_changed_ = true;
 }
@@ -158,7 +161,7 @@ void PageWriter::WriteGlobalUsageMap() {
     for (int b = 0; b < 4; ++b) {
       map[1 + 4 * i + b] = static_cast<uint8_t>(global_map_pages_[i] >> (8 * b));
     }
-    changed_[global_map_pages_[i]] = std::move(bitmaps[i]);
+    changed_.Put(global_map_pages_[i], std::move(bitmaps[i]));
   }
   Edit(kGlobalUsageMapPage) = EncodeDataPage(content, layout());
 }
@@ -170,15 +173,18 @@ std::unique_ptr<PageFile> PageWriter::View() {
 
 void PageWriter::Commit() {
   if (global_map_changed_) WriteGlobalUsageMap();
-  std::map<uint32_t, std::vector<uint8_t>> stored;
-  for (auto& [number, page] : changed_) {
-    Page bytes = page;
-    ApplyPageEncryption(header(), number, bytes);
-    stored.emplace(number, std::move(bytes));
-  }
-  WritePagesAtomically(path_, static_cast<size_t>(layout().page_size), stored);
-  changed_.clear();
+  WritePagesAtomically(path_, static_cast<size_t>(layout().page_size),
+                       [this](const PageVisitor& visit) {
+                         Page bytes;
+                         changed_.ForEach([&](uint32_t number, const Page& page) {
+                           bytes = page;
+                           ApplyPageEncryption(header(), number, bytes);
+                           visit(number, bytes);
+                         });
+                       });
+  changed_.Clear();
   read_.clear();
+  read_order_.clear();
   global_map_changed_ = false;
 }
 

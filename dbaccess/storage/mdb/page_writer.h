@@ -1,5 +1,6 @@
-// Changes to the pages of one Jet 4 database, held in memory until Commit writes them all
-// at once through the rollback journal (page_journal.h).
+// Changes to the pages of one Jet 4 database, held (page_store.h: the recent ones in memory,
+// the rest in a temporary file) until Commit writes them all at once through the rollback
+// journal (page_journal.h).
 //
 // Pages are handed out decrypted, as PageFile reads them; Commit encrypts them as the file
 // does. New pages come from the global usage map (page 1, row 0: a set bit marks a free
@@ -13,12 +14,14 @@
 #define SKARNVEL_DBACCESS_STORAGE_MDB_PAGE_WRITER_H_
 
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "dbaccess/storage/mdb/page_file.h"
+#include "dbaccess/storage/mdb/page_store.h"
 
 namespace dbaccess::mdb {
 
@@ -38,9 +41,10 @@ class PageWriter {
   uint32_t page_count() const { return page_count_; }
 
   // The page as changed so far, or as in the file. FormatError for a page past the end. The
-  // reference stays valid until the page is edited or the writer committed.
+  // reference stays valid until the page is edited, the writer committed, or
+  // PageStore::kMemoryPages other pages read or changed.
   const Page& Read(uint32_t number);
-  // The page, to be changed in place.
+  // The page, to be changed in place; the reference as Read's.
   Page& Edit(uint32_t number);
 
   // A page for new content, all zeros.
@@ -51,6 +55,8 @@ class PageWriter {
   // The pages marked free now.
   const std::set<uint32_t>& free_pages() const { return free_; }
   bool changed() const { return !changed_.empty(); }
+  // How many changed pages went to the temporary file (for tests).
+  size_t spilled_pages() const { return changed_.spilled(); }
 
   // The database as changed so far, the global usage map included, read as a PageFile. Make
   // a new one after further changes (one made before may show pages it read as they were
@@ -70,8 +76,11 @@ class PageWriter {
   const PageFile& file_;
   std::string path_;
   uint32_t page_count_;
-  std::map<uint32_t, Page> changed_;
-  std::map<uint32_t, std::shared_ptr<const Page>> read_;  // pages handed out by Read
+  PageStore changed_;
+  // Pages of the file handed out by Read, kept while they may still be held: the last
+  // PageStore::kMemoryPages of them.
+  std::map<uint32_t, std::shared_ptr<const Page>> read_;
+  std::list<uint32_t> read_order_;
   std::set<uint32_t> free_;
   size_t global_map_bytes_ = 0;             // an inline map's bitmap length as read
   std::vector<uint32_t> global_map_pages_;  // a reference map's pages
