@@ -13,6 +13,7 @@
 #include "dbaccess/storage/mdb/relationship_writer.h"
 #include "dbaccess/storage/mdb/relationships.h"
 #include "dbaccess/storage/mdb/table_creator.h"
+#include "dbaccess/storage/mdb/table_definition_pages.h"
 #include "dbaccess/storage/mdb/table_editor.h"
 #include "dbaccess/storage/mdb/table_redefinition.h"
 
@@ -207,11 +208,14 @@ uint32_t Rewrite(PageWriter& pages, const Table& before, const Table& after, con
   CatalogWriter catalog(pages);
   const CatalogObject object = catalog.UserTable(after.name);
   const uint32_t page = static_cast<uint32_t>(object.id);
+  // Only the definition is read here: the rows come from the model and every index is built
+  // anew, so nothing of the old index pages is kept (RewriteTable checks the pages it gives
+  // back).
   StoredTableParts stored;
   {
-    const TableEditor old(pages, page, object.name);
-    stored.definition = old.definition();
-    stored.extras = old.extras();
+    DecodedTableDefinition old = ReadDecodedTableDefinition(*pages.View(), page);
+    stored.definition = std::move(old.definition);
+    stored.extras = std::move(old.extras);
   }
   stored.properties = object.properties;
   // The model's columns follow the column numbers.

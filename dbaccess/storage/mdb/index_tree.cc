@@ -12,46 +12,53 @@ size_t CommonLength(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
   return length;
 }
 
-// Splits `entries` into runs that each fit on one page.
-std::vector<IndexPage> FillPages(const std::vector<IndexEntry>& entries, bool leaf, size_t capacity,
-                                 bool compress) {
-  std::vector<IndexPage> pages;
-  IndexPage page;
-  page.leaf = leaf;
+// One page's run of entries: [begin, end) of the level's entries, and the prefix they share.
+struct PageRun {
+  size_t begin = 0, end = 0;
+  size_t prefix = 0;
+};
+
+// Splits `entries` into runs that each fit on one page. Only the runs' bounds are kept, so
+// that a level costs its entries once, not twice.
+std::vector<PageRun> FillPages(const std::vector<IndexEntry>& entries, bool leaf, size_t capacity,
+                               bool compress) {
+  std::vector<PageRun> runs;
+  PageRun run;
   std::vector<uint8_t> first;
   size_t prefix = 0;
   size_t raw_size = 0;  // the entries' bytes before compression
-  for (const IndexEntry& entry : entries) {
-    const std::vector<uint8_t> bytes = entry.Bytes(leaf);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::vector<uint8_t> bytes = entries[i].Bytes(leaf);
+    const size_t count = i - run.begin;
     size_t new_prefix = 0;
-    if (compress && !page.entries.empty()) {
-      new_prefix = page.entries.size() == 1 ? CommonLength(first, bytes)
-                                            : std::min(prefix, CommonLength(first, bytes));
+    if (compress && count > 0) {
+      new_prefix =
+          count == 1 ? CommonLength(first, bytes) : std::min(prefix, CommonLength(first, bytes));
     }
     // With n + 1 entries sharing new_prefix bytes, every one but the first leaves them out.
-    const size_t size = raw_size + bytes.size() - new_prefix * page.entries.size();
-    if (!page.entries.empty() && size > capacity) {
-      page.prefix_length = prefix;
-      pages.push_back(std::move(page));
-      page = IndexPage{};
-      page.leaf = leaf;
+    const size_t size = raw_size + bytes.size() - new_prefix * count;
+    if (count > 0 && size > capacity) {
+      run.end = i;
+      run.prefix = prefix;
+      runs.push_back(run);
+      run = PageRun{i, i, 0};
       raw_size = 0;
       prefix = 0;
       new_prefix = 0;
     }
-    if (page.entries.empty()) {
+    if (i == run.begin) {
       first = bytes;
       if (bytes.size() > capacity) throw FormatError("index entry larger than a page");
     }
-    page.entries.push_back(entry);
     raw_size += bytes.size();
     prefix = new_prefix;
   }
-  if (!page.entries.empty() || pages.empty()) {
-    page.prefix_length = prefix;
-    pages.push_back(std::move(page));
+  if (run.begin < entries.size() || runs.empty()) {
+    run.end = entries.size();
+    run.prefix = prefix;
+    runs.push_back(run);
   }
-  return pages;
+  return runs;
 }
 
 }  // namespace
@@ -66,27 +73,29 @@ BuiltIndexTree BuildIndexTree(const std::vector<IndexEntry>& entries, uint32_t t
   if (options.page_fill != 0) capacity = std::min(capacity, options.page_fill);
 
   BuiltIndexTree tree;
-  std::vector<IndexEntry> level_entries = entries;
+  const std::vector<IndexEntry>* level = &entries;  // the leaves' entries are not copied
+  std::vector<IndexEntry> parents;
   bool leaf = true;
   while (true) {
-    std::vector<IndexPage> pages = FillPages(level_entries, leaf, capacity, options.compress);
+    const std::vector<PageRun> runs = FillPages(*level, leaf, capacity, options.compress);
     std::vector<uint32_t> numbers;
-    for (size_t i = 0; i < pages.size(); ++i) numbers.push_back(allocate());
-    std::vector<IndexEntry> parents;
-    for (size_t i = 0; i < pages.size(); ++i) {
-      IndexPage& page = pages[i];
+    for (size_t i = 0; i < runs.size(); ++i) numbers.push_back(allocate());
+    std::vector<IndexEntry> next_parents;
+    for (size_t i = 0; i < runs.size(); ++i) {
+      IndexPage page;
+      page.leaf = leaf;
+      page.prefix_length = runs[i].prefix;
+      page.entries.assign(level->begin() + static_cast<std::ptrdiff_t>(runs[i].begin),
+                          level->begin() + static_cast<std::ptrdiff_t>(runs[i].end));
       page.table_page = table_page;
       page.previous_page = i > 0 ? numbers[i - 1] : 0;
-      page.next_page = i + 1 < pages.size() ? numbers[i + 1] : 0;
+      page.next_page = i + 1 < runs.size() ? numbers[i + 1] : 0;
       if (!page.entries.empty()) {
         IndexEntry parent = page.entries.back();
         parent.child_page = numbers[i];
-        parents.push_back(std::move(parent));
+        next_parents.push_back(std::move(parent));
       }
-    }
-    // An intermediate page names its last child as its tail, not as an entry.
-    for (size_t i = 0; i < pages.size(); ++i) {
-      IndexPage& page = pages[i];
+      // An intermediate page names its last child as its tail, not as an entry.
       if (!leaf && !page.entries.empty()) {
         page.tail_page = page.entries.back().child_page;
         page.entries.pop_back();
@@ -97,11 +106,12 @@ BuiltIndexTree BuildIndexTree(const std::vector<IndexEntry>& entries, uint32_t t
       }
       tree.pages.push_back(BuiltIndexPage{numbers[i], EncodeIndexPage(page, layout)});
     }
-    if (pages.size() == 1) {
+    if (runs.size() == 1) {
       tree.root = numbers[0];
       return tree;
     }
-    level_entries = std::move(parents);
+    parents = std::move(next_parents);
+    level = &parents;
     leaf = false;
   }
 }

@@ -81,11 +81,9 @@ class TablePages {
  public:
   TablePages(PageWriter& pages, const std::string& name, uint32_t definition_page)
       : pages_(pages), view_(pages.View()) {
-    const TextDecoder text(pages.header().version, pages.header().code_page);
-    const StoredTableDefinition stored = ReadStoredTableDefinition(*view_, definition_page);
-    def_ = DecodeTableDefinition(ByteView(stored.bytes), pages.layout(), text);
-    def_.page = definition_page;
-    extras_ = DecodeTableDefinitionExtras(ByteView(stored.bytes), pages.layout());
+    DecodedTableDefinition stored = ReadDecodedTableDefinition(*view_, definition_page);
+    def_ = std::move(stored.definition);
+    extras_ = std::move(stored.extras);
     std::vector<CheckFinding> findings;
     CheckTablePages(*view_, OwnedTable{name, def_}, findings);
     if (!findings.empty()) throw FormatError(findings.front().ToString());

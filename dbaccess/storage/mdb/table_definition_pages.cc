@@ -4,6 +4,7 @@
 #include <set>
 
 #include "dbaccess/storage/mdb/format_error.h"
+#include "dbaccess/storage/mdb/text_codec.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -112,6 +113,17 @@ StoredTableDefinition ReadStoredTableDefinition(const PageFile& file, uint32_t p
   }
   stored.bytes.resize(length);
   return stored;
+}
+
+DecodedTableDefinition ReadDecodedTableDefinition(const PageFile& file, uint32_t page) {
+  const StoredTableDefinition stored = ReadStoredTableDefinition(file, page);
+  const TextDecoder text(file.header().version, file.header().code_page);
+  DecodedTableDefinition out;
+  out.definition = DecodeTableDefinition(ByteView(stored.bytes), file.layout(), text);
+  out.definition.page = page;
+  out.extras = DecodeTableDefinitionExtras(ByteView(stored.bytes), file.layout());
+  out.pages = stored.pages;
+  return out;
 }
 
 }  // namespace dbaccess::mdb

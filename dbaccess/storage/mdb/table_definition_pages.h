@@ -15,6 +15,7 @@
 #include "dbaccess/storage/mdb/format.h"
 #include "dbaccess/storage/mdb/page_file.h"
 #include "dbaccess/storage/mdb/page_writer.h"
+#include "dbaccess/storage/mdb/table_definition_encoder.h"
 
 namespace dbaccess::mdb {
 
@@ -48,6 +49,14 @@ struct StoredTableDefinition {
 // Reads the definition whose first page is `page` as stored. Throws FormatError on a page
 // that is not a TDEF page, a chain that loops, or a length the pages do not hold.
 StoredTableDefinition ReadStoredTableDefinition(const PageFile& file, uint32_t page);
+
+// The same decoded: the definition (its page set), the extras a writer keeps, the chain.
+struct DecodedTableDefinition {
+  TableDefinition definition;
+  TableDefinitionExtras extras;
+  std::vector<uint32_t> pages;
+};
+DecodedTableDefinition ReadDecodedTableDefinition(const PageFile& file, uint32_t page);
 
 }  // namespace dbaccess::mdb
 

@@ -57,12 +57,10 @@ TableEditor::TableEditor(PageWriter& pages, uint32_t definition_page, std::strin
       name_(std::move(name)),
       text_(pages.header().version, pages.header().code_page) {
   Guarded([&] {
-    const std::unique_ptr<PageFile> view = pages_.View();
-    const StoredTableDefinition stored = ReadStoredTableDefinition(*view, definition_page);
-    def_ = DecodeTableDefinition(ByteView(stored.bytes), pages_.layout(), text_);
-    def_.page = definition_page;
-    extras_ = DecodeTableDefinitionExtras(ByteView(stored.bytes), pages_.layout());
-    definition_pages_ = stored.pages;
+    DecodedTableDefinition stored = ReadDecodedTableDefinition(*pages_.View(), definition_page);
+    def_ = std::move(stored.definition);
+    extras_ = std::move(stored.extras);
+    definition_pages_ = std::move(stored.pages);
   });
   for (const RealIndex& index : def_.real_indexes) {
     const std::string why = WhyKeysNotBuildable(def_, index, pages_.header());
