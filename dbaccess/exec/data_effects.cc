@@ -102,17 +102,17 @@ void KeyEffects(const Table& table, const Index& index, std::vector<DataEffect>&
   DataEffect duplicates = NewEffect(Kind::kDuplicates, table, ColumnNames(index.columns));
   std::unordered_map<std::string, int> seen;  // key -> rows met with it
   std::string key;
-  for (const Row& row : table.rows) {
+  table.rows.ForEach([&](const Row& row) {
     if (!EncodeKey(table, row, positions, key)) {
       if (index.primary || index.required) ++nulls.count;
-      continue;
+      return;
     }
-    if (!index.unique) continue;
+    if (!index.unique) return;
     if (++seen[key] == 2) {
       ++duplicates.count;
       AddExample(duplicates, KeyExample(table, row, positions));
     }
-  }
+  });
   Keep(out, std::move(nulls));
   Keep(out, std::move(duplicates));
 }
@@ -183,7 +183,7 @@ void AlterEffects(const Table& table, const sql::AlterColumn& s, std::vector<Dat
   DataEffect refused = NewEffect(Kind::kValuesRefused, table, {old_column.name});
   DataEffect changed = NewEffect(Kind::kValuesChanged, table, {old_column.name});
   DataEffect nulls = NewEffect(Kind::kNulls, table, {old_column.name});
-  for (const Row& row : table.rows) {
+  table.rows.ForEach([&](const Row& row) {
     const Cell& cell = row[static_cast<size_t>(position)];
     Cell converted;
     const ConvertStatus status =
@@ -194,10 +194,10 @@ void AlterEffects(const Table& table, const sql::AlterColumn& s, std::vector<Dat
       if (status == ConvertStatus::kOverflow) ++refused.overflow;
       if (status == ConvertStatus::kMismatch) ++refused.mismatch;
       AddExample(refused, ExampleOf(cell, old_column.type));
-      continue;
+      return;
     }
     if (IsNull(converted) && column.required) ++nulls.count;
-    if (IsNull(cell)) continue;
+    if (IsNull(cell)) return;
     Cell back;
     if (ConvertValue(ValueFromCell(converted, column.type), back_column, back) !=
             ConvertStatus::kOk ||
@@ -205,7 +205,7 @@ void AlterEffects(const Table& table, const sql::AlterColumn& s, std::vector<Dat
       ++changed.count;
       AddExample(changed, ExampleOf(cell, old_column.type));
     }
-  }
+  });
   Keep(out, std::move(refused));
   Keep(out, std::move(changed));
   Keep(out, std::move(nulls));

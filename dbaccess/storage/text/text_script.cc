@@ -264,14 +264,14 @@ std::string RowsText(const Table& t) {
   }
   head += ") VALUES (";
   std::string out;
-  for (const Row& row : t.rows) {
+  t.rows.ForEach([&](const Row& row) {
     out += head;
     for (size_t i = 0; i < t.columns.size(); ++i) {
       if (i > 0) out += ", ";
       out += i < row.size() ? CellLiteral(row[i], t.columns[i]) : "Null";
     }
     out += ");\n";
-  }
+  });
   return out;
 }
 
