@@ -13,6 +13,7 @@
 #include "dbaccess/storage/mdb/database_reader.h"
 #include "dbaccess/storage/mdb/long_value_writer.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
+#include "dbaccess/storage/mdb/new_database.h"
 #include "dbaccess/storage/mdb/page_journal.h"
 #include "dbaccess/storage/mdb/row_encoder.h"
 #include "dbaccess/storage/mdb/table_rows.h"
@@ -245,6 +246,68 @@ TEST_F(PageWriterTest, ACrashOrAFailureAtAnyWriteOfARealChangeLeavesTheOldOrTheN
     EXPECT_EQ(ReadBytes(path), old);
     ExpectOldOrNew(path, old, now);
   }
+}
+
+// A change of more pages than the writer keeps in memory: the others wait in a temporary
+// file, and the journal that undoes it is written and read back a piece at a time.
+TEST_F(PageWriterTest, AChangeLargerThanItsMemoryIsWrittenAndUndoneWhole) {
+  const std::string path = folder_.File("large.mdb");
+  CreateDatabaseFile(path, "");
+  constexpr uint32_t kPages = PageStore::kMemoryPages + 1500;
+  const auto fill = [](Page& page, uint32_t number, uint8_t round) {
+    for (size_t i = 0; i < page.size(); i += 4) {
+      page[i] = kPageData;
+      page[i + 1] = round;
+      page[i + 2] = static_cast<uint8_t>(number);
+      page[i + 3] = static_cast<uint8_t>(number >> 8);
+    }
+  };
+  std::vector<uint32_t> numbers;
+  {
+    PageFile file(MemorySource(ReadBytes(path)));
+    PageWriter writer(file, path);
+    for (uint32_t i = 0; i < kPages; ++i) {
+      numbers.push_back(writer.Allocate());
+      fill(writer.Edit(numbers.back()), numbers.back(), 1);
+    }
+    EXPECT_GT(writer.spilled_pages(), 0u);
+    writer.Commit();
+  }
+  const std::vector<uint8_t> first = ReadBytes(path);
+  for (uint32_t number : {numbers.front(), numbers[kPages / 2], numbers.back()}) {
+    Page expected(4096);
+    fill(expected, number, 1);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), first.begin() + number * 4096L))
+        << number;
+  }
+
+  const auto rewrite = [&] {
+    PageFile file(MemorySource(ReadBytes(path)));
+    PageWriter writer(file, path);
+    for (uint32_t number : numbers) fill(writer.Edit(number), number, 2);
+    writer.Commit();
+  };
+  SetJournalCrashHookForTesting([](JournalStep step, size_t count) {
+    return step == JournalStep::kPageWrite && count == kPages - 10;
+  });
+  EXPECT_THROW(rewrite(), PageWriteCrash);
+  SetJournalCrashHookForTesting({});
+  EXPECT_TRUE(RecoverJournal(path, 4096));
+  EXPECT_EQ(ReadBytes(path), first);
+
+  SetJournalFailureHookForTesting([](JournalStep step, size_t count) {
+    return step == JournalStep::kJournalWrite && count == 3 ? ENOSPC : 0;
+  });
+  EXPECT_THROW(rewrite(), JetError);
+  SetJournalFailureHookForTesting({});
+  EXPECT_FALSE(std::filesystem::exists(JournalPath(path)));
+  EXPECT_EQ(ReadBytes(path), first);
+  rewrite();
+  const std::vector<uint8_t> second = ReadBytes(path);
+  Page expected(4096);
+  fill(expected, numbers.back(), 2);
+  EXPECT_TRUE(
+      std::equal(expected.begin(), expected.end(), second.begin() + numbers.back() * 4096L));
 }
 
 }  // namespace
