@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <unordered_map>
 
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/format_error.h"
@@ -34,9 +36,15 @@ Table MapTable(const StoredTable& stored, const Layout& layout) {
   table.kind = KindOf(stored);
   if (stored.linked) return table;
   const TableDefinition& def = stored.definition;
+  // The columns' maps by folded name, the first of a name winning as in PropertyMaps::Find:
+  // one look-up per column rather than a search of every map.
+  std::unordered_map<std::string, const PropertyMap*> column_maps;
+  for (const PropertyMap& map : stored.properties.maps) {
+    if (map.kind == kPropertyChunkColumn) column_maps.emplace(FoldName(map.name), &map);
+  }
   for (size_t i : ModelColumnOrder(def)) {
-    const PropertyMap* properties =
-        stored.properties.Find(def.columns[i].name, kPropertyChunkColumn);
+    const auto found = column_maps.find(FoldName(def.columns[i].name));
+    const PropertyMap* properties = found == column_maps.end() ? nullptr : found->second;
     table.columns.push_back(MapColumn(def.columns[i], properties, layout));
   }
   table.indexes = MapIndexes(def);
