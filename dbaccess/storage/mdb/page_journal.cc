@@ -247,15 +247,18 @@ void WritePagesAtomically(const std::string& path, size_t page_size, const PageS
   Fd file(path, O_RDWR);
   const uint64_t old_size = file.Size();
   std::vector<uint32_t> overwritten;
-  pages([&](uint32_t number, const std::vector<uint8_t>& bytes) {
-    if (bytes.size() != page_size) throw jet_errors::DiskError();
+  for (uint32_t number : pages.numbers) {
     if (static_cast<uint64_t>(number) * page_size < old_size) overwritten.push_back(number);
-  });
+  }
   WriteJournal(path, file, page_size, overwritten);
 
   try {
     size_t written = 0;
-    pages([&](uint32_t number, const std::vector<uint8_t>& bytes) {
+    pages.pages([&](uint32_t number, const std::vector<uint8_t>& bytes) {
+      if (written >= pages.numbers.size() || pages.numbers[written] != number ||
+          bytes.size() != page_size) {
+        throw jet_errors::DiskError();
+      }
       file.WriteStep(JournalStep::kPageWrite, written++, static_cast<uint64_t>(number) * page_size,
                      reinterpret_cast<const char*>(bytes.data()), page_size);
     });
@@ -279,9 +282,12 @@ void WritePagesAtomically(const std::string& path, size_t page_size, const PageS
 
 void WritePagesAtomically(const std::string& path, size_t page_size,
                           const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  WritePagesAtomically(path, page_size, [&pages](const PageVisitor& visit) {
+  PageSource source;
+  for (const auto& [number, bytes] : pages) source.numbers.push_back(number);
+  source.pages = [&pages](const PageVisitor& visit) {
     for (const auto& [number, bytes] : pages) visit(number, bytes);
-  });
+  };
+  WritePagesAtomically(path, page_size, source);
 }
 
 bool RecoverJournal(const std::string& path, size_t page_size) {

@@ -29,10 +29,13 @@ namespace dbaccess::mdb {
 // The journal's path for the database at `path`.
 std::string JournalPath(const std::string& path);
 
-// The pages to write: a source calls its visitor with each page's number and `page_size`
-// bytes as stored, in ascending order of number, the same pages each time it is called.
+// The pages to write: their numbers in ascending order, and a call that hands each one's
+// number and `page_size` bytes as stored to its visitor, in that order.
 using PageVisitor = std::function<void(uint32_t number, const std::vector<uint8_t>& bytes)>;
-using PageSource = std::function<void(const PageVisitor&)>;
+struct PageSource {
+  std::vector<uint32_t> numbers;
+  std::function<void(const PageVisitor&)> pages;
+};
 
 // Writes every page of `pages` into the file at `path`; pages past the end extend the file.
 // All or nothing, as above. The pages and the journal are streamed: memory stays bounded

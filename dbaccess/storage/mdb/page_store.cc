@@ -69,7 +69,7 @@ Page& PageStore::Resident(uint32_t number, Slot& slot) {
     return *slot.memory;
   }
   auto page = std::make_unique<Page>(page_size_);
-  spill_->Read(slot.offset, *page);
+  if (!slot.zeros) spill_->Read(slot.offset, *page);
   slot.memory = std::move(page);
   slot.recent = recent_.insert(recent_.end(), number);
   Page& resident = *slot.memory;
@@ -81,15 +81,19 @@ void PageStore::EvictBeyondBudget() {
   while (recent_.size() > memory_pages_) {
     const uint32_t oldest = recent_.front();
     Slot& slot = slots_.at(oldest);
-    if (!spill_) spill_ = std::make_unique<SpillFile>();
-    if (slot.offset < 0) {
-      slot.offset = spill_end_;
-      spill_end_ += static_cast<int64_t>(page_size_);
+    slot.zeros =
+        std::all_of(slot.memory->begin(), slot.memory->end(), [](uint8_t b) { return b == 0; });
+    if (!slot.zeros) {
+      if (!spill_) spill_ = std::make_unique<SpillFile>();
+      if (slot.offset < 0) {
+        slot.offset = spill_end_;
+        spill_end_ += static_cast<int64_t>(page_size_);
+      }
+      spill_->Write(slot.offset, *slot.memory);
+      ++spilled_;
     }
-    spill_->Write(slot.offset, *slot.memory);
     slot.memory.reset();
     recent_.pop_front();
-    ++spilled_;
   }
 }
 
@@ -115,15 +119,25 @@ Page& PageStore::Put(uint32_t number, Page page) {
 }
 
 void PageStore::ForEach(const std::function<void(uint32_t, const Page&)>& visit) {
+  const Page zeros(page_size_, 0);
   Page spilled(page_size_);
   for (auto& [number, slot] : slots_) {
     if (slot.memory) {
       visit(number, *slot.memory);
+    } else if (slot.zeros) {
+      visit(number, zeros);
     } else {
       spill_->Read(slot.offset, spilled);
       visit(number, spilled);
     }
   }
+}
+
+std::vector<uint32_t> PageStore::Numbers() const {
+  std::vector<uint32_t> numbers;
+  numbers.reserve(slots_.size());
+  for (const auto& [number, slot] : slots_) numbers.push_back(number);
+  return numbers;
 }
 
 void PageStore::Clear() {

@@ -1,6 +1,7 @@
 // The pages a writer has changed, held until they are committed: the most recently used in
 // memory, the others in an unnamed temporary file, so that a change of any size costs a
-// bounded amount of memory (kMemoryPages pages) and the rest in temporary disk space.
+// bounded amount of memory (kMemoryPages pages) and the rest in temporary disk space. A page
+// of zeros (a page given back, or taken and not yet filled) leaves memory for neither.
 //
 // A page handed out stays where it is until kMemoryPages other pages have been handed out
 // or stored: callers hold a page only while they change or read it.
@@ -38,8 +39,9 @@ class PageStore {
   // Stores `page` under `number`, in place of any page stored there.
   Page& Put(uint32_t number, Page page);
 
-  // Every page, in number order.
+  // Every page, in number order; their numbers alone.
   void ForEach(const std::function<void(uint32_t, const Page&)>& visit);
+  std::vector<uint32_t> Numbers() const;
   void Clear();
 
   // How many pages went to the temporary file (for tests).
@@ -48,8 +50,9 @@ class PageStore {
  private:
   class SpillFile;
   struct Slot {
-    std::unique_ptr<Page> memory;  // null: in the spill file
+    std::unique_ptr<Page> memory;  // null: in the spill file, or zeros
     int64_t offset = -1;           // its place in the spill file, once it went there
+    bool zeros = false;            // out of memory as a page of zeros
     std::list<uint32_t>::iterator recent;
   };
   Page& Resident(uint32_t number, Slot& slot);

@@ -37,6 +37,18 @@ TEST(PageStoreTest, PagesBeyondTheBudgetSpillAndComeBackInOrder) {
     }
   });
   EXPECT_EQ(order, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(store.Numbers(), order);
+
+  // Pages of zeros leave memory without going to the file, and come back as zeros.
+  for (uint32_t n = 20; n < 23; ++n) store.Put(n, Page(64, 0));  // the last three go out
+  const size_t spilled = store.spilled();
+  for (uint32_t n = 23; n < 30; ++n) store.Put(n, Page(64, 0));
+  EXPECT_EQ(store.spilled(), spilled);
+  ASSERT_NE(store.Find(21), nullptr);
+  EXPECT_EQ(*store.Find(21), Page(64, 0));
+  (*store.Find(21))[5] = 7;  // no longer zeros: kept once it leaves memory again
+  for (uint32_t n = 1; n <= 5; ++n) ASSERT_NE(store.Find(n), nullptr);
+  EXPECT_EQ((*store.Find(21))[5], 7);
   store.Clear();
   EXPECT_TRUE(store.empty());
   EXPECT_EQ(store.Find(3), nullptr);

@@ -173,15 +173,17 @@ std::unique_ptr<PageFile> PageWriter::View() {
 
 void PageWriter::Commit() {
   if (global_map_changed_) WriteGlobalUsageMap();
-  WritePagesAtomically(path_, static_cast<size_t>(layout().page_size),
-                       [this](const PageVisitor& visit) {
-                         Page bytes;
-                         changed_.ForEach([&](uint32_t number, const Page& page) {
-                           bytes = page;
-                           ApplyPageEncryption(header(), number, bytes);
-                           visit(number, bytes);
-                         });
-                       });
+  PageSource source;
+  source.numbers = changed_.Numbers();
+  source.pages = [this](const PageVisitor& visit) {
+    Page bytes;
+    changed_.ForEach([&](uint32_t number, const Page& page) {
+      bytes = page;
+      ApplyPageEncryption(header(), number, bytes);
+      visit(number, bytes);
+    });
+  };
+  WritePagesAtomically(path_, static_cast<size_t>(layout().page_size), source);
   changed_.Clear();
   read_.clear();
   read_order_.clear();
