@@ -8,8 +8,9 @@ namespace dbaccess {
 
 struct TableRows::State {
   std::mutex mutex;
-  Loader loader;  // empty once run
-  Stream stream;  // how the loader's rows can be read one at a time; empty once it ran
+  Loader loader;            // empty once run
+  Stream stream;            // how the loader's rows can be read one at a time; empty once it ran
+  size_t mapped_depth = 0;  // the maps the stream passes its rows through
   std::vector<Row> rows;
   std::map<std::string, std::shared_ptr<Derived>> derived;
 };
@@ -36,9 +37,21 @@ TableRows TableRows::Streamed(Stream stream) {
 }
 
 TableRows TableRows::Mapped(const TableRows& source, Map map) {
-  return Streamed([source, map = std::move(map)](const Visitor& visit) {
+  size_t depth = 1;
+  if (source.state_) {
+    const std::lock_guard<std::mutex> lock(source.state_->mutex);
+    if (source.state_->loader) depth += source.state_->mapped_depth;
+  }
+  if (depth > kMaxMappedDepth) {
+    std::vector<Row> rows;
+    source.ForEach([&](const Row& row) { rows.push_back(map(row)); });
+    return TableRows(std::move(rows));
+  }
+  TableRows out = Streamed([source, map = std::move(map)](const Visitor& visit) {
     source.ForEach([&](const Row& row) { visit(map(row)); });
   });
+  out.state_->mapped_depth = depth;
+  return out;
 }
 
 void TableRows::ForEach(const std::function<void(const Row&)>& visit) const {

@@ -54,7 +54,11 @@ class TableRows {
   // Rows that `stream` reads, kept once something needs them whole.
   static TableRows Streamed(Stream stream);
   // The rows of `source`, each passed through `map` (which may throw JetError; the rows
-  // then stay as they were), read from the source each time until they are kept.
+  // then stay as they were), read from the source each time until they are kept. Each
+  // reading passes every row through every map of a chain: past kMaxMappedDepth maps the
+  // rows are worked out at once and kept, so that many changes of one table cost each
+  // change its own rows, not the rows of all changes before it.
+  static constexpr size_t kMaxMappedDepth = 4;
   static TableRows Mapped(const TableRows& source, Map map);
 
   // Whether the rows are in memory (a loader has run, or there was none).

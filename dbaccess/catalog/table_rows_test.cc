@@ -96,5 +96,25 @@ TEST(TableRowsTest, StreamedAndMappedRowsAreVisitedWithoutBeingKept) {
   EXPECT_EQ(doubled.size(), 3u);
 }
 
+// A chain of maps over rows not kept stays a stream up to its limit; the next map works the
+// rows out at once, so that a long run of changes does not pass every row through them all.
+TEST(TableRowsTest, ALongChainOfMapsIsWorkedOutOnce) {
+  int streams = 0;
+  TableRows rows = TableRows::Streamed([&](const TableRows::Visitor& visit) {
+    ++streams;
+    visit(One(1));
+  });
+  const auto plus_one = [](const Row& row) { return One(std::get<int64_t>(row[0]) + 1); };
+  for (size_t i = 0; i < TableRows::kMaxMappedDepth; ++i) {
+    rows = TableRows::Mapped(rows, plus_one);
+    EXPECT_FALSE(rows.loaded());
+  }
+  EXPECT_EQ(streams, 0);
+  rows = TableRows::Mapped(rows, plus_one);
+  EXPECT_TRUE(rows.loaded());
+  EXPECT_EQ(streams, 1);
+  EXPECT_EQ(rows, (std::vector<Row>{One(6)}));
+}
+
 }  // namespace
 }  // namespace dbaccess
