@@ -7,11 +7,11 @@
 // of a user table: each user table's rows are read from the file when something first needs
 // them (table_rows.h), a table at a time, and a row at a time where the whole table need not
 // be held (a column converted, a key checked, the rows written anew). After a Commit, the
-// rows of the tables it wrote are read from the file again. It remembers the file it read, so that a change by
-// another program is noticed: by the file's identity, size and times, and, while those times
-// are too recent to be trusted, by its content (file_stamp.h). Rows are read only while the
-// file is the one the last Load or Commit left; after another program's change, reading them
-// fails with 3197 and the catalog must be loaded again.
+// rows of the tables it wrote are read from the file again. It remembers the file it read, so
+// that a change by another program is noticed: by the file's identity, size and times, and,
+// while those times are too recent to be trusted, by its content (file_stamp.h). Rows are
+// read only while the file is the one the last Load or Commit left; after another program's
+// change, reading them fails with 3197 and the catalog must be loaded again.
 //
 // Commit() writes a Jet 4 file's changes (change_writer.h) through one PageWriter, all or
 // nothing: under the database's write lock it refuses, with nothing written, a file another
