@@ -31,27 +31,30 @@ class PageStore::SpillFile {
   SpillFile& operator=(const SpillFile&) = delete;
 
   void Write(int64_t offset, const Page& page) {
-    size_t done = 0;
-    while (done < page.size()) {
-      const ssize_t n = ::pwrite(fd_, page.data() + done, page.size() - done,
-                                 static_cast<off_t>(offset + static_cast<int64_t>(done)));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw FileError(n < 0 ? errno : EIO, path_);
-      done += static_cast<size_t>(n);
-    }
+    Whole(offset, page.size(), [&](size_t done, off_t at) {
+      return ::pwrite(fd_, page.data() + done, page.size() - done, at);
+    });
   }
   void Read(int64_t offset, Page& page) {
+    Whole(offset, page.size(), [&](size_t done, off_t at) {
+      return ::pread(fd_, page.data() + done, page.size() - done, at);
+    });
+  }
+
+ private:
+  // Repeats `call` (a pread or pwrite of the bytes from `done` on) until all `length` bytes
+  // at `offset` are done; a short end is an error, as the page must be whole.
+  template <typename Call>
+  void Whole(int64_t offset, size_t length, Call call) {
     size_t done = 0;
-    while (done < page.size()) {
-      const ssize_t n = ::pread(fd_, page.data() + done, page.size() - done,
-                                static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    while (done < length) {
+      const ssize_t n = call(done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) throw FileError(n < 0 ? errno : EIO, path_);
       done += static_cast<size_t>(n);
     }
   }
 
- private:
   int fd_ = -1;
   std::string path_;
 };
