@@ -37,5 +37,20 @@ TEST(PageJournalFormatTest, ARecordMustHoldOnePage) {
   EXPECT_THROW(EncodeJournal(journal), std::invalid_argument);
 }
 
+// Written in pieces, a journal is the same bytes; it must hold the records its head announces.
+TEST(PageJournalFormatTest, APieceByPieceJournalHoldsWhatItsHeadAnnounces) {
+  std::string pieces;
+  const auto sink = [&pieces](std::string_view bytes) { pieces += bytes; };
+  JournalEncoder encoder(8, 40, 3, sink);
+  for (const JournalRecord& record : Sample().records) encoder.Add(record.page, record.bytes);
+  encoder.Finish();
+  EXPECT_EQ(pieces, EncodeJournal(Sample()));
+  EXPECT_THROW(encoder.Add(4, "12345678"), std::invalid_argument);
+
+  JournalEncoder short_one(8, 40, 2, sink);
+  short_one.Add(1, "abcdefgh");
+  EXPECT_THROW(short_one.Finish(), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace dbaccess::mdb
