@@ -1,5 +1,5 @@
-// For tests only: a fresh folder under the system's temporary folder, removed with
-// everything in it at the end. Failing to make it fails loudly (an exception), so a test
+// For tests and benchmarks only: a fresh folder under the system's temporary folder, removed
+// with everything in it at the end. Failing to make it fails loudly (an exception), so a test
 // never writes where it did not mean to.
 #ifndef SKARNVEL_DBACCESS_BASE_TEMP_FOLDER_TESTING_H_
 #define SKARNVEL_DBACCESS_BASE_TEMP_FOLDER_TESTING_H_
@@ -19,9 +19,11 @@ namespace dbaccess::testing {
 class TempFolder {
  public:
   TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
-  // A folder under `parent` (a memory file system for tests that write much, say).
-  explicit TempFolder(const std::filesystem::path& parent) {
-    std::string pattern = (parent / "skarnvel-test-XXXXXX").string();
+  // A folder under `parent` (a memory file system for tests that write much, say), its name
+  // `name` and a unique ending.
+  explicit TempFolder(const std::filesystem::path& parent,
+                      std::string_view name = "skarnvel-test") {
+    std::string pattern = (parent / (std::string(name) + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) {
       throw std::runtime_error("cannot make a temporary folder " + pattern + ": " +
                                std::strerror(errno));
