@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,36 @@ TEST(BackupCopyTest, FailuresNameTheCopyAndLeaveNothing) {
   ::chmod(folder.File("ro").c_str(), 0755);
 }
 
+// The names of the temporary copies in `folder` of the day's backup of work.mdb.
+std::set<std::string> TemporaryCopies(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(".work_2026.12.08.mdb.tmp-", 0) == 0) names.insert(name);
+  }
+  return names;
+}
+
+// Kills and reaps a child process that is still running when the test leaves, so that a
+// failed expectation cannot leave it behind holding the test's output.
+class ChildGuard {
+ public:
+  explicit ChildGuard(pid_t pid) : pid_(pid) {}
+  ~ChildGuard() { Kill(); }
+  ChildGuard(const ChildGuard&) = delete;
+  ChildGuard& operator=(const ChildGuard&) = delete;
+  void Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = 0;
+  }
+
+ private:
+  pid_t pid_;
+};
+
 // A run-all killed while it copies must not leave a partial file under a backup's name,
 // where it would pass for the day's backup (the next copy then taking "_2").
 TEST(BackupCopyTest, CopyKilledMidwayLeavesNoBackupAndTheNextCopyTakesTheName) {
@@ -95,6 +126,8 @@ TEST(BackupCopyTest, CopyKilledMidwayLeavesNoBackupAndTheNextCopyTakesTheName) {
     ASSERT_GE(feed, 0);
     const std::string block(1 << 16, 'x');
     ASSERT_EQ(::write(feed, block.data(), block.size()), static_cast<ssize_t>(block.size()));
+    // Those of the copies killed before, which this copy may remove while it starts.
+    const std::set<std::string> earlier = TemporaryCopies(folder.path());
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -104,20 +137,20 @@ TEST(BackupCopyTest, CopyKilledMidwayLeavesNoBackupAndTheNextCopyTakesTheName) {
       }
       ::_exit(0);
     }
-    // Wait until the child has written the block to its copy, then kill it.
+    ChildGuard child(pid);
+    // Wait until the child has written the block to its own copy, then kill it.
     bool copying = false;
     for (int i = 0; i < 5000 && !copying; ++i) {
-      for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-        if (entry.path().filename().string().rfind(".work_2026.12.08.mdb.tmp-", 0) == 0 &&
-            entry.file_size() == block.size()) {
+      for (const std::string& name : TemporaryCopies(folder.path())) {
+        std::error_code gone;  // an earlier copy removed between the listing and now
+        if (earlier.count(name) == 0 &&
+            std::filesystem::file_size(folder.File(name), gone) == block.size()) {
           copying = true;
         }
       }
       if (!copying) ::usleep(1000);
     }
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    child.Kill();
     ::close(feed);
     ASSERT_TRUE(copying);
     EXPECT_FALSE(std::filesystem::exists(folder.File("work_2026.12.08.mdb")));
