@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpugixml-dev libsimpleini-dev libcli11-dev
-  libssl-dev
+  nettle-dev                        # SHA-256 and PBKDF2
   mdbtools unrtf                     # independent readers used by the tests only
   time                               # peak memory of the benchmarks' processes
   fonts-dejavu-core                  # glyphs for the offscreen screenshots

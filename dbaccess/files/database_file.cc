@@ -1,13 +1,11 @@
 #include "dbaccess/files/database_file.h"
 
-#include <openssl/rand.h>
-
 #include <filesystem>
 #include <list>
 #include <map>
 #include <mutex>
-#include <stdexcept>
 
+#include "dbaccess/base/crypto.h"
 #include "dbaccess/base/jet_error.h"
 #include "dbaccess/files/open_storage.h"
 #include "dbaccess/storage/file_stamp.h"
@@ -146,18 +144,14 @@ std::string CanonicalPath(const std::string& path) {
 const std::string& PasswordSalt() {
   static const std::string salt = [] {
     std::string bytes(kPasswordSaltBytes, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(bytes.data()),
-                   static_cast<int>(bytes.size())) != 1) {
-      throw std::runtime_error("no random bytes for the password salt");
-    }
+    RandomBytes(bytes.data(), bytes.size());
     return bytes;
   }();
   return salt;
 }
 
-std::array<unsigned char, 32> PasswordDigestOf(const std::string& password) {
-  // No password is no secret: it needs neither salt nor digest (nor the cryptographic
-  // library's start-up, which would cost every command more than its work).
+Sha256Digest PasswordDigestOf(const std::string& password) {
+  // No password is no secret: it needs neither salt nor digest.
   if (password.empty()) return {};
   return Sha256(PasswordSalt() + password);
 }

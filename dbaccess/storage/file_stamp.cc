@@ -1,14 +1,11 @@
 #include "dbaccess/storage/file_stamp.h"
 
-#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
 #include <ctime>
 #include <fstream>
-#include <memory>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 #include "dbaccess/base/jet_error.h"
@@ -48,42 +45,21 @@ int64_t Ns(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * kNsPerSe
 constexpr size_t kHashChunk = 1 << 20;
 
 // The SHA-256 of the file's content, read piece by piece; nothing when it cannot be read.
-std::optional<std::array<unsigned char, 32>> Sha256OfFile(const std::string& path) {
+std::optional<Sha256Digest> Sha256OfFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                        EVP_MD_CTX_free);
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
-    throw std::runtime_error("SHA-256 failed");
-  }
+  Sha256Hasher hasher;
   std::vector<char> chunk(kHashChunk);
   while (in) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     const std::streamsize got = in.gcount();
-    if (got > 0 && EVP_DigestUpdate(context.get(), chunk.data(), static_cast<size_t>(got)) != 1) {
-      throw std::runtime_error("SHA-256 failed");
-    }
+    if (got > 0) hasher.Update(chunk.data(), static_cast<size_t>(got));
   }
   if (in.bad()) return std::nullopt;
-  std::array<unsigned char, 32> hash{};
-  unsigned int length = 0;
-  if (EVP_DigestFinal_ex(context.get(), hash.data(), &length) != 1) {
-    throw std::runtime_error("SHA-256 failed");
-  }
-  return hash;
+  return hasher.Finish();
 }
 
 }  // namespace
-
-std::array<unsigned char, 32> Sha256(std::string_view content) {
-  std::array<unsigned char, 32> hash{};
-  unsigned int length = 0;
-  if (EVP_Digest(content.data(), content.size(), hash.data(), &length, EVP_sha256(), nullptr) !=
-      1) {
-    throw std::runtime_error("SHA-256 failed");
-  }
-  return hash;
-}
 
 bool FileStamp::ReadMeta(const std::string& path, Meta& meta) {
   struct stat st {};
@@ -143,7 +119,7 @@ bool FileStamp::Changed(const std::string& path) const {
   if (now == meta_ && (TimesTrusted() || own_write_)) return false;
   if (!hash_) return true;
   if (now.size != meta_.size && meta_.size >= 0) return true;
-  const std::optional<std::array<unsigned char, 32>> now_hash = Sha256OfFile(path);
+  const std::optional<Sha256Digest> now_hash = Sha256OfFile(path);
   if (!now_hash || *now_hash != *hash_) return true;
   meta_ = now;  // same content: remember the new times, and trust them once they are old
   taken_ns_ = NowNs();

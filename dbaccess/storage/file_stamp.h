@@ -15,11 +15,12 @@
 #ifndef SKARNVEL_DBACCESS_STORAGE_FILE_STAMP_H_
 #define SKARNVEL_DBACCESS_STORAGE_FILE_STAMP_H_
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "dbaccess/base/crypto.h"
 
 namespace dbaccess {
 
@@ -62,11 +63,9 @@ class FileStamp {
   mutable Meta meta_;
   mutable int64_t taken_ns_ = 0;
   int64_t granularity_ns_ = 0;
-  std::optional<std::array<unsigned char, 32>> hash_;  // none: the times decide alone
-  bool own_write_ = false;  // the same times are the same file, trusted or not
+  std::optional<Sha256Digest> hash_;  // none: the times decide alone
+  bool own_write_ = false;            // the same times are the same file, trusted or not
 };
-
-std::array<unsigned char, 32> Sha256(std::string_view content);
 
 }  // namespace dbaccess
 

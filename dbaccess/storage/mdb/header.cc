@@ -1,12 +1,11 @@
 #include "dbaccess/storage/mdb/header.h"
 
-#include <openssl/crypto.h>
-
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "dbaccess/base/crypto.h"
 #include "dbaccess/storage/mdb/rc4.h"
 #include "dbaccess/storage/mdb/text_codec.h"
 
@@ -37,7 +36,7 @@ std::array<uint8_t, 4> PasswordMask(double creation_date) {
 class Scrubbed {
  public:
   explicit Scrubbed(size_t size) : bytes_(size) {}
-  ~Scrubbed() { OPENSSL_cleanse(bytes_.data(), bytes_.size()); }
+  ~Scrubbed() { SecureErase(bytes_.data(), bytes_.size()); }
   Scrubbed(const Scrubbed&) = delete;
   Scrubbed& operator=(const Scrubbed&) = delete;
   std::vector<uint8_t>& bytes() { return bytes_; }
@@ -141,7 +140,7 @@ bool PasswordMatches(ByteView raw_page0, std::string_view password) {
     }
     bool match = given.size() == stored_length;
     for (size_t i = 0; match && i < stored_length; ++i) match = unit_at(i) == given[i];
-    OPENSSL_cleanse(given.data(), given.size() * sizeof(char16_t));
+    SecureErase(given.data(), given.size() * sizeof(char16_t));
     return match;
   }
   // Jet 3: single bytes in the code page, up to the first zero.
@@ -150,7 +149,7 @@ bool PasswordMatches(ByteView raw_page0, std::string_view password) {
   const TextDecoder decoder(JetVersion::kJet3, header.code_page);
   std::string clear = decoder.Decode(ByteView(s.data(), length));
   const bool match = clear == password;
-  OPENSSL_cleanse(clear.data(), clear.size());
+  SecureErase(clear.data(), clear.size());
   return match;
 }
 

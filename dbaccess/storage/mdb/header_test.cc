@@ -6,7 +6,6 @@
 
 #include "dbaccess/base/testdata_testing.h"
 #include "dbaccess/storage/mdb/mdb_testing.h"
-#include "dbaccess/storage/mdb/rc4.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -18,16 +17,6 @@ std::vector<uint8_t> FirstPage(const std::string& file, size_t size = 4096) {
   std::vector<uint8_t> bytes = ReadBytes(TestFile(file));
   bytes.resize(size);
   return bytes;
-}
-
-TEST(Rc4Test, MatchesPublishedVectorAndUndoesItself) {
-  const uint8_t key[] = {'K', 'e', 'y'};
-  std::vector<uint8_t> data = {'P', 'l', 'a', 'i', 'n', 't', 'e', 'x', 't'};
-  Rc4Apply(key, data);
-  const std::vector<uint8_t> expected = {0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3};
-  EXPECT_EQ(data, expected);
-  Rc4Apply(key, data);
-  EXPECT_EQ(std::string(data.begin(), data.end()), "Plaintext");
 }
 
 TEST(HeaderTest, TellsJetVersionsFromOtherFiles) {

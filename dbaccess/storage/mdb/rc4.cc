@@ -1,27 +1,17 @@
 #include "dbaccess/storage/mdb/rc4.h"
 
-#include <array>
-#include <utility>
+#include <nettle/arcfour.h>
+
+#include <algorithm>
 
 namespace dbaccess::mdb {
 
 void Rc4Apply(std::span<const uint8_t> key, std::span<uint8_t> data) {
-  if (key.empty()) return;
-  std::array<uint8_t, 256> state;
-  for (int i = 0; i < 256; ++i) state[i] = static_cast<uint8_t>(i);
-  uint8_t j = 0;
-  for (int i = 0; i < 256; ++i) {
-    j = static_cast<uint8_t>(j + state[i] + key[i % key.size()]);
-    std::swap(state[i], state[j]);
-  }
-  uint8_t x = 0;
-  uint8_t y = 0;
-  for (uint8_t& byte : data) {
-    x = static_cast<uint8_t>(x + 1);
-    y = static_cast<uint8_t>(y + state[x]);
-    std::swap(state[x], state[y]);
-    byte ^= state[static_cast<uint8_t>(state[x] + state[y])];
-  }
+  if (key.empty() || data.empty()) return;
+  // The key schedule reads no key byte past the 256th, so a longer key is that prefix.
+  arcfour_ctx context;
+  arcfour_set_key(&context, std::min<size_t>(key.size(), ARCFOUR_MAX_KEY_SIZE), key.data());
+  arcfour_crypt(&context, data.size(), data.data(), data.data());
 }
 
 }  // namespace dbaccess::mdb

@@ -1,7 +1,5 @@
 // RC4, the stream cipher Jet uses to mask the header page and, in an encrypted database,
 // every other page. Applying the same key twice gives back the input.
-//
-// OpenSSL 3 keeps RC4 only in its legacy provider (deprecated), so the few lines live here.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_RC4_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_RC4_H_
 
@@ -10,7 +8,7 @@
 
 namespace dbaccess::mdb {
 
-// XORs `data` in place with the RC4 key stream of `key` (1 to 256 bytes).
+// XORs `data` in place with the RC4 key stream of `key` (an empty key leaves it as it is).
 void Rc4Apply(std::span<const uint8_t> key, std::span<uint8_t> data);
 
 }  // namespace dbaccess::mdb

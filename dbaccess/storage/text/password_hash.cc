@@ -1,11 +1,8 @@
 #include "dbaccess/storage/text/password_hash.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
-
-#include <stdexcept>
 #include <vector>
+
+#include "dbaccess/base/crypto.h"
 
 namespace dbaccess {
 namespace {
@@ -44,22 +41,14 @@ bool FromHex(std::string_view hex, std::vector<unsigned char>& out) {
 
 std::vector<unsigned char> Derive(std::string_view password, const std::vector<unsigned char>& salt,
                                   int iterations) {
-  std::vector<unsigned char> hash(kHashBytes);
-  if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
-                        static_cast<int>(salt.size()), iterations, EVP_sha256(),
-                        static_cast<int>(hash.size()), hash.data()) != 1) {
-    throw std::runtime_error("PBKDF2 failed");
-  }
-  return hash;
+  return Pbkdf2Sha256(password, salt, static_cast<unsigned>(iterations), kHashBytes);
 }
 
 }  // namespace
 
 std::string HashPassword(std::string_view password, int iterations) {
   std::vector<unsigned char> salt(kSaltBytes);
-  if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) {
-    throw std::runtime_error("no random bytes for a password salt");
-  }
+  RandomBytes(salt.data(), salt.size());
   return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + ToHex(salt) + "$" +
          ToHex(Derive(password, salt, iterations));
 }
@@ -87,7 +76,7 @@ bool VerifyPassword(std::string_view password, std::string_view record) {
     return false;
   }
   const std::vector<unsigned char> actual = Derive(password, salt, iterations);
-  return CRYPTO_memcmp(actual.data(), expected.data(), kHashBytes) == 0;
+  return EqualInConstantTime(actual.data(), expected.data(), kHashBytes);
 }
 
 }  // namespace dbaccess
