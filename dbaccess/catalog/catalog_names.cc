@@ -33,14 +33,18 @@ bool IsCleanText(std::string_view text) {
   return true;
 }
 
-void Check(std::string_view path, std::string_view name, const std::string& object) {
-  if (!IsValidObjectName(name) || !IsCleanText(name)) Refuse(path, object, name);
+// `object()` tells what bears the name; it is worked out only for a name refused, so that a
+// sound catalog costs no text.
+template <typename Describe>
+void Check(std::string_view path, std::string_view name, const Describe& object) {
+  if (!IsValidObjectName(name) || !IsCleanText(name)) Refuse(path, object(), name);
 }
 
-void CheckText(std::string_view path, std::string_view text, const std::string& what) {
+template <typename Describe>
+void CheckText(std::string_view path, std::string_view text, const Describe& what) {
   if (IsCleanText(text)) return;
   throw JetError(kInvalidNameError, "The database '" + ShownText(path, 260) +
-                                        "' cannot be used: " + what +
+                                        "' cannot be used: " + what() +
                                         " holds a character of code 0 or bytes that are no "
                                         "UTF-8 text: " +
                                         Quoted(text) + ".");
@@ -50,38 +54,41 @@ void CheckText(std::string_view path, std::string_view text, const std::string& 
 
 void CheckCatalogNames(const Catalog& catalog, std::string_view path) {
   for (const Table& table : catalog.tables()) {
-    const std::string of_table = " of table " + Quoted(table.name);
-    Check(path, table.name, "table " + Quoted(table.name));
+    const auto of_table = [&] { return " of table " + Quoted(table.name); };
+    Check(path, table.name, [&] { return "table " + Quoted(table.name); });
     for (const Column& column : table.columns) {
-      Check(path, column.name, "field " + Quoted(column.name) + of_table);
+      Check(path, column.name, [&] { return "field " + Quoted(column.name) + of_table(); });
       if (column.default_value) {
         CheckText(path, *column.default_value,
-                  "the default value of field " + Quoted(column.name) + of_table);
+                  [&] { return "the default value of field " + Quoted(column.name) + of_table(); });
       }
     }
     for (const Index& index : table.indexes) {
-      Check(path, index.name, "index " + Quoted(index.name) + of_table);
+      Check(path, index.name, [&] { return "index " + Quoted(index.name) + of_table(); });
       for (const IndexColumn& column : index.columns) {
-        Check(path, column.name,
-              "field " + Quoted(column.name) + " of index " + Quoted(index.name) + of_table);
+        Check(path, column.name, [&] {
+          return "field " + Quoted(column.name) + " of index " + Quoted(index.name) + of_table();
+        });
       }
     }
   }
   for (const Relationship& r : catalog.relationships()) {
-    const std::string relationship = "relationship " + Quoted(r.name);
+    const auto relationship = [&] { return "relationship " + Quoted(r.name); };
     Check(path, r.name, relationship);
-    Check(path, r.primary_table, "table " + Quoted(r.primary_table) + " of " + relationship);
-    Check(path, r.foreign_table, "table " + Quoted(r.foreign_table) + " of " + relationship);
+    Check(path, r.primary_table,
+          [&] { return "table " + Quoted(r.primary_table) + " of " + relationship(); });
+    Check(path, r.foreign_table,
+          [&] { return "table " + Quoted(r.foreign_table) + " of " + relationship(); });
     for (const std::string& c : r.primary_columns) {
-      Check(path, c, "field " + Quoted(c) + " of " + relationship);
+      Check(path, c, [&] { return "field " + Quoted(c) + " of " + relationship(); });
     }
     for (const std::string& c : r.foreign_columns) {
-      Check(path, c, "field " + Quoted(c) + " of " + relationship);
+      Check(path, c, [&] { return "field " + Quoted(c) + " of " + relationship(); });
     }
   }
   for (const Query& query : catalog.queries()) {
-    Check(path, query.name, "saved query " + Quoted(query.name));
-    CheckText(path, query.sql, "the text of saved query " + Quoted(query.name));
+    Check(path, query.name, [&] { return "saved query " + Quoted(query.name); });
+    CheckText(path, query.sql, [&] { return "the text of saved query " + Quoted(query.name); });
   }
 }
 
