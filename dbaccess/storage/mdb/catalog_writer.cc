@@ -47,8 +47,9 @@ CatalogWriter::CatalogWriter(PageWriter& pages) : pages_(pages) {
   catalog_ = std::make_unique<TableEditor>(pages, kSystemCatalogPage, kCatalogTableName);
   catalog_rows_ = catalog_->Rows();
   uint32_t aces_page = 0;
+  const CatalogObjectDecoder decode_object(catalog_->definition());
   for (const TableRow& row : catalog_rows_) {
-    CatalogObject object = DecodeCatalogObject(catalog_->definition(), row.cells);
+    CatalogObject object = decode_object.Decode(row.cells);
     if (object.type == kObjectTypeTable && object.system() &&
         object.name == kAccessControlTableName) {
       aces_page = static_cast<uint32_t>(object.id);

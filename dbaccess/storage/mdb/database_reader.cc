@@ -28,9 +28,9 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
   TableReader reader(file, text, ReadLimits::ForFileSize(file.byte_size()));
 
   const TableDefinition catalog_def = ReadTableDefinition(file, kSystemCatalogPage, text);
+  const CatalogObjectDecoder decode_object(catalog_def);
   std::vector<CatalogObject> objects;
-  reader.ForEachRow(catalog_def,
-                    [&](Row&& row) { objects.push_back(DecodeCatalogObject(catalog_def, row)); });
+  reader.ForEachRow(catalog_def, [&](Row&& row) { objects.push_back(decode_object.Decode(row)); });
   const int32_t tables_container = TablesContainerId(objects);
 
   std::set<uint32_t> definition_pages;

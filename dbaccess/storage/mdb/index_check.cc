@@ -398,8 +398,9 @@ std::vector<CatalogObject> StoredTables(const PageFile& file) {
   const TableDefinition catalog = ReadTableDefinition(file, kSystemCatalogPage, text);
   std::vector<CatalogObject> tables;
   std::set<int32_t> seen;
+  const CatalogObjectDecoder decode_object(catalog);
   reader.ForEachRow(catalog, [&](Row&& row) {
-    CatalogObject object = DecodeCatalogObject(catalog, row);
+    CatalogObject object = decode_object.Decode(row);
     if (object.type == kObjectTypeTable && seen.insert(object.id).second) {
       tables.push_back(std::move(object));
     }

@@ -8,6 +8,7 @@
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_SYSTEM_CATALOG_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_SYSTEM_CATALOG_H_
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -73,6 +74,21 @@ class RowFields {
 // Sets the cell of the column of that name in `row` (one cell per column of `def`), when
 // the table has such a column.
 void SetField(const TableDefinition& def, Row& row, std::string_view column, Cell value);
+
+// Decodes the rows of the system catalog, its columns found by name once, not per row.
+class CatalogObjectDecoder {
+ public:
+  explicit CatalogObjectDecoder(const TableDefinition& def);
+  CatalogObject Decode(const Row& row) const;
+
+ private:
+  enum Field { kId, kParentId, kName, kType, kFlags, kDatabase, kConnect, kForeignName, kLvProp };
+  static constexpr size_t kFieldCount = kLvProp + 1;
+  static constexpr size_t kAbsent = static_cast<size_t>(-1);
+  const Cell* At(const Row& row, Field field) const;
+
+  std::array<size_t, kFieldCount> positions_;
+};
 
 CatalogObject DecodeCatalogObject(const TableDefinition& def, const Row& row);
 
