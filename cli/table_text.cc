@@ -52,15 +52,24 @@ void WriteLine(std::ostream& out, const std::vector<std::string>& cells) {
 }
 
 void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
-  std::vector<std::string> cells;
-  for (int i = 0; i < recordset.FieldCount(); ++i) cells.push_back(recordset.FieldName(i));
-  WriteLine(out, cells);
+  const int fields = recordset.FieldCount();
+  std::string line;  // kept from row to row: one write a line, its buffer reused
+  const auto write_line = [&] {
+    line += '\n';
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    line.clear();
+  };
+  for (int i = 0; i < fields; ++i) {
+    if (i > 0) line += '\t';
+    line += recordset.FieldName(i);
+  }
+  write_line();
   for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
-    cells.clear();
-    for (int i = 0; i < recordset.FieldCount(); ++i) {
-      cells.push_back(CellText(recordset.FieldAt(i)));
+    for (int i = 0; i < fields; ++i) {
+      if (i > 0) line += '\t';
+      line += CellText(recordset.FieldAt(i));
     }
-    WriteLine(out, cells);
+    write_line();
   }
 }
 
