@@ -179,8 +179,9 @@ void RenameInRelationships(PageWriter& pages, const CatalogWriter& catalog,
     };
     const std::optional<size_t> foreign = column("szColumn");
     const std::optional<size_t> primary = column("szReferencedColumn");
+    const RelationshipRowDecoder decode_relationship(def);
     for (TableRow& row : editor.Rows()) {
-      RelationshipRow rel = DecodeRelationshipRow(def, row.cells);
+      RelationshipRow rel = decode_relationship.Decode(row.cells);
       bool changed = false;
       for (const auto& [old_name, new_name] : renamed) {
         if (foreign && SameName(rel.foreign_table, table) &&

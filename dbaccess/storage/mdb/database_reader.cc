@@ -59,14 +59,16 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
     if (table.linked) continue;
     const bool system = table.object.system() || table.object.access_system();
     if (table.object.system() && SameName(table.object.name, kQueriesTable)) {
+      const QueryRowDecoder decode_query(table.definition);
       reader.ForEachRow(table.definition, [&](Row&& row) {
-        QueryRow q = DecodeQueryRow(table.definition, row);
+        QueryRow q = decode_query.Decode(row);
         auto it = query_by_id.find(q.object_id);
         if (it != query_by_id.end()) db.queries[it->second].rows.push_back(std::move(q));
       });
     } else if (table.object.system() && SameName(table.object.name, kRelationshipsTable)) {
+      const RelationshipRowDecoder decode_relationship(table.definition);
       reader.ForEachRow(table.definition, [&](Row&& row) {
-        db.relationships.push_back(DecodeRelationshipRow(table.definition, row));
+        db.relationships.push_back(decode_relationship.Decode(row));
       });
     } else if (!system && options.user_table_rows) {
       table.rows = reader.ReadRows(table.definition);

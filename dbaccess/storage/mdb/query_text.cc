@@ -492,18 +492,31 @@ std::string Body(QueryKind kind, const QueryRows& q) {
 
 }  // namespace
 
-QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
-  const RowFields fields(def, row);
+namespace {
+enum QueryField { kObjectId, kAttribute, kExpression, kFlag, kLvExtra, kName1, kName2, kOrder };
+}  // namespace
+
+QueryRowDecoder::QueryRowDecoder(const TableDefinition& def)
+    : cells_(def, {"ObjectId", "Attribute", "Expression", "Flag", "LvExtra", "Name1", "Name2",
+                   "Order"}) {}
+
+QueryRow QueryRowDecoder::Decode(const Row& row) const {
+  const auto integer = [&](QueryField f) { return CellInteger(cells_(row, f)); };
+  const auto text = [&](QueryField f) { return WithoutTerminator(CellText(cells_(row, f))); };
   QueryRow q;
-  q.object_id = static_cast<int32_t>(fields.Integer("ObjectId").value_or(0));
-  q.attribute = static_cast<int>(fields.Integer("Attribute").value_or(-1));
-  q.expression = WithoutTerminator(fields.OptionalText("Expression"));
-  if (auto flag = fields.Integer("Flag")) q.flag = static_cast<int>(*flag);
-  if (auto extra = fields.Integer("LvExtra")) q.extra = static_cast<int>(*extra);
-  q.name1 = WithoutTerminator(fields.OptionalText("Name1"));
-  q.name2 = WithoutTerminator(fields.OptionalText("Name2"));
-  q.order = fields.Binary("Order");
+  q.object_id = static_cast<int32_t>(integer(kObjectId).value_or(0));
+  q.attribute = static_cast<int>(integer(kAttribute).value_or(-1));
+  q.expression = text(kExpression);
+  if (auto flag = integer(kFlag)) q.flag = static_cast<int>(*flag);
+  if (auto extra = integer(kLvExtra)) q.extra = static_cast<int>(*extra);
+  q.name1 = text(kName1);
+  q.name2 = text(kName2);
+  q.order = CellBinary(cells_(row, kOrder));
   return q;
+}
+
+QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
+  return QueryRowDecoder(def).Decode(row);
 }
 
 Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/storage/mdb/system_catalog.h"
 #include "dbaccess/storage/mdb/table_definition.h"
 
 namespace dbaccess::mdb {
@@ -89,7 +90,17 @@ struct QueryRow {
   std::vector<uint8_t> order;
 };
 
-// One stored row; a NUL at the end of a text is dropped.
+// Decodes the stored rows of MSysQueries; a NUL at the end of a text is dropped.
+class QueryRowDecoder {
+ public:
+  explicit QueryRowDecoder(const TableDefinition& def);
+  QueryRow Decode(const Row& row) const;
+
+ private:
+  NamedCells<8> cells_;
+};
+
+// One stored row, as QueryRowDecoder decodes it.
 QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row);
 // The stored row of `q`, its texts as they stand, for the table defined by `def`.
 Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q);

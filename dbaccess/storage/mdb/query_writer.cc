@@ -54,8 +54,9 @@ void DeleteQuery(PageWriter& pages, std::string_view name) {
     const std::optional<CatalogObject> object = catalog.FindTable(name);
     if (!object || object->type != kObjectTypeQuery) throw jet_errors::ItemNotFound();
     TableEditor rows(pages, catalog.SystemTablePage(kQueriesTableName), kQueriesTableName);
+    const QueryRowDecoder decode_query(rows.definition());
     for (const TableRow& row : rows.Rows()) {
-      if (DecodeQueryRow(rows.definition(), row.cells).object_id == object->id) {
+      if (decode_query.Decode(row.cells).object_id == object->id) {
         rows.Delete(row.where);
       }
     }

@@ -302,8 +302,9 @@ void AddRelationship(PageWriter& pages, const Relationship& r, double now) {
 
     TableEditor rows(pages, catalog.SystemTablePage(kRelationshipsTableName),
                      kRelationshipsTableName);
+    const RelationshipRowDecoder decode_relationship(rows.definition());
     for (const TableRow& row : rows.Rows()) {
-      if (SameName(DecodeRelationshipRow(rows.definition(), row.cells).name, r.name)) {
+      if (SameName(decode_relationship.Decode(row.cells).name, r.name)) {
         throw jet_errors::UnrecognizedFormat(pages.path());
       }
     }
@@ -342,8 +343,9 @@ void DropRelationship(PageWriter& pages, std::string_view name) {
     TableEditor rows(pages, catalog.SystemTablePage(kRelationshipsTableName),
                      kRelationshipsTableName);
     std::optional<RelationshipRow> first;
+    const RelationshipRowDecoder decode_relationship(rows.definition());
     for (const TableRow& row : rows.Rows()) {
-      RelationshipRow rel = DecodeRelationshipRow(rows.definition(), row.cells);
+      RelationshipRow rel = decode_relationship.Decode(row.cells);
       if (!SameName(rel.name, name)) continue;
       rows.Delete(row.where);
       if (!first) first = std::move(rel);

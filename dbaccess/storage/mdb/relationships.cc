@@ -8,18 +8,40 @@
 
 namespace dbaccess::mdb {
 
-RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row) {
-  const RowFields fields(def, row);
+namespace {
+enum RelationshipField {
+  kName,
+  kGrbit,
+  kCount,
+  kIndex,
+  kObject,
+  kColumn,
+  kReferenced,
+  kReferencedColumn
+};
+}  // namespace
+
+RelationshipRowDecoder::RelationshipRowDecoder(const TableDefinition& def)
+    : cells_(def, {"szRelationship", "grbit", "ccolumn", "icolumn", "szObject", "szColumn",
+                   "szReferencedObject", "szReferencedColumn"}) {}
+
+RelationshipRow RelationshipRowDecoder::Decode(const Row& row) const {
+  const auto integer = [&](RelationshipField f) { return CellInteger(cells_(row, f)).value_or(0); };
+  const auto text = [&](RelationshipField f) { return CellText(cells_(row, f)).value_or(""); };
   RelationshipRow r;
-  r.name = fields.Text("szRelationship");
-  r.grbit = static_cast<uint32_t>(fields.Integer("grbit").value_or(0));
-  r.column_count = static_cast<int>(fields.Integer("ccolumn").value_or(0));
-  r.column_index = static_cast<int>(fields.Integer("icolumn").value_or(0));
-  r.foreign_table = fields.Text("szObject");
-  r.foreign_column = fields.Text("szColumn");
-  r.primary_table = fields.Text("szReferencedObject");
-  r.primary_column = fields.Text("szReferencedColumn");
+  r.name = text(kName);
+  r.grbit = static_cast<uint32_t>(integer(kGrbit));
+  r.column_count = static_cast<int>(integer(kCount));
+  r.column_index = static_cast<int>(integer(kIndex));
+  r.foreign_table = text(kObject);
+  r.foreign_column = text(kColumn);
+  r.primary_table = text(kReferenced);
+  r.primary_column = text(kReferencedColumn);
   return r;
+}
+
+RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row) {
+  return RelationshipRowDecoder(def).Decode(row);
 }
 
 Row EncodeRelationshipRow(const TableDefinition& def, const RelationshipRow& r) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/storage/mdb/system_catalog.h"
 #include "dbaccess/storage/mdb/table_definition.h"
 
 namespace dbaccess::mdb {
@@ -33,6 +34,16 @@ struct RelationshipRow {
   std::string foreign_column;
   std::string primary_table;
   std::string primary_column;
+};
+
+// Decodes the rows of MSysRelationships.
+class RelationshipRowDecoder {
+ public:
+  explicit RelationshipRowDecoder(const TableDefinition& def);
+  RelationshipRow Decode(const Row& row) const;
+
+ private:
+  NamedCells<8> cells_;
 };
 
 RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row);

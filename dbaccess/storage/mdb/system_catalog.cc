@@ -11,31 +11,27 @@ const Cell* RowFields::Find(std::string_view column) const {
   return nullptr;
 }
 
-namespace {
-
-std::optional<int64_t> IntegerOf(const Cell* cell) {
+std::optional<int64_t> CellInteger(const Cell* cell) {
   if (cell == nullptr) return std::nullopt;
   if (const int64_t* i = std::get_if<int64_t>(cell)) return *i;
   if (const bool* b = std::get_if<bool>(cell)) return *b ? 1 : 0;
   return std::nullopt;
 }
 
-std::optional<std::string> OptionalTextOf(const Cell* cell) {
+std::optional<std::string> CellText(const Cell* cell) {
   if (cell == nullptr) return std::nullopt;
   if (const std::string* s = std::get_if<std::string>(cell)) return *s;
   return std::nullopt;
 }
 
-std::vector<uint8_t> BinaryOf(const Cell* cell) {
+std::vector<uint8_t> CellBinary(const Cell* cell) {
   if (cell == nullptr) return {};
   if (const Bytes* b = std::get_if<Bytes>(cell)) return b->data;
   return {};
 }
 
-}  // namespace
-
 std::optional<int64_t> RowFields::Integer(std::string_view column) const {
-  return IntegerOf(Find(column));
+  return CellInteger(Find(column));
 }
 
 std::string RowFields::Text(std::string_view column) const {
@@ -43,43 +39,44 @@ std::string RowFields::Text(std::string_view column) const {
 }
 
 std::optional<std::string> RowFields::OptionalText(std::string_view column) const {
-  return OptionalTextOf(Find(column));
+  return CellText(Find(column));
 }
 
 std::vector<uint8_t> RowFields::Binary(std::string_view column) const {
-  return BinaryOf(Find(column));
+  return CellBinary(Find(column));
 }
 
-CatalogObjectDecoder::CatalogObjectDecoder(const TableDefinition& def) {
-  static constexpr std::array<std::string_view, kFieldCount> kNames = {
-      "Id", "ParentId", "Name", "Type", "Flags", "Database", "Connect", "ForeignName", "LvProp"};
-  for (size_t f = 0; f < kFieldCount; ++f) {
-    positions_[f] = kAbsent;
-    for (size_t i = 0; i < def.columns.size(); ++i) {
-      if (SameName(def.columns[i].name, kNames[f])) {
-        positions_[f] = i;
-        break;
-      }
-    }
-  }
-}
+namespace {
+enum CatalogField {
+  kId,
+  kParentId,
+  kName,
+  kType,
+  kFlags,
+  kDatabase,
+  kConnect,
+  kForeignName,
+  kLvProp
+};
+}  // namespace
 
-const Cell* CatalogObjectDecoder::At(const Row& row, Field field) const {
-  const size_t i = positions_[field];
-  return i < row.size() ? &row[i] : nullptr;
-}
+CatalogObjectDecoder::CatalogObjectDecoder(const TableDefinition& def)
+    : cells_(def, {"Id", "ParentId", "Name", "Type", "Flags", "Database", "Connect", "ForeignName",
+                   "LvProp"}) {}
 
 CatalogObject CatalogObjectDecoder::Decode(const Row& row) const {
+  const auto integer = [&](CatalogField f) { return CellInteger(cells_(row, f)).value_or(0); };
+  const auto text = [&](CatalogField f) { return CellText(cells_(row, f)).value_or(""); };
   CatalogObject object;
-  object.id = static_cast<int32_t>(IntegerOf(At(row, kId)).value_or(0));
-  object.parent_id = static_cast<int32_t>(IntegerOf(At(row, kParentId)).value_or(0));
-  object.name = OptionalTextOf(At(row, kName)).value_or(std::string());
-  object.type = static_cast<int>(IntegerOf(At(row, kType)).value_or(0));
-  object.flags = static_cast<uint32_t>(IntegerOf(At(row, kFlags)).value_or(0));
-  object.database = OptionalTextOf(At(row, kDatabase)).value_or(std::string());
-  object.connect = OptionalTextOf(At(row, kConnect)).value_or(std::string());
-  object.foreign_name = OptionalTextOf(At(row, kForeignName)).value_or(std::string());
-  object.properties = BinaryOf(At(row, kLvProp));
+  object.id = static_cast<int32_t>(integer(kId));
+  object.parent_id = static_cast<int32_t>(integer(kParentId));
+  object.name = text(kName);
+  object.type = static_cast<int>(integer(kType));
+  object.flags = static_cast<uint32_t>(integer(kFlags));
+  object.database = text(kDatabase);
+  object.connect = text(kConnect);
+  object.foreign_name = text(kForeignName);
+  object.properties = CellBinary(cells_(row, kLvProp));
   return object;
 }
 

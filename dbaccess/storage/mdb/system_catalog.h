@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dbaccess/catalog/cell.h"
+#include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/table_definition.h"
 
 namespace dbaccess::mdb {
@@ -75,19 +76,46 @@ class RowFields {
 // the table has such a column.
 void SetField(const TableDefinition& def, Row& row, std::string_view column, Cell value);
 
-// Decodes the rows of the system catalog, its columns found by name once, not per row.
+// The cells of some named columns in the rows of one table, the columns found by name once
+// for all its rows rather than once a cell.
+template <size_t N>
+class NamedCells {
+ public:
+  NamedCells(const TableDefinition& def, const std::array<std::string_view, N>& names) {
+    for (size_t f = 0; f < N; ++f) {
+      positions_[f] = kAbsent;
+      for (size_t i = 0; i < def.columns.size(); ++i) {
+        if (SameName(def.columns[i].name, names[f])) {
+          positions_[f] = i;
+          break;
+        }
+      }
+    }
+  }
+  // The cell of the `field`th name in `row`; null when the table has no such column.
+  const Cell* operator()(const Row& row, size_t field) const {
+    const size_t i = positions_[field];
+    return i < row.size() ? &row[i] : nullptr;
+  }
+
+ private:
+  static constexpr size_t kAbsent = static_cast<size_t>(-1);
+  std::array<size_t, N> positions_;
+};
+
+// A cell's value when it is of that kind; nothing (or no bytes) for null, missing or other.
+std::optional<int64_t> CellInteger(const Cell* cell);  // booleans as 0 and 1
+std::optional<std::string> CellText(const Cell* cell);
+std::vector<uint8_t> CellBinary(const Cell* cell);
+
+// Decodes the rows of the system catalog.
 class CatalogObjectDecoder {
  public:
   explicit CatalogObjectDecoder(const TableDefinition& def);
   CatalogObject Decode(const Row& row) const;
 
  private:
-  enum Field { kId, kParentId, kName, kType, kFlags, kDatabase, kConnect, kForeignName, kLvProp };
-  static constexpr size_t kFieldCount = kLvProp + 1;
-  static constexpr size_t kAbsent = static_cast<size_t>(-1);
-  const Cell* At(const Row& row, Field field) const;
-
-  std::array<size_t, kFieldCount> positions_;
+  NamedCells<9> cells_;
 };
 
 CatalogObject DecodeCatalogObject(const TableDefinition& def, const Row& row);

@@ -184,8 +184,9 @@ bool InRelationship(PageWriter& pages, const CatalogWriter& catalog, std::string
     const TextDecoder text(view->header().version, view->header().code_page);
     const TableDefinition def = ReadTableDefinition(*view, static_cast<uint32_t>(object.id), text);
     TableReader reader(*view, text, ReadLimits::ForFileSize(view->byte_size()));
+    const RelationshipRowDecoder decode_relationship(def);
     for (const Row& row : reader.ReadRows(def)) {
-      const RelationshipRow rel = DecodeRelationshipRow(def, row);
+      const RelationshipRow rel = decode_relationship.Decode(row);
       if (SameName(rel.foreign_table, name) || SameName(rel.primary_table, name)) return true;
     }
   }
