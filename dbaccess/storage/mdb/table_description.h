@@ -72,7 +72,7 @@ struct IndexDescription {
   bool required = false;  // no null allowed
   // The real index's flags as the engine sets them on its own tables, when not made from
   // the fields above.
-  std::optional<uint8_t> flags;
+  std::optional<uint8_t> flags = std::nullopt;
 };
 
 struct TableDescription {
