@@ -5,16 +5,17 @@
 // made in the benchmark's own folder (SKARNVEL_BENCH_DIR, or the temporary folder) with the
 // page writer, and reused while present.
 // Figures: `skarnvel-cli rowset FILE columns` against `mdb-schema FILE` at each size (each a
-// process); ours at 1 GB against ours at 20 MB (flat: 1.0); the peak memory of
-// `skarnvel-cli compare` of the 1 GB file against the 200 MB one; and `rowset` of the 1 GB
-// file just after its times changed, when the file's content is hashed to tell a change
-// (time and peak memory: hashed in pieces, never held whole).
+// process, the two taking turns; medians of 15 runs); ours at 1 GB against ours at 20 MB
+// (flat: 1.0); the peak memory of `skarnvel-cli compare` of the 1 GB file against the 200 MB
+// one; and `rowset` of the 1 GB file just after its times changed, when the file's content
+// is hashed to tell a change (time and peak memory: hashed in pieces, never held whole).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -142,48 +143,60 @@ Outcome Measure(const std::vector<std::string>& args) {
   return out;
 }
 
-std::map<std::string, double>& Times() {
-  static std::map<std::string, double> times;
-  return times;
+// The median of ours at each size, for the flatness figure.
+std::map<int, double>& OursMedian() {
+  static std::map<int, double> medians;
+  return medians;
 }
 
-void BM_Structure(benchmark::State& state, bool ours) {
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Ours and mdb-schema on one file, taking turns (which starts alternates), so that what
+// else the machine does falls on both alike; each figure is the median of its runs.
+void BM_Structure(benchmark::State& state) {
   const int megabytes = kSizesMb[state.range(0)];
   const std::string file = FileOf(megabytes);
-  if (!ours && bench::Spawn({"mdb-schema", "--version"}, nullptr) != 0) {
-    state.SkipWithError("mdbtools is not installed");
-    return;
-  }
+  const std::vector<std::string> ours = {SKARNVEL_CLI, "rowset", file, "columns"};
+  const std::vector<std::string> theirs = {"mdb-schema", file};
+  const bool peer = bench::Spawn({"mdb-schema", "--version"}, nullptr) == 0;
   // Once untimed, so that both read the file from the same page cache.
-  if (bench::SpawnSeconds(ours ? std::vector<std::string>{SKARNVEL_CLI, "rowset", file, "columns"}
-                               : std::vector<std::string>{"mdb-schema", file},
-                          1) < 0) {
+  if (bench::SpawnSeconds(ours, 1) < 0 || (peer && bench::SpawnSeconds(theirs, 1) < 0)) {
     state.SkipWithError("the process failed");
     return;
   }
-  double total = 0;
+  std::vector<double> our_times, their_times;
+  bool ours_first = true;
   for (auto _ : state) {
-    const double s = ours ? bench::SpawnSeconds({SKARNVEL_CLI, "rowset", file, "columns"}, 1)
-                          : bench::SpawnSeconds({"mdb-schema", file}, 1);
-    if (s < 0) {
+    double mine = -1, other = 0;
+    if (ours_first) mine = bench::SpawnSeconds(ours, 1);
+    if (peer) other = bench::SpawnSeconds(theirs, 1);
+    if (!ours_first) mine = bench::SpawnSeconds(ours, 1);
+    if (mine < 0 || other < 0) {
       state.SkipWithError("the process failed");
       return;
     }
-    total += s;
+    our_times.push_back(mine);
+    if (peer) their_times.push_back(other);
+    ours_first = !ours_first;
   }
-  const double each = total / static_cast<double>(state.iterations());
-  Times()[(ours ? "ours" : "mdb-schema") + std::to_string(megabytes)] = each;
+  const double our_median = Median(our_times);
+  OursMedian()[megabytes] = our_median;
   state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
-  state.counters["ms"] = each * 1e3;
-  if (!ours && Times().count("ours" + std::to_string(megabytes))) {
-    state.counters["ours_vs_mdb_schema"] = Times()["ours" + std::to_string(megabytes)] / each;
+  state.counters["ours_ms"] = our_median * 1e3;
+  if (peer) {
+    const double their_median = Median(their_times);
+    state.counters["mdb_schema_ms"] = their_median * 1e3;
+    state.counters["ours_vs_mdb_schema"] = our_median / their_median;
   }
-  if (ours && Times().count("ours20")) state.counters["vs_20MB"] = each / Times()["ours20"];
+  if (OursMedian().count(kSizesMb[0])) {
+    state.counters["vs_20MB"] = our_median / OursMedian()[kSizesMb[0]];
+  }
 }
-void BM_Rowset(benchmark::State& state) { BM_Structure(state, true); }
-void BM_MdbSchema(benchmark::State& state) { BM_Structure(state, false); }
-BENCHMARK(BM_Rowset)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(7);
-BENCHMARK(BM_MdbSchema)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_Structure)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 void BM_CompareMemory(benchmark::State& state) {
   const std::string large = FileOf(1000), middle = FileOf(200);
