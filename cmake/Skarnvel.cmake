@@ -18,6 +18,23 @@ function(skarnvel_check_includes)
   endforeach()
 endfunction()
 
+# skarnvel_system_library(<var> <module>)
+#   Finds the pkg-config module <module> and sets <var>, in the caller, to what to link: its
+#   static archive (found as SKARNVEL_<MODULE>_ARCHIVE) when the tool links its runtime in and
+#   the archive is there, else its imported target; <MODULE>_INCLUDE_DIRS tells its headers.
+macro(skarnvel_system_library var module)
+  string(TOUPPER "${module}" _prefix)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(${_prefix} REQUIRED IMPORTED_TARGET ${module})
+  set(${var} PkgConfig::${_prefix})
+  if(SKARNVEL_STATIC_RUNTIME_ON)
+    find_library(SKARNVEL_${_prefix}_ARCHIVE NAMES lib${module}.a HINTS ${${_prefix}_LIBRARY_DIRS})
+    if(SKARNVEL_${_prefix}_ARCHIVE)
+      set(${var} "${SKARNVEL_${_prefix}_ARCHIVE}")
+    endif()
+  endif()
+endmacro()
+
 # skarnvel_split_sources(<sources>)
 #   Sets, in the caller, lib_sources (the *.cc files but tests and fuzz targets), test_sources
 #   (the *_test.cc files) and checked (what the include check reads: all but tests, fuzz
