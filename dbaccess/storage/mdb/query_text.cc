@@ -515,10 +515,6 @@ QueryRow QueryRowDecoder::Decode(const Row& row) const {
   return q;
 }
 
-QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row) {
-  return QueryRowDecoder(def).Decode(row);
-}
-
 Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q) {
   const auto optional_text = [](const std::optional<std::string>& text) {
     return text ? Cell{*text} : Cell{};

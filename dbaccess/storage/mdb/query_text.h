@@ -100,8 +100,6 @@ class QueryRowDecoder {
   NamedCells<8> cells_;
 };
 
-// One stored row, as QueryRowDecoder decodes it.
-QueryRow DecodeQueryRow(const TableDefinition& def, const Row& row);
 // The stored row of `q`, its texts as they stand, for the table defined by `def`.
 Row EncodeQueryRow(const TableDefinition& def, const QueryRow& q);
 

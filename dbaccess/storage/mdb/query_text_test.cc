@@ -172,7 +172,7 @@ TEST(QueryTextTest, DropsTheNulAccessEndsStoredTextsWith) {
   }
   const Row row = {int64_t{7}, int64_t{kQueryType}, std::string("DROP TABLE x;\0\0", 15),
                    int64_t{7}, std::string("ODBC;\0", 6)};
-  const QueryRow q = DecodeQueryRow(def, row);
+  const QueryRow q = QueryRowDecoder(def).Decode(row);
   EXPECT_EQ(q.expression, "DROP TABLE x;");
   EXPECT_EQ(q.name1, "ODBC;");
   EXPECT_EQ(RebuildQuerySql(96, {q}), "DROP TABLE x;");

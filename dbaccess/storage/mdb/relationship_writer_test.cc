@@ -39,7 +39,7 @@ std::vector<RelationshipRow> RelationshipRows(const std::string& path, const std
   TableDefinition def;
   std::vector<RelationshipRow> out;
   for (const Row& row : SystemRows(*file, kRelationshipsTableName, def)) {
-    RelationshipRow r = DecodeRelationshipRow(def, row);
+    RelationshipRow r = RelationshipRowDecoder(def).Decode(row);
     if (r.name == name) out.push_back(r);
   }
   std::sort(out.begin(), out.end(), [](const RelationshipRow& a, const RelationshipRow& b) {

@@ -40,10 +40,6 @@ RelationshipRow RelationshipRowDecoder::Decode(const Row& row) const {
   return r;
 }
 
-RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row) {
-  return RelationshipRowDecoder(def).Decode(row);
-}
-
 Row EncodeRelationshipRow(const TableDefinition& def, const RelationshipRow& r) {
   Row row(def.columns.size());
   SetField(def, row, "szRelationship", r.name);

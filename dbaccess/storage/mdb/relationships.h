@@ -46,7 +46,6 @@ class RelationshipRowDecoder {
   NamedCells<8> cells_;
 };
 
-RelationshipRow DecodeRelationshipRow(const TableDefinition& def, const Row& row);
 // The row of `r` for the table defined by `def` (columns it does not name are null).
 Row EncodeRelationshipRow(const TableDefinition& def, const RelationshipRow& r);
 
