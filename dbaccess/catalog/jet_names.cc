@@ -26,12 +26,56 @@ char32_t LowerCodePoint(char32_t c) {
   return c;
 }
 
+// The folded form of a name, a byte at a time, as FoldName would spell it.
+class FoldedBytes {
+ public:
+  explicit FoldedBytes(std::string_view name) : name_(name) {}
+
+  // The next byte of the folded form; false at its end.
+  bool Next(unsigned char& byte) {
+    if (pending_at_ < pending_.size()) {
+      byte = static_cast<unsigned char>(pending_[pending_at_++]);
+      return true;
+    }
+    if (at_ >= name_.size()) return false;
+    const auto first = static_cast<unsigned char>(name_[at_]);
+    if (first < 0x80) {
+      byte = static_cast<unsigned char>(LowerCodePoint(first));
+      ++at_;
+      return true;
+    }
+    const size_t start = at_;
+    const char32_t c = NextCodePoint(name_, at_);
+    const char32_t lower = LowerCodePoint(c);
+    pending_.clear();
+    pending_at_ = 0;
+    if (lower == c) {
+      pending_.append(name_.substr(start, at_ - start));
+    } else {
+      AppendUtf8(pending_, lower);
+    }
+    return Next(byte);
+  }
+
+ private:
+  std::string_view name_;
+  size_t at_ = 0;
+  std::string pending_;  // one code point's bytes: never beyond the short-string buffer
+  size_t pending_at_ = 0;
+};
+
 }  // namespace
 
 std::string FoldName(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
+    const auto first = static_cast<unsigned char>(utf8[i]);
+    if (first < 0x80) {
+      out.push_back(static_cast<char>(LowerCodePoint(first)));
+      ++i;
+      continue;
+    }
     const size_t start = i;
     const char32_t c = NextCodePoint(utf8, i);
     const char32_t lower = LowerCodePoint(c);
@@ -61,9 +105,18 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool NameLess(std::string_view a, std::string_view b) {
-  const std::string fa = FoldName(a), fb = FoldName(b);
-  if (fa != fb) return fa < fb;
-  return a < b;
+  // The folded forms compared byte by byte, as two strings would be, without building them.
+  FoldedBytes fa(a), fb(b);
+  while (true) {
+    unsigned char ba = 0, bb = 0;
+    const bool more_a = fa.Next(ba);
+    const bool more_b = fb.Next(bb);
+    if (!more_a || !more_b) {
+      if (more_a != more_b) return more_b;  // the shorter folded form first
+      return a < b;
+    }
+    if (ba != bb) return ba < bb;
+  }
 }
 
 }  // namespace dbaccess

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "dbaccess/base/utf8.h"
 
 namespace dbaccess {
@@ -31,6 +34,31 @@ TEST(JetNamesTest, OrdersByFoldedNameThenBytes) {
   EXPECT_TRUE(NameLess("apple", "Banana"));
   EXPECT_TRUE(NameLess("Banana", "banana"));
   EXPECT_FALSE(NameLess("banana", "Banana"));
+}
+
+// The order compares the folded forms byte by byte without building them: it must agree
+// with comparing the strings FoldName builds, whatever the alphabets, invalid bytes and
+// prefixes of the two names.
+TEST(JetNamesTest, OrderAgreesWithTheFoldedStringsCompared) {
+  const std::vector<std::string> names = {"",       "a",        "A",
+                                          "ab",     "aB",       "Ab",
+                                          "abc",    "b",        "Z",
+                                          "_",      "~",        "a b",
+                                          "Заказы", "ЗАКАЗЫ",   "заказ",
+                                          "Ёлка",   "ёлка",     "Ђ",
+                                          "ђ",      "ΑΒΓ",      "αβγ",
+                                          "Äpfel",  "äpfel",    "Ÿ",
+                                          "ÿ",      "Ž",        "ž",
+                                          "\xC0",   "A\xC0",    "a\xC0z",
+                                          "\xFF",   "\xE2\x82", "\xE2\x82\xAC",
+                                          "€",      "a\xD0",    "a\xD0\x90"};
+  for (const std::string& a : names) {
+    for (const std::string& b : names) {
+      const std::string fa = FoldName(a), fb = FoldName(b);
+      const bool expected = fa != fb ? fa < fb : a < b;
+      EXPECT_EQ(NameLess(a, b), expected) << "'" << a << "' against '" << b << "'";
+    }
+  }
 }
 
 }  // namespace
