@@ -30,7 +30,9 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
   const TableDefinition catalog_def = ReadTableDefinition(file, kSystemCatalogPage, text);
   const CatalogObjectDecoder decode_object(catalog_def);
   std::vector<CatalogObject> objects;
-  reader.ForEachRow(catalog_def, [&](Row&& row) { objects.push_back(decode_object.Decode(row)); });
+  reader.ForEachRow(
+      catalog_def, [&](Row&& row) { objects.push_back(decode_object.Decode(row)); },
+      decode_object.columns());
   const int32_t tables_container = TablesContainerId(objects);
 
   std::set<uint32_t> definition_pages;
@@ -60,16 +62,20 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
     const bool system = table.object.system() || table.object.access_system();
     if (table.object.system() && SameName(table.object.name, kQueriesTable)) {
       const QueryRowDecoder decode_query(table.definition);
-      reader.ForEachRow(table.definition, [&](Row&& row) {
-        QueryRow q = decode_query.Decode(row);
-        auto it = query_by_id.find(q.object_id);
-        if (it != query_by_id.end()) db.queries[it->second].rows.push_back(std::move(q));
-      });
+      reader.ForEachRow(
+          table.definition,
+          [&](Row&& row) {
+            QueryRow q = decode_query.Decode(row);
+            auto it = query_by_id.find(q.object_id);
+            if (it != query_by_id.end()) db.queries[it->second].rows.push_back(std::move(q));
+          },
+          decode_query.columns());
     } else if (table.object.system() && SameName(table.object.name, kRelationshipsTable)) {
       const RelationshipRowDecoder decode_relationship(table.definition);
-      reader.ForEachRow(table.definition, [&](Row&& row) {
-        db.relationships.push_back(decode_relationship.Decode(row));
-      });
+      reader.ForEachRow(
+          table.definition,
+          [&](Row&& row) { db.relationships.push_back(decode_relationship.Decode(row)); },
+          decode_relationship.columns());
     } else if (!system && options.user_table_rows) {
       table.rows = reader.ReadRows(table.definition);
     }

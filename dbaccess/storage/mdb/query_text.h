@@ -95,6 +95,8 @@ class QueryRowDecoder {
  public:
   explicit QueryRowDecoder(const TableDefinition& def);
   QueryRow Decode(const Row& row) const;
+  // The columns Decode reads.
+  const std::vector<bool>& columns() const { return cells_.columns(); }
 
  private:
   NamedCells<8> cells_;

@@ -41,6 +41,8 @@ class RelationshipRowDecoder {
  public:
   explicit RelationshipRowDecoder(const TableDefinition& def);
   RelationshipRow Decode(const Row& row) const;
+  // The columns Decode reads.
+  const std::vector<bool>& columns() const { return cells_.columns(); }
 
  private:
   NamedCells<8> cells_;

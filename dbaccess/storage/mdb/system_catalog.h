@@ -81,17 +81,22 @@ void SetField(const TableDefinition& def, Row& row, std::string_view column, Cel
 template <size_t N>
 class NamedCells {
  public:
-  NamedCells(const TableDefinition& def, const std::array<std::string_view, N>& names) {
+  NamedCells(const TableDefinition& def, const std::array<std::string_view, N>& names)
+      : columns_(def.columns.size(), false) {
     for (size_t f = 0; f < N; ++f) {
       positions_[f] = kAbsent;
       for (size_t i = 0; i < def.columns.size(); ++i) {
         if (SameName(def.columns[i].name, names[f])) {
           positions_[f] = i;
+          columns_[i] = true;
           break;
         }
       }
     }
   }
+  // Which of the table's columns (by position) these cells come from: all a reader of its
+  // rows need decode.
+  const std::vector<bool>& columns() const { return columns_; }
   // The cell of the `field`th name in `row`; null when the table has no such column.
   const Cell* operator()(const Row& row, size_t field) const {
     const size_t i = positions_[field];
@@ -101,6 +106,7 @@ class NamedCells {
  private:
   static constexpr size_t kAbsent = static_cast<size_t>(-1);
   std::array<size_t, N> positions_;
+  std::vector<bool> columns_;
 };
 
 // A cell's value when it is of that kind; nothing (or no bytes) for null, missing or other.
@@ -113,6 +119,8 @@ class CatalogObjectDecoder {
  public:
   explicit CatalogObjectDecoder(const TableDefinition& def);
   CatalogObject Decode(const Row& row) const;
+  // The columns Decode reads.
+  const std::vector<bool>& columns() const { return cells_.columns(); }
 
  private:
   NamedCells<9> cells_;

@@ -63,7 +63,8 @@ std::vector<Row> TableReader::ReadRows(const TableDefinition& def) {
   return rows;
 }
 
-void TableReader::ForEachRow(const TableDefinition& def, const std::function<void(Row&&)>& visit) {
+void TableReader::ForEachRow(const TableDefinition& def, const std::function<void(Row&&)>& visit,
+                             const std::vector<bool>& columns) {
   const Layout& layout = file_.layout();
   for (uint32_t page_number : ReadUsageMap(file_, def.owned_pages)) {
     if (page_visits_left_ == 0) throw FormatError("usage maps list pages many times over");
@@ -79,7 +80,11 @@ void TableReader::ForEachRow(const TableDefinition& def, const std::function<voi
       Row row;
       row.reserve(fields.size());
       for (size_t i = 0; i < fields.size(); ++i) {
-        row.push_back(DecodeField(def.columns[i], fields[i], text_, long_values_));
+        if (columns.empty() || (i < columns.size() && columns[i])) {
+          row.push_back(DecodeField(def.columns[i], fields[i], text_, long_values_));
+        } else {
+          row.emplace_back();
+        }
       }
       visit(std::move(row));
     });

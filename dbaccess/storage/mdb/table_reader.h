@@ -42,8 +42,11 @@ class TableReader {
   // Throws FormatError.
   std::vector<Row> ReadRows(const TableDefinition& def);
 
-  // The same, one row at a time.
-  void ForEachRow(const TableDefinition& def, const std::function<void(Row&&)>& visit);
+  // The same, one row at a time. With `columns` (by position in def.columns), only the
+  // columns marked true are decoded and the others come as null: a reader that needs a few
+  // columns neither decodes nor follows the long values of the rest.
+  void ForEachRow(const TableDefinition& def, const std::function<void(Row&&)>& visit,
+                  const std::vector<bool>& columns = {});
 
  private:
   const PageFile& file_;

@@ -34,6 +34,32 @@ TEST_F(TableReaderTest, ReadsEveryRowWithinTheLimits) {
   EXPECT_EQ(rows[0].size(), 9u);
 }
 
+TEST_F(TableReaderTest, DecodesOnlyTheColumnsAskedForAndTheRestAsNull) {
+  TableReader reader(*file_, text_, ReadLimits::ForFileSize(file_->byte_size()));
+  const std::vector<Row> all = reader.ReadRows(table1_);
+  // Every other column, and a selection shorter than the table: the columns it leaves
+  // out are not decoded either.
+  std::vector<bool> columns(table1_.columns.size() - 2);
+  for (size_t i = 0; i < columns.size(); i += 2) columns[i] = true;
+  std::vector<Row> some;
+  reader.ForEachRow(
+      table1_, [&](Row&& row) { some.push_back(std::move(row)); }, columns);
+  ASSERT_EQ(some.size(), all.size());
+  size_t values = 0;
+  for (size_t r = 0; r < all.size(); ++r) {
+    ASSERT_EQ(some[r].size(), all[r].size());
+    for (size_t i = 0; i < all[r].size(); ++i) {
+      if (i < columns.size() && columns[i]) {
+        EXPECT_EQ(some[r][i], all[r][i]) << "row " << r << ", column " << i;
+        values += IsNull(all[r][i]) ? 0 : 1;
+      } else {
+        EXPECT_TRUE(IsNull(some[r][i])) << "row " << r << ", column " << i;
+      }
+    }
+  }
+  EXPECT_GT(values, 0u);
+}
+
 TEST_F(TableReaderTest, StopsWhenAFileWouldMakeItWorkOrAllocateWithoutEnd) {
   ReadLimits few_cells = ReadLimits::ForFileSize(file_->byte_size());
   few_cells.cells = 10;  // room for one row of 9 cells, not two
