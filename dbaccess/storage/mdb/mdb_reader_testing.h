@@ -384,7 +384,9 @@ inline void CompareTable(const StoredTable& ours, const MdbReaderTable& theirs) 
     const ColumnDefinition& def = ours.definition.columns[found->second];
     EXPECT_EQ(MdbReaderType(def.type), column.type) << column.name;
     // Both give the stored length; mdb-reader gives 0 for a boolean, Jet stores 1.
-    if (def.type != kTypeBoolean) EXPECT_EQ(def.length, column.size) << column.name;
+    if (def.type != kTypeBoolean) {
+      EXPECT_EQ(def.length, column.size) << column.name;
+    }
     columns.push_back(&def);
     our_index.push_back(found->second);
   }
