@@ -1,5 +1,7 @@
 #include "cli/table_text.h"
 
+#include <charconv>
+
 #include "dbaccess/base/shown_text.h"
 #include "dbaccess/base/utf8.h"
 
@@ -35,9 +37,47 @@ std::string EscapeText(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// Appends the text as EscapeText writes it.
+void AppendEscaped(std::string& out, std::string_view text) {
+  // Most texts are printable ASCII without a backslash, written as they stand.
+  bool plain = true;
+  for (char c : text) plain &= c >= 0x20 && c < 0x7F && c != '\\';
+  if (plain) {
+    out.append(text);
+  } else {
+    out += EscapeText(text);
+  }
+}
+
+// Appends the value as CellText writes it, without a string of its own.
+void AppendCellText(std::string& out, const dbaccess::Variant& value) {
+  using Kind = dbaccess::Variant::Kind;
+  switch (value.kind()) {
+    case Kind::kNull:
+      out += "\\N";
+      return;
+    case Kind::kText:
+      AppendEscaped(out, value.AsText());
+      return;
+    case Kind::kInteger: {
+      char digits[24];
+      const auto end = std::to_chars(digits, digits + sizeof digits, value.AsInteger()).ptr;
+      out.append(digits, end);
+      return;
+    }
+    default:
+      AppendEscaped(out, value.DisplayText());
+  }
+}
+
+}  // namespace
+
 std::string CellText(const dbaccess::Variant& value) {
-  if (value.IsNull()) return "\\N";
-  return EscapeText(value.DisplayText());
+  std::string text;
+  AppendCellText(text, value);
+  return text;
 }
 
 void WriteLine(std::ostream& out, const std::vector<std::string>& cells) {
@@ -67,7 +107,7 @@ void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
   for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
     for (int i = 0; i < fields; ++i) {
       if (i > 0) line += '\t';
-      line += CellText(recordset.FieldAt(i));
+      AppendCellText(line, recordset.FieldAt(i));
     }
     write_line();
   }
