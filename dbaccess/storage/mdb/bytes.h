@@ -16,6 +16,10 @@
 
 namespace dbaccess::mdb {
 
+// The FormatError of a read of `length` bytes at `offset` outside a view of `size` bytes;
+// out of line, so that the check every read makes stays a compare and a branch.
+[[noreturn]] void ThrowOutside(size_t offset, size_t length, size_t size);
+
 class ByteView {
  public:
   ByteView() = default;
@@ -31,10 +35,8 @@ class ByteView {
     return offset <= size_ && length <= size_ - offset;
   }
   void Require(size_t offset, size_t length) const {
-    if (!Fits(offset, length)) {
-      throw FormatError("read of " + std::to_string(length) + " bytes at " +
-                        std::to_string(offset) + " outside " + std::to_string(size_));
-    }
+    if (!Fits(offset, length)) [[unlikely]]
+      ThrowOutside(offset, length, size_);
   }
 
   ByteView Sub(size_t offset, size_t length) const {
