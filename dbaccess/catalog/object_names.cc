@@ -26,7 +26,11 @@ bool Taken(const std::vector<std::string>& names, std::string_view name) {
 }  // namespace
 
 bool IsValidObjectName(std::string_view name) {
-  if (name.empty() || name.front() == ' ' || CodePoints(name) > kMaxNameLength) return false;
+  // A name has no more characters than bytes: only a long one need be counted.
+  if (name.empty() || name.front() == ' ' ||
+      (name.size() > kMaxNameLength && CodePoints(name) > kMaxNameLength)) {
+    return false;
+  }
   for (char c : name) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || c == '.' || c == '!' || c == '`' || c == '[' || c == ']' || u == 0x7F) {

@@ -26,6 +26,10 @@ class Utf16Appender {
   explicit Utf16Appender(std::string& out) : out_(out) {}
   ~Utf16Appender() { Flush(); }
   void Add(char16_t unit) {
+    if (unit < 0x80 && pending_high_ == 0) {  // most names and texts: ASCII as it stands
+      out_.push_back(static_cast<char>(unit));
+      return;
+    }
     if (pending_high_ != 0) {
       if (unit >= 0xDC00 && unit <= 0xDFFF) {
         AppendCodePoint(out_, 0x10000 + ((pending_high_ - 0xD800) << 10) + (unit - 0xDC00));
