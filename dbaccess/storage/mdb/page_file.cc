@@ -98,6 +98,23 @@ std::shared_ptr<const Page> PageFile::Read(uint32_t number) const {
     lru_.splice(lru_.begin(), lru_, found->second);
     return found->second->second;
   }
+  std::shared_ptr<const Page> page = ReadFromSource(number);
+  lru_.emplace_front(number, page);
+  cache_[number] = lru_.begin();
+  if (lru_.size() > kCachedPages) {
+    cache_.erase(lru_.back().first);
+    lru_.pop_back();
+  }
+  return page;
+}
+
+std::shared_ptr<const Page> PageFile::ReadOnce(uint32_t number) const {
+  auto found = cache_.find(number);
+  if (found != cache_.end()) return found->second->second;
+  return ReadFromSource(number);
+}
+
+std::shared_ptr<Page> PageFile::ReadFromSource(uint32_t number) const {
   if (number >= page_count_) {
     throw FormatError("page " + std::to_string(number) + " outside the file");
   }
@@ -107,12 +124,6 @@ std::shared_ptr<const Page> PageFile::Read(uint32_t number) const {
     throw FormatError("cannot read page " + std::to_string(number));
   }
   ApplyPageEncryption(header_, number, *page);
-  lru_.emplace_front(number, page);
-  cache_[number] = lru_.begin();
-  if (lru_.size() > kCachedPages) {
-    cache_.erase(lru_.back().first);
-    lru_.pop_back();
-  }
   return page;
 }
 

@@ -55,8 +55,13 @@ class PageFile {
 
   // Page `number`, decrypted. Throws FormatError for a page outside the file.
   std::shared_ptr<const Page> Read(uint32_t number) const;
+  // The same for a page a reader needs once (a table definition's): it does not enter the
+  // cache, so its memory goes back as soon as the reader lets it go, ready for the next.
+  std::shared_ptr<const Page> ReadOnce(uint32_t number) const;
 
  private:
+  std::shared_ptr<Page> ReadFromSource(uint32_t number) const;
+
   std::unique_ptr<ByteSource> source_;
   Header header_;
   uint32_t page_count_ = 0;

@@ -114,7 +114,7 @@ TableDefinition ReadTableDefinition(const PageFile& file, uint32_t page, const T
     if (!seen.insert(next).second || seen.size() > kMaxDefinitionPages) {
       throw FormatError("table definition chain loops");
     }
-    std::shared_ptr<const Page> data = file.Read(next);
+    std::shared_ptr<const Page> data = file.ReadOnce(next);
     const ByteView view(*data);
     if (view.U8(0) != kPageTableDefinition) throw FormatError("not a table definition page");
     if (bytes.empty()) {
