@@ -31,8 +31,8 @@ struct TableWork {
   bool changed = false;  // its columns, indexes or properties
   size_t inserted = 0;   // rows
   // Once a column is added, dropped or renamed: the columns as the changes leave them.
-  std::optional<std::vector<ColumnTrace>> columns;
-  std::vector<std::pair<std::string, std::string>> renamed;  // old and new column names
+  std::optional<std::vector<ColumnTrace>> columns = std::nullopt;
+  std::vector<std::pair<std::string, std::string>> renamed = {};  // old and new column names
 };
 
 // The changes of a list, table by table, in the order the tables are first named.

@@ -230,7 +230,9 @@ TEST(TableCreatorTest, EveryJet4FileTakesANewTable) {
         full &= fields.Integer("ACM") == kFullAccessAcm;
         access_sids.push_back(fields.Binary("SID"));
       }
-      if (full) EXPECT_EQ(access_sids, sids) << other.object.name;
+      if (full) {
+        EXPECT_EQ(access_sids, sids) << other.object.name;
+      }
       access_tables += full;
     }
     size_t catalog_rows = 0;

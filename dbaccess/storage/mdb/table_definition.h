@@ -20,7 +20,7 @@
 namespace dbaccess::mdb {
 
 struct ColumnDefinition {
-  std::string name;
+  std::string name = {};
   uint8_t type = 0;             // ColumnType
   uint16_t number = 0;          // the column's bit in the null mask; gaps after deletions
   uint16_t variable_index = 0;  // variable-length columns: entry in the row's offset table

@@ -46,13 +46,13 @@ struct ColumnDescription {
   uint8_t scale = 0;         // Decimal
   bool autonumber = false;   // Long: a counter (COUNTER); GUID: a new GUID for every row
   bool required = false;     // NOT NULL: the Required property
-  bool compressed_unicode = false;           // Text and Memo ("Unicode Compression")
-  bool hyperlink = false;                    // Memo
-  std::optional<std::string> default_value;  // the DefaultValue expression
-  std::vector<Property> properties;          // further properties (Caption, Format ...)
+  bool compressed_unicode = false;                          // Text and Memo ("Unicode Compression")
+  bool hyperlink = false;                                   // Memo
+  std::optional<std::string> default_value = std::nullopt;  // the DefaultValue expression
+  std::vector<Property> properties = {};  // further properties (Caption, Format ...)
   // The engine's own tables list their columns in another order than they number them:
   // the column's number (its place in the row) when not its position in the list.
-  std::optional<uint16_t> number;
+  std::optional<uint16_t> number = std::nullopt;
   // Column flags whose meaning is not known, as the engine sets them (0x20 on the Owner and
   // SID columns of its own tables).
   uint8_t other_flags = 0;
@@ -80,9 +80,9 @@ struct TableDescription {
   // A table of the engine (MSysObjects ...): table type 'S', every column flagged as the
   // engine flags its own.
   bool system = false;
-  std::vector<ColumnDescription> columns;
-  std::vector<IndexDescription> indexes;
-  std::vector<Property> properties;  // the table's own
+  std::vector<ColumnDescription> columns = {};
+  std::vector<IndexDescription> indexes = {};
+  std::vector<Property> properties = {};  // the table's own
 };
 
 struct DefinedTable {

@@ -85,7 +85,9 @@ TEST(TableRowsTest, InsertsDeletesAndReplacesRowsOfARealTable) {
     EXPECT_TRUE(std::binary_search(owned.begin(), owned.end(), page)) << page;
   }
   for (const StoredTable& other : read.tables) {
-    if (other.object.name != "Table1") EXPECT_EQ(other.rows, Table(before, other.object.name).rows);
+    if (other.object.name != "Table1") {
+      EXPECT_EQ(other.rows, Table(before, other.object.name).rows);
+    }
   }
   // A deleted row is left as Jet leaves it: no bytes, both flags; the data of a moved row
   // has the deleted flag alone.
