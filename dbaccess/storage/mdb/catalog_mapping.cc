@@ -42,6 +42,7 @@ Table MapTable(const StoredTable& stored, const Layout& layout) {
   for (const PropertyMap& map : stored.properties.maps) {
     if (map.kind == kPropertyChunkColumn) column_maps.emplace(FoldName(map.name), &map);
   }
+  table.columns.reserve(def.columns.size());
   for (size_t i : ModelColumnOrder(def)) {
     const auto found = column_maps.find(FoldName(def.columns[i].name));
     const PropertyMap* properties = found == column_maps.end() ? nullptr : found->second;
