@@ -7,13 +7,22 @@
 
 namespace cli {
 
-std::string EscapeText(std::string_view text) {
-  // Most texts hold none of the four characters written as escapes of their own.
-  if (text.find_first_of("\t\r\n\\") == std::string_view::npos) {
-    return dbaccess::ShownControls(text);
+namespace {
+
+// Appends the text as EscapeText writes it.
+void AppendEscaped(std::string& out, std::string_view text) {
+  // Most texts are printable ASCII without a backslash, written as they stand.
+  bool plain = true;
+  for (char c : text) plain &= c >= 0x20 && c < 0x7F && c != '\\';
+  if (plain) {
+    out.append(text);
+    return;
   }
-  std::string out;
-  out.reserve(text.size());
+  // Many of the rest hold none of the four characters written as escapes of their own.
+  if (text.find_first_of("\t\r\n\\") == std::string_view::npos) {
+    out += dbaccess::ShownControls(text);
+    return;
+  }
   for (size_t i = 0; i < text.size();) {
     const size_t start = i;
     const char32_t c = dbaccess::NextCodePoint(text, i);
@@ -33,21 +42,6 @@ std::string EscapeText(std::string_view text) {
       default:
         out += dbaccess::ShownControls(text.substr(start, i - start));
     }
-  }
-  return out;
-}
-
-namespace {
-
-// Appends the text as EscapeText writes it.
-void AppendEscaped(std::string& out, std::string_view text) {
-  // Most texts are printable ASCII without a backslash, written as they stand.
-  bool plain = true;
-  for (char c : text) plain &= c >= 0x20 && c < 0x7F && c != '\\';
-  if (plain) {
-    out.append(text);
-  } else {
-    out += EscapeText(text);
   }
 }
 
@@ -73,6 +67,13 @@ void AppendCellText(std::string& out, const dbaccess::Variant& value) {
 }
 
 }  // namespace
+
+std::string EscapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendEscaped(out, text);
+  return out;
+}
 
 std::string CellText(const dbaccess::Variant& value) {
   std::string text;

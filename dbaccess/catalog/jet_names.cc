@@ -26,7 +26,26 @@ char32_t LowerCodePoint(char32_t c) {
   return c;
 }
 
-// The folded form of a name, a byte at a time, as FoldName would spell it.
+// Appends the folded form of the code point at name[i] and advances i: ASCII and other
+// letters lowered, everything else (invalid bytes included) as it stands.
+void AppendFolded(std::string& out, std::string_view name, size_t& i) {
+  const auto first = static_cast<unsigned char>(name[i]);
+  if (first < 0x80) {
+    out.push_back(static_cast<char>(LowerCodePoint(first)));
+    ++i;
+    return;
+  }
+  const size_t start = i;
+  const char32_t c = NextCodePoint(name, i);
+  const char32_t lower = LowerCodePoint(c);
+  if (lower == c) {
+    out.append(name.substr(start, i - start));  // keeps invalid bytes exactly
+  } else {
+    AppendUtf8(out, lower);
+  }
+}
+
+// The folded form of a name, a byte at a time.
 class FoldedBytes {
  public:
   explicit FoldedBytes(std::string_view name) : name_(name) {}
@@ -44,16 +63,9 @@ class FoldedBytes {
       ++at_;
       return true;
     }
-    const size_t start = at_;
-    const char32_t c = NextCodePoint(name_, at_);
-    const char32_t lower = LowerCodePoint(c);
     pending_.clear();
     pending_at_ = 0;
-    if (lower == c) {
-      pending_.append(name_.substr(start, at_ - start));
-    } else {
-      AppendUtf8(pending_, lower);
-    }
+    AppendFolded(pending_, name_, at_);
     return Next(byte);
   }
 
@@ -71,18 +83,11 @@ std::string FoldName(std::string_view utf8) {
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     const auto first = static_cast<unsigned char>(utf8[i]);
-    if (first < 0x80) {
+    if (first < 0x80) {  // the common case, without a call
       out.push_back(static_cast<char>(LowerCodePoint(first)));
       ++i;
-      continue;
-    }
-    const size_t start = i;
-    const char32_t c = NextCodePoint(utf8, i);
-    const char32_t lower = LowerCodePoint(c);
-    if (lower == c) {
-      out.append(utf8.substr(start, i - start));  // keeps invalid bytes exactly
     } else {
-      AppendUtf8(out, lower);
+      AppendFolded(out, utf8, i);
     }
   }
   return out;
