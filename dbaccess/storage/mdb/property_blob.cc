@@ -75,9 +75,14 @@ void ReadValues(ByteView block, const std::vector<std::string>& names, uint16_t 
     }
     pos = name_block;
   }
+  // The values are counted first, so that they are decoded into room made for all of them.
+  size_t count = 0;
+  for (size_t at = pos; at < block.size(); at += block.U16(at), ++count) {
+    if (block.U16(at) < kValueHeaderSize) throw FormatError("bad property value length");
+  }
+  map.properties.reserve(count);
   while (pos < block.size()) {
     const size_t length = block.U16(pos);
-    if (length < kValueHeaderSize) throw FormatError("bad property value length");
     const ByteView value = block.Sub(pos, length);
     Property property;
     property.ddl = value.U8(2) != 0;
