@@ -7,6 +7,8 @@
 
 #include "dbaccess/catalog/jet_names.h"
 #include "dbaccess/storage/mdb/format_error.h"
+#include "dbaccess/storage/mdb/property_blob.h"
+#include "dbaccess/storage/mdb/text_codec.h"
 
 namespace dbaccess::mdb {
 namespace {
@@ -30,16 +32,17 @@ std::vector<Index> MapIndexes(const TableDefinition& def) {
   return indexes;
 }
 
-Table MapTable(const StoredTable& stored, const Layout& layout) {
+Table MapTable(const StoredTable& stored, const Layout& layout, const TextDecoder& text) {
   Table table;
   table.name = stored.object.name;
   table.kind = KindOf(stored);
   if (stored.linked) return table;
   const TableDefinition& def = stored.definition;
+  const PropertyMaps properties = DecodePropertyBlob(ByteView(stored.object.properties), text);
   // The columns' maps by folded name, the first of a name winning as in PropertyMaps::Find:
   // one look-up per column rather than a search of every map.
   std::unordered_map<std::string, const PropertyMap*> column_maps;
-  for (const PropertyMap& map : stored.properties.maps) {
+  for (const PropertyMap& map : properties.maps) {
     if (map.kind == kPropertyChunkColumn) column_maps.emplace(FoldName(map.name), &map);
   }
   table.columns.reserve(def.columns.size());
@@ -217,6 +220,7 @@ uint8_t StoredColumnType(DataType type) {
 
 Catalog BuildCatalog(const StoredDatabase& db) {
   const Layout& layout = db.header.layout();
+  const TextDecoder text(db.header.version, db.header.code_page);
   Catalog catalog;
 
   std::vector<const StoredTable*> tables;
@@ -228,7 +232,7 @@ Catalog BuildCatalog(const StoredDatabase& db) {
     if (catalog.FindTable(stored->object.name) != nullptr) {
       throw FormatError("two tables named " + stored->object.name);
     }
-    catalog.AddTable(MapTable(*stored, layout));
+    catalog.AddTable(MapTable(*stored, layout, text));
   }
 
   for (const RelationshipDefinition& def : GroupRelationships(db.relationships)) {

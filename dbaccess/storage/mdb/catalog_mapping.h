@@ -21,10 +21,11 @@
 
 #include "dbaccess/catalog/catalog.h"
 #include "dbaccess/storage/mdb/database_reader.h"
+#include "dbaccess/storage/mdb/property_blob.h"
 
 namespace dbaccess::mdb {
 
-// Throws FormatError when two objects share a name.
+// Throws FormatError when two objects share a name or a table's property blob is damaged.
 Catalog BuildCatalog(const StoredDatabase& db);
 
 // Rows as the reader gives them (cells in definition order) as the model keeps them (cells

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "dbaccess/storage/mdb/format_error.h"
+#include "dbaccess/storage/mdb/property_blob_encoder.h"
+
 namespace dbaccess::mdb {
 namespace {
 
@@ -64,7 +67,7 @@ StoredTable Orders() {
   table.name = "Qty";
   table.kind = kPropertyChunkObject;
   table.properties = {Prop("Required", Cell{false}, kTypeBoolean)};
-  t.properties.maps = {table, qty};
+  t.object.properties = EncodePropertyBlob(PropertyMaps{{table, qty}});
   t.rows = {Row{std::string("first"), int64_t{1}, int64_t{5}}};
   return t;
 }
@@ -144,6 +147,11 @@ TEST(CatalogMappingTest, MapsColumnsByNumberWithTheirProperties) {
   StoredDatabase jet3 = Database();
   jet3.header.version = JetVersion::kJet3;
   EXPECT_EQ(BuildCatalog(jet3).FindTable("Orders")->FindColumn("Note")->size, 100);
+
+  // The properties are decoded as the table is mapped: a damaged blob is a damaged file.
+  StoredDatabase damaged = Database();
+  damaged.tables[0].object.properties.resize(10);
+  EXPECT_THROW(BuildCatalog(damaged), FormatError);
 }
 
 TEST(CatalogMappingTest, MapsKindsIndexesAndRelationships) {

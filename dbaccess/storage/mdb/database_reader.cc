@@ -52,7 +52,6 @@ StoredDatabase ReadDatabase(const PageFile& file, const ReadOptions& options) {
       if (!definition_pages.insert(page).second) throw FormatError("shared table definition");
       table.definition = ReadTableDefinition(file, page, text);
     }
-    table.properties = DecodePropertyBlob(ByteView(object.properties), text);
     table.object = std::move(object);
     db.tables.push_back(std::move(table));
   }

@@ -1,6 +1,8 @@
 // Reads a whole database file into its stored parts: the catalog objects, each table's
-// definition, properties and rows, the saved queries' rows and the relationships' rows.
-// Nothing here interprets them for the engine layer; catalog_mapping.h does.
+// definition and rows, the saved queries' rows and the relationships' rows. A table's
+// properties stay the blob its catalog object holds, decoded when the table is mapped, so
+// that the decoded properties of only one table are in memory at a time. Nothing here
+// interprets them for the engine layer; catalog_mapping.h does.
 #ifndef SKARNVEL_DBACCESS_STORAGE_MDB_DATABASE_READER_H_
 #define SKARNVEL_DBACCESS_STORAGE_MDB_DATABASE_READER_H_
 
@@ -9,7 +11,6 @@
 #include "dbaccess/catalog/cell.h"
 #include "dbaccess/storage/mdb/header.h"
 #include "dbaccess/storage/mdb/page_file.h"
-#include "dbaccess/storage/mdb/property_blob.h"
 #include "dbaccess/storage/mdb/query_text.h"
 #include "dbaccess/storage/mdb/relationships.h"
 #include "dbaccess/storage/mdb/system_catalog.h"
@@ -21,7 +22,6 @@ struct StoredTable {
   CatalogObject object;
   bool linked = false;  // a linked table: no definition or rows here
   TableDefinition definition;
-  PropertyMaps properties;
   std::vector<Row> rows;  // user tables only; each in definition column order
 };
 
