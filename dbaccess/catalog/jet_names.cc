@@ -5,9 +5,14 @@
 namespace dbaccess {
 namespace {
 
+// An ASCII byte lowered; the common case of every name comparison, so kept in line.
+inline unsigned char LowerAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
+}
+
 // Simple lower-case mapping for the alphabets a Jet 4 name is written in.
 char32_t LowerCodePoint(char32_t c) {
-  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+  if (c < 0x80) return LowerAscii(static_cast<unsigned char>(c));
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;       // Latin-1 capitals
   if (c >= 0x100 && c <= 0x137) return (c % 2 == 0) ? c + 1 : c;  // Latin Extended-A pairs
   if (c >= 0x139 && c <= 0x148) return (c % 2 == 1) ? c + 1 : c;
@@ -31,7 +36,7 @@ char32_t LowerCodePoint(char32_t c) {
 void AppendFolded(std::string& out, std::string_view name, size_t& i) {
   const auto first = static_cast<unsigned char>(name[i]);
   if (first < 0x80) {
-    out.push_back(static_cast<char>(LowerCodePoint(first)));
+    out.push_back(static_cast<char>(LowerAscii(first)));
     ++i;
     return;
   }
@@ -59,7 +64,7 @@ class FoldedBytes {
     if (at_ >= name_.size()) return false;
     const auto first = static_cast<unsigned char>(name_[at_]);
     if (first < 0x80) {
-      byte = static_cast<unsigned char>(LowerCodePoint(first));
+      byte = LowerAscii(first);
       ++at_;
       return true;
     }
@@ -84,7 +89,7 @@ std::string FoldName(std::string_view utf8) {
   for (size_t i = 0; i < utf8.size();) {
     const auto first = static_cast<unsigned char>(utf8[i]);
     if (first < 0x80) {  // the common case, without a call
-      out.push_back(static_cast<char>(LowerCodePoint(first)));
+      out.push_back(static_cast<char>(LowerAscii(first)));
       ++i;
     } else {
       AppendFolded(out, utf8, i);
@@ -99,7 +104,7 @@ bool SameName(std::string_view a, std::string_view b) {
     const auto ca = static_cast<unsigned char>(a[i]);
     const auto cb = static_cast<unsigned char>(b[j]);
     if (ca < 0x80 && cb < 0x80) {
-      if (LowerCodePoint(ca) != LowerCodePoint(cb)) return false;
+      if (LowerAscii(ca) != LowerAscii(cb)) return false;
       ++i;
       ++j;
       continue;
