@@ -101,7 +101,7 @@ class EngineRunDao : public RunDao {
 // the engine's text does not say which of the two it was.
 template <typename Compare>
 auto NamingTheDatabase(const std::string& path1, const std::string& path2, const std::string& pwd1,
-                       const std::string& pwd2, Compare compare) {
+                       Compare compare) {
   try {
     return compare();
   } catch (const dbaccess::JetError& error) {
@@ -125,28 +125,28 @@ auto NamingTheDatabase(const std::string& path1, const std::string& path2, const
 
 uAlg::TResults EngineAccess::CompareTables(const std::string& path1, const std::string& path2,
                                            const std::string& pwd1, const std::string& pwd2) {
-  return NamingTheDatabase(path1, path2, pwd1, pwd2,
+  return NamingTheDatabase(path1, path2, pwd1,
                            [&] { return uAlg::CompareTables(path1, path2, pwd1, pwd2); });
 }
 
 void EngineAccess::CompareIndexes(const std::string& path1, const std::string& path2,
                                   const std::string& pwd1, const std::string& pwd2,
                                   uAlg::TIResults& results, bool primary_keys) {
-  NamingTheDatabase(path1, path2, pwd1, pwd2,
+  NamingTheDatabase(path1, path2, pwd1,
                     [&] { uAlg::CompareIndexes(path1, path2, pwd1, pwd2, results, primary_keys); });
 }
 
 void EngineAccess::CompareRelations(const std::string& path1, const std::string& path2,
                                     const std::string& pwd1, const std::string& pwd2,
                                     uAlg::TfkResults& results) {
-  NamingTheDatabase(path1, path2, pwd1, pwd2,
+  NamingTheDatabase(path1, path2, pwd1,
                     [&] { uAlg::CompareRelations(path1, path2, pwd1, pwd2, results); });
 }
 
 void EngineAccess::CompareQueries(const std::string& path1, const std::string& path2,
                                   const std::string& pwd1, const std::string& pwd2,
                                   uAlg::TQResults& results) {
-  NamingTheDatabase(path1, path2, pwd1, pwd2,
+  NamingTheDatabase(path1, path2, pwd1,
                     [&] { uAlg::CompareQueries(path1, path2, pwd1, pwd2, results); });
 }
 
