@@ -37,8 +37,9 @@ void AddRowsetCommand(CLI::App& app) {
   command->callback([args] {
     dbaccess::ado::Connection connection;
     connection.Open(dbaccess::ado::DatabaseLocation{args->database.path, args->database.password});
-    dbaccess::ado::Recordset rowset = connection.OpenSchema(kRowsets.at(args->rowset));
-    WriteRecordset(std::cout, rowset);
+    // Written as it is made: a large catalog's rowset is never held whole.
+    TableTextWriter writer(std::cout);
+    connection.StreamSchema(kRowsets.at(args->rowset), writer);
   });
 }
 

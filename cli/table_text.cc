@@ -66,6 +66,22 @@ void AppendCellText(std::string& out, const dbaccess::Variant& value) {
   }
 }
 
+// Appends count fields, tab-separated, each as `append(line, i)` writes it.
+template <typename AppendField>
+void AppendFields(std::string& line, size_t count, AppendField append) {
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) line += '\t';
+    append(line, i);
+  }
+}
+
+// Ends the line, writes it in one write and empties it for the next.
+void WriteOut(std::ostream& out, std::string& line) {
+  line += '\n';
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  line.clear();
+}
+
 }  // namespace
 
 std::string EscapeText(std::string_view text) {
@@ -93,25 +109,27 @@ void WriteLine(std::ostream& out, const std::vector<std::string>& cells) {
 }
 
 void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset) {
-  const int fields = recordset.FieldCount();
+  const auto fields = static_cast<size_t>(recordset.FieldCount());
   std::string line;  // kept from row to row: one write a line, its buffer reused
-  const auto write_line = [&] {
-    line += '\n';
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    line.clear();
-  };
-  for (int i = 0; i < fields; ++i) {
-    if (i > 0) line += '\t';
-    line += recordset.FieldName(i);
-  }
-  write_line();
+  AppendFields(line, fields,
+               [&](std::string& to, size_t i) { to += recordset.FieldName(static_cast<int>(i)); });
+  WriteOut(out, line);
   for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
-    for (int i = 0; i < fields; ++i) {
-      if (i > 0) line += '\t';
-      AppendCellText(line, recordset.FieldAt(i));
-    }
-    write_line();
+    AppendFields(line, fields, [&](std::string& to, size_t i) {
+      AppendCellText(to, recordset.FieldAt(static_cast<int>(i)));
+    });
+    WriteOut(out, line);
   }
+}
+
+void TableTextWriter::Columns(const std::vector<std::string>& names) {
+  AppendFields(line_, names.size(), [&](std::string& to, size_t i) { to += names[i]; });
+  WriteOut(out_, line_);
+}
+
+void TableTextWriter::Row(std::vector<dbaccess::Variant>&& row) {
+  AppendFields(line_, row.size(), [&](std::string& to, size_t i) { AppendCellText(to, row[i]); });
+  WriteOut(out_, line_);
 }
 
 }  // namespace cli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dbaccess/ado/recordset.h"
+#include "dbaccess/ado/schema_row_sink.h"
 #include "dbaccess/base/variant.h"
 
 namespace cli {
@@ -21,6 +22,18 @@ void WriteLine(std::ostream& out, const std::vector<std::string>& cells);
 
 // The header, then every row from the first to EOF.
 void WriteRecordset(std::ostream& out, dbaccess::ado::Recordset& recordset);
+
+// A streamed rowset written as WriteRecordset writes a recordset, each line as it comes.
+class TableTextWriter final : public dbaccess::SchemaRowSink {
+ public:
+  explicit TableTextWriter(std::ostream& out) : out_(out) {}
+  void Columns(const std::vector<std::string>& names) override;
+  void Row(std::vector<dbaccess::Variant>&& row) override;
+
+ private:
+  std::ostream& out_;
+  std::string line_;  // kept from line to line: one write a line, its buffer reused
+};
 
 }  // namespace cli
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "dbaccess/base/variant.h"
 
 namespace cli {
@@ -25,6 +27,23 @@ TEST(TableTextTest, CellsAreWrittenEscapedWhateverWayTheyTake) {
   EXPECT_EQ(CellText(Variant::Text("Заказы")), "Заказы");
   EXPECT_EQ(CellText(Variant::Text("bad\xFF byte, C1 \xC2\x9B")), "bad\\xFF byte, C1 \\x9B");
   EXPECT_EQ(CellText(Variant::Text("")), "");
+}
+
+// A streamed rowset comes out as the same rows in a recordset do, one line a row.
+TEST(TableTextTest, StreamedRowsAreWrittenAsARecordsetIs) {
+  const std::vector<std::string> names = {"NAME", "N", "FLAG"};
+  const std::vector<std::vector<Variant>> rows = {
+      {Variant::Text("a\tb"), Variant::Integer(7), Variant::Boolean(false)},
+      {Variant::Text("Заказы"), Variant::Null(), Variant::Boolean(true)}};
+  std::ostringstream streamed;
+  TableTextWriter writer(streamed);
+  writer.Columns(names);
+  for (std::vector<Variant> row : rows) writer.Row(std::move(row));
+  dbaccess::ado::Recordset recordset(names, rows);
+  std::ostringstream whole;
+  WriteRecordset(whole, recordset);
+  EXPECT_EQ(streamed.str(), "NAME\tN\tFLAG\na\\tb\t7\tFalse\nЗаказы\t\\N\tTrue\n");
+  EXPECT_EQ(streamed.str(), whole.str());
 }
 
 }  // namespace

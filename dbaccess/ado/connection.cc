@@ -75,27 +75,29 @@ void Connection::RollbackTrans() {
 }
 
 Recordset Connection::OpenSchema(SchemaEnum schema, const std::vector<Variant>& restrictions) {
+  SchemaRowsetBuilder builder;
+  StreamSchema(schema, builder, restrictions);
+  SchemaRowset rowset = builder.Take();
+  return Recordset(std::move(rowset.columns), std::move(rowset.rows));
+}
+
+void Connection::StreamSchema(SchemaEnum schema, SchemaRowSink& sink,
+                              const std::vector<Variant>& restrictions) {
   RequireOpen();
   const std::shared_ptr<const Catalog> catalog =
       transaction_ ? transaction_->Snapshot() : file_->Snapshot();
-  SchemaRowset rowset;
   switch (schema) {
     case adSchemaTables:
-      rowset = TablesRowset(*catalog, restrictions);
-      break;
+      return TablesRowset(*catalog, restrictions, sink);
     case adSchemaColumns:
-      rowset = ColumnsRowset(*catalog, restrictions);
-      break;
+      return ColumnsRowset(*catalog, restrictions, sink);
     case adSchemaIndexes:
-      rowset = IndexesRowset(*catalog, restrictions);
-      break;
+      return IndexesRowset(*catalog, restrictions, sink);
     case adSchemaForeignKeys:
-      rowset = ForeignKeysRowset(*catalog, restrictions);
-      break;
+      return ForeignKeysRowset(*catalog, restrictions, sink);
     default:
       throw jet_errors::InvalidArgument();
   }
-  return Recordset(std::move(rowset.columns), std::move(rowset.rows));
 }
 
 }  // namespace dbaccess::ado

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbaccess/ado/recordset.h"
+#include "dbaccess/ado/schema_row_sink.h"
 #include "dbaccess/base/variant.h"
 
 namespace dbaccess {
@@ -81,6 +82,10 @@ class Connection {
   // A schema rowset. Restrictions follow OLE DB's order for the rowset (e.g. for COLUMNS:
   // catalog, schema, table, column); an empty or missing entry restricts nothing.
   Recordset OpenSchema(SchemaEnum schema, const std::vector<Variant>& restrictions = {});
+  // The same rowset streamed into `sink` (schema_row_sink.h), none of it kept: for a caller
+  // that reads it once from start to end.
+  void StreamSchema(SchemaEnum schema, SchemaRowSink& sink,
+                    const std::vector<Variant>& restrictions = {});
 
  private:
   void RequireOpen() const;

@@ -203,10 +203,10 @@ int ColumnFlags(const Column& c) {
   return flags;
 }
 
-void AppendColumnRow(const Table& table, size_t position, SchemaRowset& out) {
+void AppendColumnRow(const Table& table, size_t position, SchemaRowSink& out) {
   const Column& c = table.columns[position];
   const auto description = c.extra_properties.find("Description");
-  out.rows.push_back({
+  out.Row({
       Null(),
       Null(),
       Text(table.name),
@@ -275,11 +275,45 @@ Variant PrimaryKeyName(const Catalog& catalog, const Relationship& r) {
   return unique ? Text(unique->name) : Null();
 }
 
+// A rowset made whole through its sink-taking maker.
+SchemaRowset Whole(void (*make)(const Catalog&, const std::vector<Variant>&, SchemaRowSink&),
+                   const Catalog& catalog, const std::vector<Variant>& restrictions) {
+  SchemaRowsetBuilder builder;
+  make(catalog, restrictions, builder);
+  return builder.Take();
+}
+
 }  // namespace
 
+void SchemaRowsetBuilder::Columns(const std::vector<std::string>& names) {
+  rowset_.columns = names;
+}
+
+void SchemaRowsetBuilder::Row(std::vector<Variant>&& row) {
+  rowset_.rows.push_back(std::move(row));
+}
+
 SchemaRowset TablesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+  return Whole(TablesRowset, catalog, restrictions);
+}
+
+SchemaRowset ColumnsRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+  return Whole(ColumnsRowset, catalog, restrictions);
+}
+
+SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+  return Whole(IndexesRowset, catalog, restrictions);
+}
+
+SchemaRowset ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+  return Whole(ForeignKeysRowset, catalog, restrictions);
+}
+
+void TablesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                  SchemaRowSink& out) {
   enum { kCatalog, kSchema, kName, kType, kCount };
   const Restrictions r(restrictions, kCount);
+  out.Columns(kTablesColumns);
   struct Entry {
     std::string_view type;
     std::string folded;
@@ -310,34 +344,31 @@ SchemaRowset TablesRowset(const Catalog& catalog, const std::vector<Variant>& re
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return std::tie(a.type, a.folded, a.name) < std::tie(b.type, b.folded, b.name);
   });
-  SchemaRowset out{kTablesColumns, {}};
-  out.rows.reserve(entries.size());
   for (const Entry& e : entries) {
-    out.rows.push_back(
-        {Null(), Null(), Text(e.name), Text(e.type), Null(), Null(), Null(), Null(), Null()});
+    out.Row({Null(), Null(), Text(e.name), Text(e.type), Null(), Null(), Null(), Null(), Null()});
   }
-  return out;
 }
 
-SchemaRowset ColumnsRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+void ColumnsRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                   SchemaRowSink& out) {
   enum { kCatalog, kSchema, kTable, kColumn, kCount };
   const Restrictions r(restrictions, kCount);
-  SchemaRowset out{kColumnsColumns, {}};
-  if (r.Restricts(kCatalog) || r.Restricts(kSchema)) return out;
+  out.Columns(kColumnsColumns);
+  if (r.Restricts(kCatalog) || r.Restricts(kSchema)) return;
   for (const Table* table : TablesInOrder(catalog, r, kTable)) {
     for (size_t i = 0; i < table->columns.size(); ++i) {
       if (r.Passes(kColumn, table->columns[i].name)) AppendColumnRow(*table, i, out);
     }
   }
-  return out;
 }
 
-SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+void IndexesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                   SchemaRowSink& out) {
   enum { kCatalog, kSchema, kIndexName, kType, kTable, kCount };
   const Restrictions r(restrictions, kCount);
-  SchemaRowset out{kIndexesColumns, {}};
+  out.Columns(kIndexesColumns);
   if (r.Restricts(kCatalog) || r.Restricts(kSchema) || !r.Passes(kType, Int(kIndexTypeBtree))) {
-    return out;
+    return;
   }
 
   for (const Table* table : TablesInOrder(catalog, r, kTable)) {
@@ -359,7 +390,7 @@ SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& r
       const bool unique = index.unique || primary;
       for (size_t k = 0; k < index.columns.size(); ++k) {
         const IndexColumn& column = index.columns[k];
-        out.rows.push_back({
+        out.Row({
             Null(),
             Null(),
             Text(table->name),
@@ -389,16 +420,16 @@ SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& r
       }
     }
   }
-  return out;
 }
 
-SchemaRowset ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant>& restrictions) {
+void ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                       SchemaRowSink& out) {
   enum { kPkCatalog, kPkSchema, kPkTable, kFkCatalog, kFkSchema, kFkTable, kCount };
   const Restrictions r(restrictions, kCount);
-  SchemaRowset out{kForeignKeysColumns, {}};
+  out.Columns(kForeignKeysColumns);
   if (r.Restricts(kPkCatalog) || r.Restricts(kPkSchema) || r.Restricts(kFkCatalog) ||
       r.Restricts(kFkSchema)) {
-    return out;
+    return;
   }
   struct Entry {
     std::string fk_table, pk_table, name;  // folded
@@ -433,7 +464,7 @@ SchemaRowset ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant
     const Variant pk_name = PrimaryKeyName(catalog, rel);
     const size_t pairs = std::min(rel.primary_columns.size(), rel.foreign_columns.size());
     for (size_t k = 0; k < pairs; ++k) {
-      out.rows.push_back({
+      out.Row({
           Null(),
           Null(),
           Text(rel.primary_table),
@@ -455,7 +486,6 @@ SchemaRowset ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant
       });
     }
   }
-  return out;
 }
 
 }  // namespace dbaccess

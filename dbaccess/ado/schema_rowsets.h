@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "dbaccess/ado/schema_row_sink.h"
 #include "dbaccess/base/variant.h"
 #include "dbaccess/catalog/catalog.h"
 
@@ -55,19 +56,41 @@ struct SchemaRowset {
   std::vector<std::vector<Variant>> rows;  // one value per column
 };
 
+// The sink that keeps what it is given: a rowset whole.
+class SchemaRowsetBuilder final : public SchemaRowSink {
+ public:
+  void Columns(const std::vector<std::string>& names) override;
+  void Row(std::vector<Variant>&& row) override;
+  SchemaRowset Take() { return std::move(rowset_); }
+
+ private:
+  SchemaRowset rowset_;
+};
+
+// Each rowset is made either whole or into a sink, in the same order. A restriction error
+// is thrown before the sink is given anything.
+
 // Restrictions: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE.
 SchemaRowset TablesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions = {});
+void TablesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                  SchemaRowSink& sink);
 
 // Restrictions: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME.
 SchemaRowset ColumnsRowset(const Catalog& catalog, const std::vector<Variant>& restrictions = {});
+void ColumnsRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                   SchemaRowSink& sink);
 
 // Restrictions: TABLE_CATALOG, TABLE_SCHEMA, INDEX_NAME, TYPE, TABLE_NAME.
 SchemaRowset IndexesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions = {});
+void IndexesRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                   SchemaRowSink& sink);
 
 // Restrictions: PK_TABLE_CATALOG, PK_TABLE_SCHEMA, PK_TABLE_NAME, FK_TABLE_CATALOG,
 // FK_TABLE_SCHEMA, FK_TABLE_NAME.
 SchemaRowset ForeignKeysRowset(const Catalog& catalog,
                                const std::vector<Variant>& restrictions = {});
+void ForeignKeysRowset(const Catalog& catalog, const std::vector<Variant>& restrictions,
+                       SchemaRowSink& sink);
 
 // Codes the rowsets use (OLE DB's constants).
 constexpr int kIndexTypeBtree = 1;             // DBPROPVAL_IT_BTREE

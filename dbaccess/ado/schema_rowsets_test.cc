@@ -266,5 +266,60 @@ TEST(SchemaRowsetsTest, ForeignKeysListEnforcedRelationshipsWithRules) {
   EXPECT_THROW(ForeignKeysRowset(catalog, std::vector<Variant>(7)), JetError);
 }
 
+// What a sink was given, in order: "columns" once per call, then one entry per row.
+class RecordingSink final : public SchemaRowSink {
+ public:
+  void Columns(const std::vector<std::string>& names) override {
+    calls.push_back("columns");
+    rowset.columns = names;
+  }
+  void Row(std::vector<Variant>&& row) override {
+    calls.push_back("row");
+    rowset.rows.push_back(std::move(row));
+  }
+  std::vector<std::string> calls;
+  SchemaRowset rowset;
+};
+
+TEST(SchemaRowsetsTest, StreamedRowsetsAreTheWholeOnesRowByRow) {
+  const Catalog catalog = Shop();
+  using Whole = SchemaRowset (*)(const Catalog&, const std::vector<Variant>&);
+  using Streamed = void (*)(const Catalog&, const std::vector<Variant>&, SchemaRowSink&);
+  const struct {
+    Whole whole;
+    Streamed streamed;
+    size_t restrictions;  // how many the rowset takes
+  } kRowsets[] = {{TablesRowset, TablesRowset, 4},
+                  {ColumnsRowset, ColumnsRowset, 4},
+                  {IndexesRowset, IndexesRowset, 5},
+                  {ForeignKeysRowset, ForeignKeysRowset, 6}};
+  const Variant orders = Variant::Text("ORDERS");
+  for (const auto& rowset : kRowsets) {
+    // Unrestricted, restricted to one table in each place a table may be named, and
+    // restricted to nothing (a catalog).
+    std::vector<std::vector<Variant>> cases = {{}, {Variant::Text("x")}};
+    for (size_t at = 2; at < rowset.restrictions; ++at) {
+      std::vector<Variant> restriction(at + 1);
+      restriction[at] = orders;
+      cases.push_back(restriction);
+    }
+    for (const std::vector<Variant>& restrictions : cases) {
+      RecordingSink sink;
+      rowset.streamed(catalog, restrictions, sink);
+      const SchemaRowset whole = rowset.whole(catalog, restrictions);
+      EXPECT_EQ(sink.rowset.columns, whole.columns);
+      EXPECT_EQ(sink.rowset.rows, whole.rows);
+      std::vector<std::string> expected = {"columns"};
+      expected.resize(1 + whole.rows.size(), "row");
+      EXPECT_EQ(sink.calls, expected);
+    }
+    // Too many restrictions: refused before the sink hears of the rowset at all.
+    RecordingSink refused;
+    EXPECT_THROW(rowset.streamed(catalog, std::vector<Variant>(rowset.restrictions + 1), refused),
+                 JetError);
+    EXPECT_TRUE(refused.calls.empty());
+  }
+}
+
 }  // namespace
 }  // namespace dbaccess
