@@ -84,16 +84,14 @@ void ReadValues(ByteView block, const std::vector<std::string>& names, uint16_t 
   while (pos < block.size()) {
     const size_t length = block.U16(pos);
     const ByteView value = block.Sub(pos, length);
-    Property property;
-    property.ddl = value.U8(2) != 0;
-    property.data_type = value.U8(3);
     const size_t name_index = value.U16(4);
     const size_t data_size = value.U16(6);
     if (name_index >= names.size()) throw FormatError("property name index out of range");
-    property.name = names[name_index];
-    property.value = DecodePropertyValue(property.data_type, property.name,
-                                         value.Sub(kValueHeaderSize, data_size), text);
-    map.properties.push_back(std::move(property));
+    const uint8_t type = value.U8(3);
+    const std::string& name = names[name_index];
+    // Decoded first, so that a value that throws leaves no half-made property behind.
+    Cell decoded = DecodePropertyValue(type, name, value.Sub(kValueHeaderSize, data_size), text);
+    map.properties.emplace_back(name, type, value.U8(2) != 0, std::move(decoded));
     pos += length;
   }
   maps.maps.push_back(std::move(map));
