@@ -43,6 +43,7 @@
 #define SKARNVEL_DBACCESS_ADO_SCHEMA_ROWSETS_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dbaccess/ado/schema_row_sink.h"
